@@ -1,0 +1,1 @@
+// The row control follows.

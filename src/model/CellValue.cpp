@@ -1,0 +1,92 @@
+#include "model/CellValue.h"
+
+#include <QDate>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+QString GeneralNumberText(double value, QChar decimalPoint)
+{
+    if (value == 0.0 || !std::isfinite(value))
+        return value == 0.0 ? QStringLiteral("0") : QString::number(value);
+
+    // Fifteen significant digits, then lay them out by hand so the switch to
+    // exponent notation follows the spreadsheet's general form, not printf's.
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.14e", value);
+    const char *e = std::strchr(buf, 'e');
+    const int exponent = std::atoi(e + 1);
+    QString digits;
+    for (const char *p = buf; p < e; ++p) {
+        if (*p >= '0' && *p <= '9')
+            digits += QLatin1Char(*p);
+    }
+    while (digits.size() > 1 && digits.endsWith(QLatin1Char('0')))
+        digits.chop(1);
+    const QString sign = value < 0 ? QStringLiteral("-") : QString();
+
+    if (exponent < -5 || exponent >= 15) {
+        QString mantissa = digits.left(1);
+        if (digits.size() > 1)
+            mantissa += decimalPoint + digits.mid(1);
+        const QString exp = QString::number(std::abs(exponent)).rightJustified(2, QLatin1Char('0'));
+        const QChar expSign = exponent < 0 ? QLatin1Char('-') : QLatin1Char('+');
+        return sign + mantissa + QLatin1Char('E') + expSign + exp;
+    }
+    QString intPart;
+    QString fracPart;
+    if (exponent < 0) {
+        intPart = QStringLiteral("0");
+        fracPart = QString(-exponent - 1, QLatin1Char('0')) + digits;
+    } else if (digits.size() <= exponent + 1) {
+        intPart = digits + QString(exponent + 1 - digits.size(), QLatin1Char('0'));
+    } else {
+        intPart = digits.left(exponent + 1);
+        fracPart = digits.mid(exponent + 1);
+    }
+    if (fracPart.isEmpty())
+        return sign + intPart;
+    return sign + intPart + decimalPoint + fracPart;
+}
+
+QDate DateFromSerial(double serial)
+{
+    return QDate(1899, 12, 30).addDays(static_cast<qint64>(std::floor(serial)));
+}
+
+double SerialFromDate(const QDate &date)
+{
+    return static_cast<double>(QDate(1899, 12, 30).daysTo(date));
+}
+
+bool CellText(const CellValue &value, QString &out, const QLocale &locale)
+{
+    switch (value.kind) {
+    case CellValue::Kind::Empty:
+        out.clear();
+        return true;
+    case CellValue::Kind::Text:
+        out = value.text;
+        return true;
+    case CellValue::Kind::Number: {
+        const QString dp = locale.decimalPoint();
+        out = GeneralNumberText(value.number, dp.isEmpty() ? QLatin1Char('.') : dp.at(0));
+        return true;
+    }
+    case CellValue::Kind::Date:
+        out = locale.toString(DateFromSerial(value.number), QLocale::ShortFormat);
+        return true;
+    case CellValue::Kind::Boolean:
+        out = value.number != 0.0 ? QStringLiteral("WAAR") : QStringLiteral("ONWAAR");
+        return true;
+    case CellValue::Kind::Error:
+        out = value.text;
+        return false;
+    case CellValue::Kind::Other:
+        out = value.text;
+        return true;
+    }
+    return false;
+}

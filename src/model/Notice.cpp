@@ -1,0 +1,24 @@
+#include "model/Notice.h"
+
+namespace {
+class SilentSink final : public NoticeSink
+{
+public:
+    void message(const QString &) override {}
+    void error(const QString &) override {}
+    void errorDialog(const QString &) override {}
+};
+
+SilentSink g_silent;
+NoticeSink *g_sink = nullptr;
+} // namespace
+
+void setNoticeSink(NoticeSink *sink)
+{
+    g_sink = sink;
+}
+
+NoticeSink &notices()
+{
+    return g_sink ? *g_sink : g_silent;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+// Everything the system reports to the user goes through one sink: the
+// desktop app shows real boxes, the batch command writes to stderr, tests
+// record. Texts may hold carriage returns as line breaks.
+class NoticeSink
+{
+public:
+    virtual ~NoticeSink() = default;
+    // The message box "Melding" (notices and warnings).
+    virtual void message(const QString &text) = 0;
+    // The error box "Foutmelding".
+    virtual void error(const QString &text) = 0;
+    // The plain platform error dialog (error icon, one OK button) of the file builder.
+    virtual void errorDialog(const QString &text) = 0;
+};
+
+// Installs the sink; nullptr restores the silent default. The caller keeps ownership.
+void setNoticeSink(NoticeSink *sink);
+NoticeSink &notices();
+
+// Shorthands for the three boxes.
+inline void ShowMelding(const QString &text)
+{
+    notices().message(text);
+}
+inline void ShowErrorMessage(const QString &text)
+{
+    notices().error(text);
+}
+inline void ShowErrorDialog(const QString &text)
+{
+    notices().errorDialog(text);
+}

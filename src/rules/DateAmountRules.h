@@ -1,0 +1,23 @@
+#pragma once
+
+#include "model/CellValue.h"
+
+#include <QString>
+
+// Now from the clock as yyyy-mm-ddThh:nn:ss.
+QString CreationDateTime();
+// The calendar date of an automation date as yyyy-mm-dd.
+QString DateToISO(double dateValue);
+// dd-mm-yyyy (or dd/mm/yyyy) -> yyyy-mm-dd, day and month two digits.
+QString ReverseDateText(const QString &text);
+// True when the cell holds a usable date (a date cell, or a text d-m-y / d/m/y).
+bool TryDateValue(const CellValue &cell, double &dateValue);
+// As TryDateValue; on false the error box reports the cell text.
+bool CheckDateValue(const CellValue &cell, double &dateValue);
+// True for a valid dd-mm-yyyy or dd/mm/yyyy text; an empty text is false without a box.
+bool CheckDateText(const QString &text);
+// True when the text is an acceptable amount: out is then the normalised amount
+// (decimal point, at least two decimals); else out is the message.
+bool CheckAmount(const QString &text, QString &out);
+// The cents of an amount that CheckAmount normalised ("12.50" -> 1250, ".00" -> 0).
+bool AmountTextToCents(const QString &normalised, qint64 &cents);

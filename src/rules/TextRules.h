@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// The 73 characters of the SEPA basic Latin set, in this order.
+extern const QString SEPAChars;
+
+// Removes leading and trailing characters of code 32 (space) or lower.
+QString TrimBlanks(const QString &text);
+
+// True when every character is in the SEPA set; else the error box names the first offender.
+bool CheckSEPAChars(const QString &text);
+// True when the trimmed text is not longer than maximum; else message holds why.
+bool CheckLength(const QString &text, int maximum, QString &message);
+// 1 -> "A", 27 -> "AA"; 0 or less -> "".
+QString ColumnLetters(int column);
+// "A" -> 1, "aa" -> 27; other characters count 0 but keep their place.
+int ColumnNumber(const QString &letters);

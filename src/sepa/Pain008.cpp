@@ -1,0 +1,1 @@
+#include "sepa/Pain008.h"

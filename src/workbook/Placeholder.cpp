@@ -1,0 +1,1 @@
+// The workbook readers follow.
