@@ -1,0 +1,61 @@
+#pragma once
+
+#include "model/InputData.h"
+#include "processing/RunRecords.h"
+
+#include <QString>
+#include <QStringList>
+
+class WorkbookService;
+
+// How a step of the run ended.
+enum class RunOutcome {
+    Passed,  // control passed / every file was made
+    Failed,  // control found faults / a file could not be built
+    Aborted, // an error ended the step (unreadable workbook, file not writable); shown and logged
+};
+
+// The processing screen's work without widgets: the log header and row
+// control when the screen is shown, "Verwerken", the totals. Boxes go through
+// the notice sink; the screen only mirrors log, buttons and grid.
+class ProcessingRun
+{
+public:
+    ProcessingRun(TInputData &data, WorkbookService &service);
+
+    // Showing the screen: stamp, header, row control. Verwerken is offered on Passed.
+    RunOutcome show();
+    // "Verwerken": one file per code with collections, totals. After it, Verwerken is hidden
+    // unless the run was Aborted.
+    RunOutcome verwerken();
+
+    bool verwerkenOffered() const { return m_verwerkenOffered; }
+    bool processed() const { return m_processed; } // Button4 reads "Afsluiten" from now on
+
+    ProcessingLog &log() { return m_log; }
+    const ProcessingLog &log() const { return m_log; }
+    TIncassobatches &incassobatches() { return m_batches; }
+    const TIncassobatches &incassobatches() const { return m_batches; }
+    const QString &logFileStamp() const { return m_logFileStamp; }
+
+    // 0 shown, 1 Verwerken, 2 closed, 3 log saved.
+    int ReturnCode = 0;
+
+private:
+    TInputData &m_data;
+    WorkbookService &m_service;
+    ProcessingLog m_log;
+    TIncassobatches m_batches;
+    QString m_logFileStamp;
+    bool m_verwerkenOffered = false;
+    bool m_processed = false;
+};
+
+// The amount of a run as shown: general decimal form with the user's decimal
+// separator, then normalised to a decimal point and two decimals (37.50).
+QString RunAmountText(double amount);
+// The user's short date, a blank, the time as hh:mm:ss in the user's order.
+QString RunDateTimeText();
+
+// The five rows of the summary grid: code, file name, count, amount.
+QList<QStringList> SummaryGridRows(const TIncassobatches &batches);
