@@ -1,0 +1,90 @@
+#include "rules/Verification.h"
+
+#include "model/Notice.h"
+#include "rules/AccountRules.h"
+#include "rules/DateAmountRules.h"
+#include "rules/TextRules.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// Steps 1 to 6: the creditor data, folders, workbook, identifiers and date.
+// Each check shows its own box; the first failure ends the testing.
+bool verifyData(TInputData &data)
+{
+    const bool chars =
+        CheckSEPAChars(data.Incassant) && CheckSEPAChars(data.IncassoLabel) && CheckSEPAChars(data.Omschrijving);
+    // The general description is taken whether or not its characters passed.
+    data.ssAlgOmschr = data.Omschrijving;
+    return chars && CheckFolderExists(data.InputFolder) && CheckFolderExists(data.TargetFolder) &&
+           CheckFileExists(JoinPath(data.InputFolder, data.InputFile)) && CheckZZZCode(data.ZZZCode) &&
+           CheckIBAN(data.IBAN) && CheckDateText(data.IncassoDate);
+}
+
+bool layoutComplete(const TInputData &data)
+{
+    for (int f = 0; f < LayoutFieldCount; ++f) {
+        const auto field = static_cast<TLayoutField>(f);
+        if (IsRequiredLayoutField(field) && data.column(field) == 0)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool VerifyInput(TInputData &data)
+{
+    if (!verifyData(data))
+        return false;
+
+    const bool hasSeqColumn = data.column(lfSeqCode) != 0;
+    if (hasSeqColumn && !data.DefaultSequenceCode.isEmpty()) {
+        ShowErrorMessage(QStringLiteral("Kies : \r"
+                                        "Of (a) default waarde RCUR voor de sequentie code in input\r"
+                                        "of (b) Excel kolom voor sequentiecode aangeven in Layout"));
+        return false;
+    }
+    if (hasSeqColumn) {
+        data.onlyRCUR = false;
+    } else {
+        data.defaultSeqCode =
+            data.DefaultSequenceCode.isEmpty() ? QStringLiteral("RCUR") : QString(data.DefaultSequenceCode);
+        data.onlyRCUR = true;
+    }
+
+    if (!layoutComplete(data)) {
+        ShowErrorMessage(QStringLiteral("FOUT in de Layout invoer!\r\r"
+                                        "Alleen de twee adresregels, de kolommen voor BIC code\r"
+                                        "en voor de sequentie code zijn optioneel.\r"
+                                        "Alle andere velden moeten een kolomletter krijgen."));
+        return false;
+    }
+    return true;
+}
+
+bool CheckFolderExists(const QString &folder)
+{
+    // QFileInfo follows links; an empty path would mean the current folder.
+    if (!folder.isEmpty() && QFileInfo(folder).isDir())
+        return true;
+    ShowErrorMessage(QStringLiteral("De map: ") + folder + QStringLiteral("  is niet gevonden"));
+    return false;
+}
+
+bool CheckFileExists(const QString &path)
+{
+    // A folder is not a file.
+    const QFileInfo info(path);
+    if (!path.isEmpty() && info.exists() && !info.isDir())
+        return true;
+    ShowErrorMessage(QStringLiteral("Het bestand: ") + path + QStringLiteral("  is niet gevonden"));
+    return false;
+}
+
+QString JoinPath(const QString &folder, const QString &file)
+{
+    return folder + QDir::separator() + file;
+}
