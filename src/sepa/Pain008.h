@@ -35,3 +35,24 @@ struct TIncassoRegel
     QString DbtrIBAN;
     QString Ustrd;
 };
+
+// The document is a list of lines without line ends: header, one transaction
+// part per collection in row order, closing. Values go in verbatim apart from
+// "&", "<" and ">", which are escaped so that no value can break the XML.
+
+// Lines 1 to 53 (with their leading tabs). An empty creditor BIC gives an
+// Othr/NOTPROVIDED identification instead of an empty BICFI element.
+QStringList Pain008HeaderLines(const Pain008Header &header);
+// The transaction part of one collection, the conditional lines only where they hold.
+// An empty DbtrAgtBIC gives the same debtor-agent block as "NOTPROVIDED".
+QStringList Pain008TransactionLines(const TIncassoRegel &regel);
+// Same, appended to lines: for large files, without a list per collection.
+void AppendPain008TransactionLines(QStringList &lines, const TIncassoRegel &regel);
+// The closing lines.
+QStringList Pain008ClosingLines();
+// Every line followed by CR LF, UTF-8 without byte-order mark.
+QByteArray Pain008Bytes(const QStringList &lines);
+// Writes the whole document in one piece through a temporary file in the same
+// folder that is renamed into place, replacing a file of that name. False with
+// a Dutch message in *error (when given) when the file cannot be written.
+bool SavePain008(const QString &path, const QStringList &lines, QString *error);
