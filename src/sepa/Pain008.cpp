@@ -59,7 +59,7 @@ void addElement(QStringList &lines, int tabCount, QStringView tag, const QString
     lines.append(tabs(tabCount) % u'<' % tag % attributes % u'>' % xmlText(value) % u"</" % tag % u'>');
 }
 
-// The schema wants an identification inside FinInstnId; without a BIC that is Othr/NOTPROVIDED.
+// An empty BICFI fails the BIC pattern; an agent without a BIC is identified as Othr/NOTPROVIDED.
 void addAgentIdentification(QStringList &lines, int tabCount, const QString &bic)
 {
     if (bic.isEmpty() || bic == NotProvided) {
