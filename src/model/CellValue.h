@@ -7,7 +7,16 @@
 // automation date: days since 30 December 1899, the fraction the time of day.
 struct CellValue
 {
-    enum class Kind { Empty, Number, Text, Date, Boolean, Error, Other };
+    enum class Kind
+    {
+        Empty,
+        Number,
+        Text,
+        Date,
+        Boolean,
+        Error,
+        Other
+    };
 
     Kind kind = Kind::Empty;
     double number = 0.0; // Number, Date, Boolean (0 or 1)

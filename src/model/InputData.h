@@ -4,7 +4,8 @@
 #include <QString>
 
 // The ten fields of a table row, in fixed order; the value indexes InputArray.
-enum TLayoutField {
+enum TLayoutField
+{
     lfNaam = 0,
     lfAdres1,
     lfAdres2,

@@ -1,0 +1,306 @@
+#include "model/Error.h"
+#include "model/IniFile.h"
+#include "model/Settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Lowers the file size limit so that every write past it fails, as on a full disk.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit lower = m_old;
+        lower.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lower);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
+
+private:
+    rlimit m_old{};
+};
+} // namespace
+
+class TestSettings : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir *m_dir = nullptr;
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = new QTemporaryDir;
+        QVERIFY(m_dir->isValid());
+        setSettingsFolder(m_dir->path());
+        setSettingsFile(QString());
+    }
+    void cleanup()
+    {
+        delete m_dir;
+        m_dir = nullptr;
+    }
+
+    void missingFileGivesDefaultsAndKeepsTexts()
+    {
+        TInputData d;
+        d.Incassant = QStringLiteral("Typed on the screen");
+        d.IncassoDate = QStringLiteral("01-01-2024");
+        d.HasHeadings = false;
+        d.InputArray[lfNaam] = 3;
+        d.BatchVolgnummer = 7;
+        QVERIFY(LoadSettings(d));
+        QCOMPARE(d.Incassant, QStringLiteral("Typed on the screen"));
+        QCOMPARE(d.ZZZCode, QStringLiteral("<NLxxZZZcode>"));
+        QCOMPARE(d.IncassoDate, QString());
+        QCOMPARE(d.Omschrijving, QString());
+        QCOMPARE(d.DefaultSequenceCode, QStringLiteral("RCUR"));
+        QVERIFY(d.HasHeadings);
+        QVERIFY(!d.cbFilter);
+        QCOMPARE(d.InputArray, QList<int>(10, 0));
+        QCOMPARE(d.BatchVolgnummer, 0);
+        QCOMPARE(d.LogSaveFolder, QStringLiteral("<folder voor logbestanden>"));
+        QCOMPARE(d.LogExtension, QStringLiteral("log"));
+        QCOMPARE(d.LogSavePrefix, QStringLiteral("SEPA_log_"));
+    }
+
+    void saveThenLoadRoundTrips()
+    {
+        TInputData d;
+        d.Incassant = QStringLiteral("Sportclub De Wikkel");
+        d.IBAN = QStringLiteral("NL13TEST0123456789");
+        d.HasHeadings = true;
+        d.cbFilter = true;
+        d.strFilterReq = QStringLiteral("ja");
+        d.intFilterCol = 12;
+        d.InputArray = {1, 2, 0, 4, 5, 0, 7, 8, 9, 10};
+        d.BatchVolgnummer = 17;
+        d.Incassovolgnummer = 9999;
+        d.LogSavePrefix = QStringLiteral("SEPA incasso verwerking ");
+        QVERIFY(SaveSettings(d));
+
+        TInputData back;
+        QVERIFY(LoadSettings(back));
+        QCOMPARE(back.Incassant, d.Incassant);
+        QCOMPARE(back.IBAN, d.IBAN);
+        QCOMPARE(back.InputArray, d.InputArray);
+        QVERIFY(back.HasHeadings && back.cbFilter);
+        QCOMPARE(back.strFilterReq, d.strFilterReq);
+        QCOMPARE(back.intFilterCol, 12);
+        QCOMPARE(back.BatchVolgnummer, 17);
+        QCOMPARE(back.Incassovolgnummer, 9999);
+        // Values are read trimmed, as the original platform does.
+        QCOMPARE(back.LogSavePrefix, QStringLiteral("SEPA incasso verwerking"));
+
+        const QByteArray bytes = readFile(path(QStringLiteral("Kwintor2.ini")));
+        QVERIFY(bytes.contains("\nFilter kolom no =12\n"));
+        QVERIFY(bytes.contains("Excel tabel heeft een kopregel=1\n"));
+        QVERIFY(bytes.contains("Layout 3=0\n"));
+        QVERIFY(!bytes.contains('\r'));
+        // A new file has the sections in their fixed order.
+        const QList<qsizetype> at{bytes.indexOf("[SEPA incasso]"), bytes.indexOf("[Input]"),
+                                  bytes.indexOf("[Counters]"), bytes.indexOf("[Layout]"), bytes.indexOf("[Logging]")};
+        QVERIFY(at.first() >= 0);
+        QVERIFY(std::is_sorted(at.begin(), at.end()));
+        QVERIFY(bytes.indexOf("Naam incassant") < bytes.indexOf("Default_sequence_code"));
+        QVERIFY(bytes.indexOf("Layout 1=") < bytes.indexOf("Layout 10="));
+    }
+
+    void valuesAreReadLeniently_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<int>("layout1");
+        QTest::addColumn<bool>("headings");
+        QTest::newRow("text number") << QByteArray("Layout 1=abc") << 0 << true;
+        QTest::newRow("empty number") << QByteArray("Layout 1=") << 0 << true;
+        QTest::newRow("blanks around") << QByteArray("Layout 1=  4  ") << 4 << true;
+        QTest::newRow("negative") << QByteArray("Layout 1=-2") << -2 << true;
+        QTest::newRow("bool zero") << QByteArray("Excel tabel heeft een kopregel=0") << 0 << false;
+        QTest::newRow("bool five") << QByteArray("Excel tabel heeft een kopregel=5") << 0 << true;
+        QTest::newRow("bool word keeps default") << QByteArray("Excel tabel heeft een kopregel=ja") << 0 << true;
+    }
+    void valuesAreReadLeniently()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(int, layout1);
+        QFETCH(bool, headings);
+        const QByteArray section = line.startsWith("Layout") ? "[Layout]\n" : "[Input]\n";
+        writeFile(path(QStringLiteral("Kwintor2.ini")), section + line + "\n");
+        TInputData d;
+        QVERIFY(LoadSettings(d));
+        QCOMPARE(d.InputArray[lfNaam], layout1);
+        QCOMPARE(d.HasHeadings, headings);
+    }
+
+    void keysAndSectionsIgnoreCase()
+    {
+        writeFile(path(QStringLiteral("Kwintor2.ini")),
+                  "[input]\r\nNAAM INCASSANT = Club \r\nnaam incassant=Second\r\n[LAYOUT]\r\nfilter KOLOM no=6\r\n");
+        TInputData d;
+        QVERIFY(LoadSettings(d));
+        QCOMPARE(d.Incassant, QStringLiteral("Club")); // the first of two keys counts
+        QCOMPARE(d.intFilterCol, 6);
+    }
+
+    void saveKeepsPlaceOfKnownKeysAndOtherLines()
+    {
+        writeFile(path(QStringLiteral("Kwintor2.ini")),
+                  "; my notes\n[Layout]\nLayout 2=5\nOwn key=kept\n\n[Input]\nIBAN=old\n");
+        TInputData d;
+        QVERIFY(LoadSettings(d));
+        d.IBAN = QStringLiteral("NL13TEST0123456789");
+        QVERIFY(SaveSettings(d));
+        const QString text = QString::fromUtf8(readFile(path(QStringLiteral("Kwintor2.ini"))));
+        QVERIFY(text.startsWith(QStringLiteral("; my notes\n[Layout]\nLayout 2=5\nOwn key=kept\n")));
+        // New keys of a section follow its existing ones, before the blank line.
+        QVERIFY(text.contains(QStringLiteral("Own key=kept\nGebruik van het filter=0\n")));
+        QVERIFY(text.contains(QStringLiteral("[Input]\nIBAN=NL13TEST0123456789\nNaam incassant=")));
+        QCOMPARE(text.count(QStringLiteral("IBAN=")), 1);
+    }
+
+    void windows1252FileIsRead()
+    {
+        writeFile(path(QStringLiteral("Kwintor2.ini")), "[Input]\r\nNaam incassant=Caf\xe9 \x80uro\r\n");
+        TInputData d;
+        QVERIFY(LoadSettings(d));
+        QCOMPARE(d.Incassant, QStringLiteral("Caf\u00e9 \u20acuro"));
+    }
+
+    void oldNameIsReadAndNewNameWritten()
+    {
+        writeFile(path(QStringLiteral("Dravelin.INI")),
+                  "[Input]\nNaam incassant=Oud\n[Counters]\nLaatste batchnummer=4\n");
+        QCOMPARE(SettingsFilePath(), path(QStringLiteral("Dravelin.INI")));
+        TInputData d;
+        QVERIFY(LoadSettings(d));
+        QCOMPARE(d.Incassant, QStringLiteral("Oud"));
+        d.Incassant = QStringLiteral("Nieuw");
+        QVERIFY(SaveSettings(d));
+        QCOMPARE(SettingsFilePath(), path(QStringLiteral("Kwintor2.ini")));
+        TInputData again;
+        QVERIFY(LoadSettings(again));
+        QCOMPARE(again.Incassant, QStringLiteral("Nieuw"));
+        QCOMPARE(again.BatchVolgnummer, 4);
+    }
+
+    void nameInOtherCaseIsFoundAndWritten()
+    {
+        writeFile(path(QStringLiteral("KWINTOR2.INI")), "[Input]\nIBAN=X\n");
+        QCOMPARE(SettingsFilePath(), path(QStringLiteral("KWINTOR2.INI")));
+        TInputData d;
+        QVERIFY(LoadSettings(d));
+        QVERIFY(SaveSettings(d));
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("KWINTOR2.INI")});
+    }
+
+    void countersFallBackToOldFile()
+    {
+        writeFile(path(QStringLiteral("Kwintor2.ini")),
+                  "[Counters]\nLaatste batchnummer=0\nLaatste incassonummer=55\n");
+        writeFile(path(QStringLiteral("dravelin.ini")),
+                  "[Counters]\nLaatste batchnummer=12\nLaatste incassonummer=340\n");
+        TInputData d;
+        ReadCounters(d);
+        QCOMPARE(d.BatchVolgnummer, 12);
+        QCOMPARE(d.Incassovolgnummer, 340);
+        d.BatchVolgnummer = 13;
+        d.Incassovolgnummer = 345;
+        WriteCounters(d);
+        const QByteArray bytes = readFile(path(QStringLiteral("Kwintor2.ini")));
+        QVERIFY(bytes.contains("Laatste batchnummer=13\n"));
+        QVERIFY(bytes.contains("Laatste incassonummer=345\n"));
+        TInputData again;
+        ReadCounters(again);
+        QCOMPARE(again.BatchVolgnummer, 13);
+    }
+
+    void countersWriteOnlyTheCounters()
+    {
+        writeFile(path(QStringLiteral("Kwintor2.ini")), "[Input]\nIBAN=Mine\n");
+        TInputData d;
+        d.IBAN = QStringLiteral("Other");
+        d.BatchVolgnummer = 1;
+        WriteCounters(d);
+        const QByteArray bytes = readFile(path(QStringLiteral("Kwintor2.ini")));
+        QVERIFY(bytes.startsWith("[Input]\nIBAN=Mine\n"));
+        QVERIFY(bytes.contains("[Counters]\nLaatste batchnummer=1\nLaatste incassonummer=0\n"));
+    }
+
+    void explicitFileIsUsedForBoth()
+    {
+        const QString file = path(QStringLiteral("elders/club.ini"));
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+        setSettingsFile(file);
+        TInputData d;
+        d.BatchVolgnummer = 3;
+        QVERIFY(SaveSettings(d));
+        QVERIFY(QFile::exists(file));
+        QVERIFY(!QFile::exists(path(QStringLiteral("Kwintor2.ini"))));
+        TInputData back;
+        ReadCounters(back);
+        QCOMPARE(back.BatchVolgnummer, 3);
+    }
+
+    void failedSaveLeavesOldFileIntact()
+    {
+        const QString file = path(QStringLiteral("Kwintor2.ini"));
+        TInputData d;
+        d.Incassant = QStringLiteral("Eerst");
+        d.BatchVolgnummer = 41;
+        QVERIFY(SaveSettings(d));
+        const QByteArray before = readFile(file);
+
+        d.Incassant = QStringLiteral("Daarna");
+        bool saved = true;
+        bool countersThrew = false;
+        {
+            FileSizeLimit limit(64);
+            saved = SaveSettings(d);
+            try {
+                WriteCounters(d);
+            } catch (const KwError &) {
+                countersThrew = true;
+            }
+        }
+        QVERIFY(!saved);
+        QVERIFY(countersThrew);
+        QCOMPARE(readFile(file), before);
+        // No temporary file is left behind either.
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("Kwintor2.ini")});
+    }
+
+    void saveIntoMissingFolderFails()
+    {
+        setSettingsFolder(path(QStringLiteral("bestaat-niet")));
+        QVERIFY(!SaveSettings(TInputData()));
+        TInputData d;
+        QVERIFY_THROWS_EXCEPTION(KwError, WriteCounters(d));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettings)
+#include "TestSettings.moc"
