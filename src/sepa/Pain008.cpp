@@ -1,7 +1,8 @@
 #include "sepa/Pain008.h"
 
+#include "model/SafeFile.h"
+
 #include <QDir>
-#include <QSaveFile>
 #include <QStringEncoder>
 
 #include <algorithm>
@@ -217,13 +218,17 @@ QByteArray Pain008Bytes(const QStringList &lines)
 
 bool SavePain008(const QString &path, const QStringList &lines, QString *error)
 {
-    const QByteArray bytes = Pain008Bytes(lines);
-    QSaveFile file(path);
-    // Without commit() the temporary file is removed and an existing file stays as it was.
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    return SavePain008Bytes(path, Pain008Bytes(lines), error);
+}
+
+bool SavePain008Bytes(const QString &path, const QByteArray &bytes, QString *error)
+{
+    // Only a file whose every byte reached the disk replaces the old one.
+    QString reason;
+    if (WriteFileAtomically(path, bytes, &reason))
         return true;
     if (error)
         *error = QStringLiteral("SEPA bestand ") % QDir::toNativeSeparators(path) %
-                 QStringLiteral(" kan niet geschreven worden.") % u'\r' % file.errorString();
+                 QStringLiteral(" kan niet geschreven worden.") % u'\r' % reason;
     return false;
 }

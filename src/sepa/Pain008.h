@@ -56,3 +56,5 @@ QByteArray Pain008Bytes(const QStringList &lines);
 // folder that is renamed into place, replacing a file of that name. False with
 // a Dutch message in *error (when given) when the file cannot be written.
 bool SavePain008(const QString &path, const QStringList &lines, QString *error);
+// The same for bytes made with Pain008Bytes, for callers that assemble a large file piecewise.
+bool SavePain008Bytes(const QString &path, const QByteArray &bytes, QString *error);
