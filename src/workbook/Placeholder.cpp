@@ -1,1 +1,0 @@
-// The workbook readers follow.
