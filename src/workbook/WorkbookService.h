@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 // Stands in for the spreadsheet application: workbooks are opened read-only
@@ -18,7 +19,14 @@ public:
     WorkbookService(const WorkbookService &) = delete;
     WorkbookService &operator=(const WorkbookService &) = delete;
 
-    // Opens the file read-only; it becomes the active workbook.
+    // Always succeeds: there is no application to attach to or start.
+    bool attach();
+    // Closes every open workbook, as a fresh application would have none;
+    // workbooks read before stay cached.
+    void startAnew();
+
+    // Opens the file read-only; it becomes the active workbook. A workbook
+    // that is already open is only activated.
     void openWorkbook(const QString &path);
     // Open workbooks, 1-based; a name is the file name without its folder.
     int workbookCount() const;
@@ -31,15 +39,22 @@ public:
     void activateSheet(int index);
     QString activeSheetName() const;
 
-    // Row number of the last row of the active sheet that holds a value (0 when none).
+    // Row number of the last row of the active sheet that holds a value; a
+    // formatted empty cell does not count. 1 for an empty sheet, whose last
+    // cell is A1 as in the spreadsheet application.
     int lastRow() const;
     // The value of cell (row, column) of the active sheet, both 1-based.
     CellValue readCell(int row, int column) const;
+    // Every cell of the active sheet that holds a value, row by row.
+    void forEachCell(const std::function<void(int row, int column, const CellValue &value)> &visit) const;
 
     // Closes the active workbook without saving; the previous one becomes active.
     void closeActiveWorkbook();
-    // Releases every open workbook.
+    // Releases every open workbook and the cache.
     void quit();
+
+    // How many sheets were parsed so far (a cached sheet is not parsed again).
+    int sheetReads() const;
 
 private:
     struct Private;

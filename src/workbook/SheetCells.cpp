@@ -1,0 +1,144 @@
+#include "workbook/SheetCells.h"
+
+#include <QStringDecoder>
+
+#include <algorithm>
+
+std::uint32_t StringPool::add(QStringView text)
+{
+    const auto *begin = reinterpret_cast<const char16_t *>(text.utf16());
+    m_chars.insert(m_chars.end(), begin, begin + text.size());
+    m_offsets.push_back(m_chars.size());
+    return size() - 1;
+}
+
+std::uint32_t StringPool::addUtf8(std::string_view utf8)
+{
+    // UTF-8 never takes fewer bytes than UTF-16 code units.
+    const std::size_t start = m_chars.size();
+    m_chars.resize(start + utf8.size());
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    QChar *out = reinterpret_cast<QChar *>(m_chars.data() + start);
+    QChar *end = decoder.appendToBuffer(out, QByteArrayView(utf8.data(), qsizetype(utf8.size())));
+    m_chars.resize(start + std::size_t(end - out));
+    m_offsets.push_back(m_chars.size());
+    return size() - 1;
+}
+
+QString StringPool::at(std::uint32_t index) const
+{
+    const std::uint64_t from = m_offsets[index];
+    const std::uint64_t to = m_offsets[index + 1];
+    return QString(reinterpret_cast<const QChar *>(m_chars.data() + from), qsizetype(to - from));
+}
+
+void StringPool::squeeze()
+{
+    m_chars.shrink_to_fit();
+    m_offsets.shrink_to_fit();
+}
+
+void SheetCells::addNumber(std::uint32_t row, std::uint16_t column, Kind kind, double value)
+{
+    Cell cell{row, column, kind, {}};
+    cell.number = value;
+    m_cells.push_back(cell);
+}
+
+void SheetCells::addString(std::uint32_t row, std::uint16_t column, Kind kind, std::uint32_t index)
+{
+    Cell cell{row, column, kind, {}};
+    cell.index = index;
+    m_cells.push_back(cell);
+}
+
+void SheetCells::addValue(std::uint32_t row, std::uint16_t column, const CellValue &value)
+{
+    switch (value.kind) {
+    case CellValue::Kind::Empty:
+        return;
+    case CellValue::Kind::Number:
+        return addNumber(row, column, Kind::Number, value.number);
+    case CellValue::Kind::Date:
+        return addNumber(row, column, Kind::Date, value.number);
+    case CellValue::Kind::Boolean:
+        return addNumber(row, column, Kind::Boolean, value.number);
+    case CellValue::Kind::Text:
+        return addString(row, column, Kind::Text, m_strings.add(value.text));
+    case CellValue::Kind::Error:
+        if (value.isFormulaWithoutValue())
+            return addNumber(row, column, Kind::FormulaWithoutValue, 0.0);
+        return addString(row, column, Kind::Error, m_strings.add(value.text));
+    case CellValue::Kind::Other:
+        return addString(row, column, Kind::Other, m_strings.add(value.text));
+    }
+}
+
+void SheetCells::finish()
+{
+    const auto before = [](const Cell &a, const Cell &b) { return a.key() < b.key(); };
+    const auto same = [](const Cell &a, const Cell &b) { return a.key() == b.key(); };
+    if (std::adjacent_find(m_cells.begin(), m_cells.end(),
+                           [](const Cell &a, const Cell &b) { return a.key() >= b.key(); }) != m_cells.end()) {
+        std::stable_sort(m_cells.begin(), m_cells.end(), before);
+        // Keep the last of each run of equal places.
+        std::reverse(m_cells.begin(), m_cells.end());
+        m_cells.erase(std::unique(m_cells.begin(), m_cells.end(), same), m_cells.end());
+        std::reverse(m_cells.begin(), m_cells.end());
+    }
+    m_cells.shrink_to_fit();
+    m_strings.squeeze();
+}
+
+std::size_t SheetCells::lowerBound(std::uint64_t key) const
+{
+    // Try where the last lookup ended and the place after it first.
+    const std::size_t n = m_cells.size();
+    for (std::size_t pos = m_hint; pos <= m_hint + 1 && pos <= n; ++pos) {
+        if ((pos == 0 || m_cells[pos - 1].key() < key) && (pos == n || m_cells[pos].key() >= key))
+            return m_hint = pos;
+    }
+    const auto it = std::lower_bound(m_cells.begin(), m_cells.end(), key,
+                                     [](const Cell &c, std::uint64_t k) { return c.key() < k; });
+    return m_hint = std::size_t(it - m_cells.begin());
+}
+
+CellValue SheetCells::value(int row, int column) const
+{
+    if (row < 1 || column < 1 || column > 0xFFFF)
+        return {};
+    const std::uint64_t key = (std::uint64_t(unsigned(row)) << 16) | unsigned(column);
+    const std::size_t pos = lowerBound(key);
+    if (pos == m_cells.size() || m_cells[pos].key() != key)
+        return {};
+    return toValue(m_cells[pos]);
+}
+
+void SheetCells::forEach(const std::function<void(int, int, const CellValue &)> &visit) const
+{
+    for (const Cell &cell : m_cells)
+        visit(int(cell.row), int(cell.column), toValue(cell));
+}
+
+CellValue SheetCells::toValue(const Cell &cell) const
+{
+    switch (cell.kind) {
+    case Kind::Number:
+        return CellValue::fromNumber(cell.number);
+    case Kind::Date:
+        return CellValue::fromDate(cell.number);
+    case Kind::Boolean:
+        return CellValue::fromBool(cell.number != 0.0);
+    case Kind::SharedText:
+        return CellValue::fromText(m_shared->at(cell.index));
+    case Kind::Text:
+        return CellValue::fromText(m_strings.at(cell.index));
+    case Kind::Error:
+        return CellValue::fromError(m_strings.at(cell.index));
+    case Kind::FormulaWithoutValue:
+        return CellValue::formulaWithoutValue();
+    case Kind::Other:
+        return {CellValue::Kind::Other, 0.0, m_strings.at(cell.index)};
+    }
+    return {};
+}

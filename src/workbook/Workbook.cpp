@@ -1,0 +1,81 @@
+#include "workbook/Workbook.h"
+
+#include "model/Error.h"
+#include "workbook/XlsxReader.h"
+#include "workbook/xls/XlsReader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+// .xls files: the whole book is read at once by the BIFF reader.
+class XlsWorkbook final : public Workbook
+{
+public:
+    explicit XlsWorkbook(const QString &path) : Workbook(path)
+    {
+        const XlsBook book = ReadXlsFile(path);
+        for (const XlsSheet &sheet : book.sheets) {
+            m_sheets.append({sheet.name, sheet.hidden});
+            auto cells = std::make_unique<SheetCells>();
+            cells->reserve(std::size_t(sheet.cells.size()));
+            for (const XlsCell &cell : sheet.cells) {
+                if (cell.row >= 1 && cell.col >= 1 && cell.col <= 0xFFFF)
+                    cells->addValue(std::uint32_t(cell.row), std::uint16_t(cell.col), cell.value);
+            }
+            cells->finish();
+            m_loaded.push_back(std::move(cells));
+        }
+    }
+
+protected:
+    std::unique_ptr<SheetCells> readSheet(int index) override { return std::move(m_loaded[std::size_t(index)]); }
+
+private:
+    std::vector<std::unique_ptr<SheetCells>> m_loaded;
+};
+
+} // namespace
+
+QString DisplayPath(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+const SheetCells &Workbook::cells(int index, bool *read)
+{
+    if (m_cells.size() < std::size_t(m_sheets.size()))
+        m_cells.resize(std::size_t(m_sheets.size()));
+    auto &slot = m_cells[std::size_t(index)];
+    if (read)
+        *read = !slot;
+    if (!slot)
+        slot = readSheet(index);
+    return *slot;
+}
+
+std::unique_ptr<Workbook> ReadWorkbook(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw KwError(QStringLiteral("Het bestand %1 bestaat niet.").arg(DisplayPath(path)));
+    if (info.isDir())
+        throw KwError(QStringLiteral("%1 is een map en geen Excel werkboek (.xlsx of .xls).").arg(DisplayPath(path)));
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw KwError(
+            QStringLiteral("Het bestand %1 kan niet worden geopend: %2.").arg(DisplayPath(path), file.errorString()));
+    const QByteArray magic = file.read(8);
+    file.close();
+
+    // By content, not by extension: a renamed file still opens, a CSV saved
+    // as .xlsx gets a clear message.
+    if (magic.startsWith("PK\x03\x04") || magic.startsWith("PK\x05\x06"))
+        return ReadXlsxWorkbook(path);
+    if (magic == QByteArray::fromHex("D0CF11E0A1B11AE1"))
+        return std::make_unique<XlsWorkbook>(path);
+    throw KwError(QStringLiteral("Het bestand %1 is geen Excel werkboek (.xlsx of .xls).").arg(DisplayPath(path)));
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "workbook/SheetCells.h"
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+// One workbook file as read: its worksheets in workbook order and, once
+// asked for, their cells. Reading a sheet's cells waits for the first use.
+class Workbook
+{
+public:
+    struct Sheet
+    {
+        QString name;
+        bool hidden = false;
+    };
+
+    virtual ~Workbook() = default;
+
+    const QString &path() const { return m_path; }
+    const QList<Sheet> &sheets() const { return m_sheets; }
+    // The cells of sheet index (0-based); read now when not yet read, which
+    // sets read. Throws KwError when the sheet cannot be read.
+    const SheetCells &cells(int index, bool *read = nullptr);
+    // Lets go of the file; a sheet read later opens it again.
+    virtual void releaseFile() {}
+
+protected:
+    explicit Workbook(QString path) : m_path(std::move(path)) {}
+    virtual std::unique_ptr<SheetCells> readSheet(int index) = 0;
+
+    QString m_path;
+    QList<Sheet> m_sheets;
+    std::vector<std::unique_ptr<SheetCells>> m_cells;
+};
+
+// Reads the workbook's structure (not yet its cells), telling .xlsx from .xls
+// by content. Throws KwError with a Dutch message naming the file.
+std::unique_ptr<Workbook> ReadWorkbook(const QString &path);
+
+// The path as messages show it.
+QString DisplayPath(const QString &path);

@@ -1,0 +1,928 @@
+#include "workbook/XlsxReader.h"
+
+#include "model/Error.h"
+#include "workbook/NumberFormats.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QFile>
+#include <QHash>
+#include <QTime>
+
+#include <charconv>
+#include <cstring>
+#include <expat.h>
+#include <map>
+#include <zip.h>
+
+namespace {
+
+constexpr std::uint64_t MiB = 1024 * 1024;
+// What one part may inflate to. A real sheet of a million rows stays well
+// below these; a zip bomb does not.
+constexpr std::uint64_t SheetLimit = 1024 * MiB;
+constexpr std::uint64_t SharedStringsLimit = 512 * MiB;
+constexpr std::uint64_t SmallPartLimit = 64 * MiB;
+// Spreadsheet XML packs some 5 to 50 times; deflate cannot pass about 1030.
+constexpr std::uint64_t RatioCheckFrom = 8 * MiB;
+constexpr std::uint64_t MaxRatio = 400;
+constexpr int ReadChunk = 256 * 1024;
+constexpr std::uint32_t MaxColumn = 16384;
+
+// --- zip -------------------------------------------------------------------
+
+class XmlHandler;
+
+class ZipArchive final
+{
+public:
+    explicit ZipArchive(const QString &path) : m_path(path)
+    {
+        int error = 0;
+        m_zip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
+        if (m_zip)
+            return;
+        if (error == ZIP_ER_NOZIP || error == ZIP_ER_INCONS || error == ZIP_ER_CRC)
+            throw KwError(QStringLiteral("Het werkboek %1 is beschadigd: het kan niet als zip-bestand worden gelezen.")
+                              .arg(DisplayPath(path)));
+        zip_error_t ze;
+        zip_error_init_with_code(&ze, error);
+        const QString reason = QString::fromLocal8Bit(zip_error_strerror(&ze));
+        zip_error_fini(&ze);
+        throw KwError(QStringLiteral("Het bestand %1 kan niet worden gelezen (%2).").arg(DisplayPath(path), reason));
+    }
+    ~ZipArchive() { zip_discard(m_zip); }
+    ZipArchive(const ZipArchive &) = delete;
+    ZipArchive &operator=(const ZipArchive &) = delete;
+
+    // Part names are case-insensitive in the package.
+    bool contains(const std::string &name) const { return zip_name_locate(m_zip, name.c_str(), ZIP_FL_NOCASE) >= 0; }
+
+    // Streams the part through the handler. what names the part in messages.
+    void parse(const std::string &name, const QString &what, std::uint64_t limit, XmlHandler &handler) const;
+    // Small parts (the mimetype) as bytes; empty when absent.
+    QByteArray readSmall(const std::string &name) const;
+
+    const QString &path() const { return m_path; }
+
+private:
+    QString m_path;
+    zip_t *m_zip = nullptr;
+};
+
+[[noreturn]] void throwDamaged(const QString &path, const QString &what, const QString &fault)
+{
+    throw KwError(QStringLiteral("Het werkboek %1 is beschadigd: %2 %3.").arg(DisplayPath(path), what, fault));
+}
+
+QString partWhat(const std::string &name)
+{
+    return QStringLiteral("het onderdeel ") + QString::fromStdString(name);
+}
+
+// --- XML -------------------------------------------------------------------
+
+inline const char *localName(const char *name)
+{
+    const char *colon = std::strchr(name, ':');
+    return colon ? colon + 1 : name;
+}
+
+inline bool is(const char *local, const char *name)
+{
+    return std::strcmp(local, name) == 0;
+}
+
+// The value of an unprefixed attribute, or nullptr.
+inline const char *attribute(const char **attrs, const char *name)
+{
+    for (; *attrs; attrs += 2) {
+        if (std::strcmp(attrs[0], name) == 0)
+            return attrs[1];
+    }
+    return nullptr;
+}
+
+std::string_view trimmed(std::string_view s)
+{
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ')
+        s.remove_prefix(1);
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ')
+        s.remove_suffix(1);
+    return s;
+}
+
+template <typename T> bool parseUnsigned(std::string_view s, T &out)
+{
+    s = trimmed(s);
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
+    return ec == std::errc() && end == s.data() + s.size() && !s.empty();
+}
+
+class XmlHandler
+{
+public:
+    virtual ~XmlHandler() = default;
+    virtual void start(const char *local, const char **attrs) = 0;
+    virtual void end(const char *local) = 0;
+    virtual void text(const char *, int) {}
+
+    // Stops the parse; the reader throws with the fault once expat has returned.
+    void fail(QString fault)
+    {
+        if (m_fault.isEmpty())
+            m_fault = std::move(fault);
+        XML_StopParser(m_parser, XML_FALSE);
+    }
+    const QString &fault() const { return m_fault; }
+    void setParser(XML_Parser parser) { m_parser = parser; }
+
+private:
+    XML_Parser m_parser = nullptr;
+    QString m_fault;
+};
+
+void XMLCALL onStart(void *data, const XML_Char *name, const XML_Char **attrs)
+{
+    static_cast<XmlHandler *>(data)->start(localName(name), attrs);
+}
+
+void XMLCALL onEnd(void *data, const XML_Char *name)
+{
+    static_cast<XmlHandler *>(data)->end(localName(name));
+}
+
+void XMLCALL onText(void *data, const XML_Char *s, int len)
+{
+    static_cast<XmlHandler *>(data)->text(s, len);
+}
+
+void XMLCALL onDoctype(void *data, const XML_Char *, const XML_Char *, const XML_Char *, int)
+{
+    // Spreadsheet parts have no DTD; refusing one rules out entity expansion.
+    static_cast<XmlHandler *>(data)->fail(QStringLiteral("bevat een niet toegestane DTD"));
+}
+
+class ExpatParser final
+{
+public:
+    explicit ExpatParser(XmlHandler &handler) : m_parser(XML_ParserCreate("UTF-8"))
+    {
+        if (!m_parser)
+            throw std::bad_alloc();
+        XML_SetUserData(m_parser, &handler);
+        XML_SetElementHandler(m_parser, onStart, onEnd);
+        XML_SetCharacterDataHandler(m_parser, onText);
+        XML_SetStartDoctypeDeclHandler(m_parser, onDoctype);
+        handler.setParser(m_parser);
+    }
+    ~ExpatParser() { XML_ParserFree(m_parser); }
+    ExpatParser(const ExpatParser &) = delete;
+    ExpatParser &operator=(const ExpatParser &) = delete;
+    XML_Parser get() const { return m_parser; }
+
+private:
+    XML_Parser m_parser;
+};
+
+void ZipArchive::parse(const std::string &name, const QString &what, std::uint64_t limit, XmlHandler &handler) const
+{
+    const zip_int64_t index = zip_name_locate(m_zip, name.c_str(), ZIP_FL_NOCASE);
+    if (index < 0)
+        throwDamaged(m_path, what, QStringLiteral("ontbreekt"));
+
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat_index(m_zip, zip_uint64_t(index), 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE)) {
+        const std::uint64_t size = st.size;
+        if (size > limit)
+            throw KwError(
+                QStringLiteral("Het werkboek %1 wordt niet gelezen: %2 zou uitgepakt groter worden dan %3 MB. "
+                               "Het bestand is beschadigd of opzettelijk misvormd.")
+                    .arg(DisplayPath(m_path), what)
+                    .arg(limit / MiB));
+        if ((st.valid & ZIP_STAT_COMP_SIZE) && size >= RatioCheckFrom &&
+            size / std::max<std::uint64_t>(st.comp_size, 1) > MaxRatio)
+            throw KwError(QStringLiteral("Het werkboek %1 wordt niet gelezen: %2 zou uitgepakt %3 keer zo groot worden "
+                                         "als ingepakt. Het bestand is beschadigd of opzettelijk misvormd.")
+                              .arg(DisplayPath(m_path), what)
+                              .arg(size / std::max<std::uint64_t>(st.comp_size, 1)));
+    }
+
+    zip_file_t *file = zip_fopen_index(m_zip, zip_uint64_t(index), 0);
+    if (!file) {
+        const int code = zip_error_code_zip(zip_get_error(m_zip));
+        if (code == ZIP_ER_NOPASSWD || code == ZIP_ER_WRONGPASSWD || code == ZIP_ER_ENCRNOTSUPP)
+            throw KwError(QStringLiteral("Het werkboek %1 is met een wachtwoord beveiligd en kan niet worden gelezen. "
+                                         "Sla het op zonder wachtwoord.")
+                              .arg(DisplayPath(m_path)));
+        throwDamaged(m_path, what, QStringLiteral("kan niet worden uitgepakt"));
+    }
+    struct Closer
+    {
+        zip_file_t *f;
+        ~Closer() { zip_fclose(f); }
+    } closer{file};
+
+    ExpatParser parser(handler);
+    std::uint64_t total = 0;
+    for (;;) {
+        void *buffer = XML_GetBuffer(parser.get(), ReadChunk);
+        if (!buffer)
+            throw std::bad_alloc();
+        const zip_int64_t n = zip_fread(file, buffer, ReadChunk);
+        if (n < 0)
+            throwDamaged(m_path, what, QStringLiteral("kan niet worden uitgepakt"));
+        total += std::uint64_t(n);
+        // The header's size may lie; count what really comes out.
+        if (total > limit)
+            throw KwError(QStringLiteral("Het werkboek %1 wordt niet gelezen: %2 wordt uitgepakt groter dan %3 MB. "
+                                         "Het bestand is beschadigd of opzettelijk misvormd.")
+                              .arg(DisplayPath(m_path), what)
+                              .arg(limit / MiB));
+        if (XML_ParseBuffer(parser.get(), int(n), n == 0) != XML_STATUS_OK) {
+            if (!handler.fault().isEmpty())
+                throwDamaged(m_path, what, handler.fault());
+            throwDamaged(m_path, what,
+                         QStringLiteral("bevat ongeldige XML (regel %1)").arg(XML_GetCurrentLineNumber(parser.get())));
+        }
+        if (n == 0)
+            break;
+    }
+}
+
+QByteArray ZipArchive::readSmall(const std::string &name) const
+{
+    zip_file_t *file = zip_fopen(m_zip, name.c_str(), ZIP_FL_NOCASE);
+    if (!file)
+        return {};
+    QByteArray bytes(256, '\0');
+    const zip_int64_t n = zip_fread(file, bytes.data(), zip_uint64_t(bytes.size()));
+    zip_fclose(file);
+    bytes.resize(n < 0 ? 0 : qsizetype(n));
+    return bytes;
+}
+
+// --- package structure -----------------------------------------------------
+
+std::string directoryOf(const std::string &part)
+{
+    const auto slash = part.rfind('/');
+    return slash == std::string::npos ? std::string() : part.substr(0, slash + 1);
+}
+
+std::string relsOf(const std::string &part)
+{
+    const auto slash = part.rfind('/');
+    if (slash == std::string::npos)
+        return "_rels/" + part + ".rels";
+    return part.substr(0, slash + 1) + "_rels/" + part.substr(slash + 1) + ".rels";
+}
+
+// A relationship target relative to the source part's folder, or absolute.
+std::string resolveTarget(const std::string &baseDir, const std::string &target)
+{
+    const std::string joined = !target.empty() && target[0] == '/' ? target.substr(1) : baseDir + target;
+    std::vector<std::string> segments;
+    std::size_t from = 0;
+    while (from <= joined.size()) {
+        std::size_t slash = joined.find('/', from);
+        if (slash == std::string::npos)
+            slash = joined.size();
+        const std::string segment = joined.substr(from, slash - from);
+        if (segment == "..") {
+            if (!segments.empty())
+                segments.pop_back();
+        } else if (!segment.empty() && segment != ".") {
+            segments.push_back(segment);
+        }
+        from = slash + 1;
+    }
+    std::string out;
+    for (const std::string &segment : segments)
+        out += (out.empty() ? "" : "/") + segment;
+    return out;
+}
+
+struct Relationship
+{
+    std::string type;
+    std::string target;
+};
+
+bool typeIs(const std::string &type, const char *suffix)
+{
+    const std::size_t n = std::strlen(suffix);
+    return type.size() >= n && type.compare(type.size() - n, n, suffix) == 0;
+}
+
+class RelsHandler final : public XmlHandler
+{
+public:
+    std::map<std::string, Relationship> byId;
+
+    void start(const char *local, const char **attrs) override
+    {
+        if (!is(local, "Relationship"))
+            return;
+        const char *id = attribute(attrs, "Id");
+        const char *type = attribute(attrs, "Type");
+        const char *target = attribute(attrs, "Target");
+        const char *mode = attribute(attrs, "TargetMode");
+        if (id && type && target && !(mode && std::strcmp(mode, "External") == 0))
+            byId[id] = {type, target};
+    }
+    void end(const char *) override {}
+};
+
+class WorkbookHandler final : public XmlHandler
+{
+public:
+    struct Entry
+    {
+        QString name;
+        bool hidden = false;
+        std::string relId;
+    };
+    std::vector<Entry> sheets;
+    bool date1904 = false;
+    std::string root;
+
+    void start(const char *local, const char **attrs) override
+    {
+        if (root.empty())
+            root = local;
+        if (is(local, "workbookPr")) {
+            const char *v = attribute(attrs, "date1904");
+            date1904 = v && (std::strcmp(v, "1") == 0 || std::strcmp(v, "true") == 0);
+        } else if (is(local, "sheet")) {
+            Entry entry;
+            for (const char **a = attrs; *a; a += 2) {
+                const char *colon = std::strchr(a[0], ':');
+                if (std::strcmp(a[0], "name") == 0)
+                    entry.name = QString::fromUtf8(a[1]);
+                else if (std::strcmp(a[0], "state") == 0)
+                    entry.hidden = std::strcmp(a[1], "visible") != 0;
+                else if (colon && std::strcmp(colon + 1, "id") == 0) // r:id, whatever the prefix
+                    entry.relId = a[1];
+            }
+            sheets.push_back(std::move(entry));
+        }
+    }
+    void end(const char *) override {}
+};
+
+// cellXfs index -> whether its number format shows a date.
+class StylesHandler final : public XmlHandler
+{
+public:
+    std::vector<bool> dateStyles() const
+    {
+        std::vector<bool> out;
+        out.reserve(m_xfFormats.size());
+        for (int id : m_xfFormats) {
+            const auto custom = m_customDate.find(id);
+            out.push_back(custom != m_customDate.end() ? custom->second : IsBuiltinDateFormat(id));
+        }
+        return out;
+    }
+
+    void start(const char *local, const char **attrs) override
+    {
+        if (is(local, "numFmt")) {
+            const char *id = attribute(attrs, "numFmtId");
+            const char *code = attribute(attrs, "formatCode");
+            int value = 0;
+            if (id && code && parseUnsigned(id, value))
+                m_customDate[value] = IsDateFormatCode(code);
+        } else if (is(local, "cellXfs")) {
+            m_inCellXfs = true;
+        } else if (m_inCellXfs && is(local, "xf")) {
+            const char *id = attribute(attrs, "numFmtId");
+            int value = 0;
+            m_xfFormats.push_back(id && parseUnsigned(id, value) ? value : 0);
+        }
+    }
+    void end(const char *local) override
+    {
+        if (is(local, "cellXfs"))
+            m_inCellXfs = false;
+    }
+
+private:
+    std::map<int, bool> m_customDate;
+    std::vector<int> m_xfFormats;
+    bool m_inCellXfs = false;
+};
+
+void addText(StringPool &pool, const std::string &utf8)
+{
+    if (utf8.find("_x") == std::string::npos)
+        pool.addUtf8(utf8);
+    else
+        pool.add(DecodeXmlEscapes(QString::fromUtf8(utf8.data(), qsizetype(utf8.size()))));
+}
+
+class SharedStringsHandler final : public XmlHandler
+{
+public:
+    explicit SharedStringsHandler(StringPool &pool) : m_pool(pool) {}
+
+    void start(const char *local, const char **) override
+    {
+        if (is(local, "si")) {
+            m_buffer.clear();
+            m_inItem = true;
+        } else if (is(local, "rPh")) {
+            ++m_phonetic; // reading aids, not part of the text
+        } else if (is(local, "t")) {
+            m_inText = m_inItem && m_phonetic == 0;
+        }
+    }
+    void end(const char *local) override
+    {
+        if (is(local, "t")) {
+            m_inText = false;
+        } else if (is(local, "rPh")) {
+            --m_phonetic;
+        } else if (is(local, "si")) {
+            addText(m_pool, m_buffer);
+            m_inItem = false;
+        }
+    }
+    void text(const char *s, int len) override
+    {
+        if (m_inText)
+            m_buffer.append(s, std::size_t(len));
+    }
+
+private:
+    StringPool &m_pool;
+    std::string m_buffer;
+    int m_phonetic = 0;
+    bool m_inItem = false;
+    bool m_inText = false;
+};
+
+// The automation date of an ISO 8601 date, date-time or time.
+bool isoSerial(std::string_view raw, double &serial)
+{
+    QString text = QString::fromLatin1(trimmed(raw).data(), qsizetype(trimmed(raw).size()));
+    if (text.endsWith(QLatin1Char('Z')))
+        text.chop(1);
+    const QDate epoch(1899, 12, 30);
+    if (text.contains(QLatin1Char('T'))) {
+        const QDateTime dt = QDateTime::fromString(text, Qt::ISODateWithMs);
+        if (!dt.isValid())
+            return false;
+        serial = double(epoch.daysTo(dt.date())) + dt.time().msecsSinceStartOfDay() / 86400000.0;
+        return true;
+    }
+    if (text.contains(QLatin1Char(':'))) {
+        const QTime time = QTime::fromString(text, Qt::ISODateWithMs);
+        serial = time.msecsSinceStartOfDay() / 86400000.0;
+        return time.isValid();
+    }
+    const QDate date = QDate::fromString(text, Qt::ISODate);
+    serial = double(epoch.daysTo(date));
+    return date.isValid();
+}
+
+class SheetHandler final : public XmlHandler
+{
+public:
+    SheetHandler(SheetCells &cells, const std::vector<bool> &dateStyles, bool date1904, std::uint32_t sharedCount)
+        : m_cells(cells), m_dateStyles(dateStyles), m_date1904(date1904), m_sharedCount(sharedCount)
+    {}
+
+    void start(const char *local, const char **attrs) override
+    {
+        switch (local[0]) {
+        case 'c':
+            if (local[1] == '\0' && m_inData)
+                startCell(attrs);
+            return;
+        case 'v':
+            if (local[1] == '\0' && m_inCell) {
+                m_hasValue = true;
+                m_buffer.clear();
+                m_capture = true;
+            }
+            return;
+        case 'f':
+            if (local[1] == '\0')
+                m_hasFormula = true;
+            return;
+        case 'i':
+            if (is(local, "is") && m_inCell) {
+                m_inInline = true;
+                m_hasInline = true;
+                m_buffer.clear();
+            }
+            return;
+        case 't':
+            if (local[1] == '\0' && m_inInline && m_phonetic == 0)
+                m_capture = true;
+            return;
+        case 'r':
+            if (is(local, "row"))
+                startRow(attrs);
+            else if (is(local, "rPh"))
+                ++m_phonetic;
+            return;
+        case 's':
+            if (is(local, "sheetData"))
+                m_inData = true;
+            return;
+        case 'd':
+            if (is(local, "dimension"))
+                reserveFor(attribute(attrs, "ref"));
+            return;
+        default:
+            return;
+        }
+    }
+
+    void end(const char *local) override
+    {
+        if (local[1] == '\0') {
+            if (local[0] == 'v' || local[0] == 't')
+                m_capture = false;
+            else if (local[0] == 'c' && m_inCell)
+                endCell();
+        } else if (is(local, "is")) {
+            m_inInline = false;
+        } else if (is(local, "rPh")) {
+            --m_phonetic;
+        } else if (is(local, "sheetData")) {
+            m_inData = false;
+        }
+    }
+
+    void text(const char *s, int len) override
+    {
+        if (m_capture)
+            m_buffer.append(s, std::size_t(len));
+    }
+
+private:
+    enum class Type
+    {
+        Number,
+        Shared,
+        Inline,
+        String,
+        Boolean,
+        Error,
+        Date,
+        Unknown
+    };
+
+    void startRow(const char **attrs)
+    {
+        const char *r = attribute(attrs, "r");
+        std::uint32_t row = m_row + 1;
+        if (r && !parseUnsigned(std::string_view(r), row))
+            return fail(QStringLiteral("heeft een ongeldig rijnummer \"%1\"").arg(QString::fromUtf8(r)));
+        if (row == 0)
+            return fail(QStringLiteral("heeft rijnummer 0"));
+        m_row = row;
+        m_column = 0;
+    }
+
+    void startCell(const char **attrs)
+    {
+        m_inCell = true;
+        m_hasValue = m_hasFormula = m_hasInline = false;
+        m_type = Type::Number;
+        m_style = 0;
+        std::uint32_t row = m_row == 0 ? 1 : m_row;
+        std::uint32_t column = m_column + 1;
+        for (const char **a = attrs; *a; a += 2) {
+            const char *name = a[0];
+            const char *value = a[1];
+            if (name[1] != '\0')
+                continue;
+            if (name[0] == 'r') {
+                if (!parseReference(value, row, column))
+                    return fail(
+                        QStringLiteral("heeft een ongeldige celverwijzing \"%1\"").arg(QString::fromUtf8(value)));
+            } else if (name[0] == 't') {
+                m_type = typeOf(value);
+            } else if (name[0] == 's') {
+                if (!parseUnsigned(std::string_view(value), m_style))
+                    m_style = 0;
+            }
+        }
+        if (column > MaxColumn)
+            return fail(QStringLiteral("heeft een cel voorbij de laatste kolom XFD"));
+        m_row = row;
+        m_column = column;
+    }
+
+    static Type typeOf(const char *t)
+    {
+        if (std::strcmp(t, "s") == 0)
+            return Type::Shared;
+        if (std::strcmp(t, "n") == 0)
+            return Type::Number;
+        if (std::strcmp(t, "str") == 0)
+            return Type::String;
+        if (std::strcmp(t, "inlineStr") == 0)
+            return Type::Inline;
+        if (std::strcmp(t, "b") == 0)
+            return Type::Boolean;
+        if (std::strcmp(t, "e") == 0)
+            return Type::Error;
+        if (std::strcmp(t, "d") == 0)
+            return Type::Date;
+        return Type::Unknown;
+    }
+
+    // "AB12": letters for the column, digits for the row; the row may be left out.
+    static bool parseReference(const char *ref, std::uint32_t &row, std::uint32_t &column)
+    {
+        std::uint32_t col = 0;
+        const char *p = ref;
+        for (; (*p >= 'A' && *p <= 'Z') || (*p >= 'a' && *p <= 'z'); ++p) {
+            col = col * 26 + std::uint32_t((*p & ~0x20) - 'A' + 1);
+            if (col > MaxColumn)
+                return false;
+        }
+        if (col == 0)
+            return false;
+        column = col;
+        if (*p == '\0')
+            return true;
+        std::uint32_t r = 0;
+        if (!parseUnsigned(std::string_view(p), r) || r == 0)
+            return false;
+        row = r;
+        return true;
+    }
+
+    void reserveFor(const char *ref)
+    {
+        // A hint only: the dimension may be missing or wrong.
+        if (!ref)
+            return;
+        const char *colon = std::strchr(ref, ':');
+        if (!colon)
+            return;
+        std::uint32_t r1 = 1, c1 = 1, r2 = 1, c2 = 1;
+        if (parseReference(std::string(ref, colon).c_str(), r1, c1) && parseReference(colon + 1, r2, c2) && r2 >= r1 &&
+            c2 >= c1)
+            m_cells.reserve(std::min<std::size_t>(std::size_t(r2 - r1 + 1) * (c2 - c1 + 1), 4u << 20));
+    }
+
+    void endCell()
+    {
+        m_inCell = false;
+        m_capture = false;
+        const std::uint16_t column = std::uint16_t(m_column);
+        // A formula that was saved without its result must not read as empty.
+        const bool noValue = !m_hasValue || trimmed(m_buffer).empty();
+        if (noValue && m_type != Type::Inline && m_type != Type::String) {
+            if (m_hasFormula)
+                m_cells.addNumber(m_row, column, SheetCells::Kind::FormulaWithoutValue, 0.0);
+            return;
+        }
+        switch (m_type) {
+        case Type::Number:
+            return addNumber(column);
+        case Type::Shared: {
+            std::uint32_t index = 0;
+            if (!parseUnsigned(std::string_view(m_buffer), index) || index >= m_sharedCount)
+                return fail(cellFault(QStringLiteral("verwijst naar een gedeelde tekst die niet bestaat")));
+            return m_cells.addString(m_row, column, SheetCells::Kind::SharedText, index);
+        }
+        case Type::Inline:
+            if (m_hasInline || m_hasValue)
+                addText(column, SheetCells::Kind::Text);
+            else if (m_hasFormula)
+                m_cells.addNumber(m_row, column, SheetCells::Kind::FormulaWithoutValue, 0.0);
+            return;
+        case Type::String:
+            if (m_hasValue)
+                addText(column, SheetCells::Kind::Text);
+            else if (m_hasFormula)
+                m_cells.addNumber(m_row, column, SheetCells::Kind::FormulaWithoutValue, 0.0);
+            return;
+        case Type::Boolean: {
+            const std::string_view v = trimmed(m_buffer);
+            return m_cells.addNumber(m_row, column, SheetCells::Kind::Boolean, v == "1" || v == "true" ? 1.0 : 0.0);
+        }
+        case Type::Error:
+            m_buffer = std::string(trimmed(m_buffer));
+            return addText(column, SheetCells::Kind::Error);
+        case Type::Date: {
+            double serial = 0;
+            if (isoSerial(m_buffer, serial))
+                return m_cells.addNumber(m_row, column, SheetCells::Kind::Date, serial);
+            return addText(column, SheetCells::Kind::Other);
+        }
+        case Type::Unknown:
+            return addText(column, SheetCells::Kind::Other);
+        }
+    }
+
+    void addNumber(std::uint16_t column)
+    {
+        const std::string_view v = trimmed(m_buffer);
+        double value = 0;
+        const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), value);
+        if (ec != std::errc() || end != v.data() + v.size())
+            return fail(cellFault(QStringLiteral("bevat het ongeldige getal \"%1\"")
+                                      .arg(QString::fromUtf8(v.data(), qsizetype(v.size())))));
+        if (m_style < m_dateStyles.size() && m_dateStyles[m_style]) {
+            if (m_date1904)
+                value += 1462.0;
+            else if (value >= 1.0 && value < 60.0)
+                value += 1.0; // the 1900 system counts a 29 February 1900 that never was
+            return m_cells.addNumber(m_row, column, SheetCells::Kind::Date, value);
+        }
+        m_cells.addNumber(m_row, column, SheetCells::Kind::Number, value);
+    }
+
+    void addText(std::uint16_t column, SheetCells::Kind kind)
+    {
+        StringPool &pool = m_cells.strings();
+        const std::uint32_t before = pool.size();
+        ::addText(pool, m_buffer);
+        m_cells.addString(m_row, column, kind, before);
+    }
+
+    QString cellFault(const QString &what) const
+    {
+        QString letters;
+        for (std::uint32_t c = m_column; c > 0; c = (c - 1) / 26)
+            letters.prepend(QLatin1Char(char('A' + (c - 1) % 26)));
+        return QStringLiteral("cel %1%2 %3").arg(letters).arg(m_row).arg(what);
+    }
+
+    SheetCells &m_cells;
+    const std::vector<bool> &m_dateStyles;
+    const bool m_date1904;
+    const std::uint32_t m_sharedCount;
+
+    std::string m_buffer;
+    std::uint32_t m_row = 0;
+    std::uint32_t m_column = 0;
+    std::uint32_t m_style = 0;
+    Type m_type = Type::Number;
+    int m_phonetic = 0;
+    bool m_inData = false;
+    bool m_inCell = false;
+    bool m_inInline = false;
+    bool m_capture = false;
+    bool m_hasValue = false;
+    bool m_hasFormula = false;
+    bool m_hasInline = false;
+};
+
+// --- the workbook ----------------------------------------------------------
+
+class XlsxWorkbook final : public Workbook
+{
+public:
+    explicit XlsxWorkbook(const QString &path) : Workbook(path), m_zip(std::make_unique<ZipArchive>(path))
+    {
+        const std::string workbookPart = findWorkbookPart();
+
+        WorkbookHandler book;
+        m_zip->parse(workbookPart, partWhat(workbookPart), SmallPartLimit, book);
+        if (book.root != "workbook")
+            notAWorkbook();
+        m_date1904 = book.date1904;
+
+        RelsHandler rels;
+        const std::string relsPart = relsOf(workbookPart);
+        m_zip->parse(relsPart, partWhat(relsPart), SmallPartLimit, rels);
+        const std::string baseDir = directoryOf(workbookPart);
+        for (const auto &[id, rel] : rels.byId) {
+            if (typeIs(rel.type, "/sharedStrings"))
+                m_sharedStringsPart = resolveTarget(baseDir, rel.target);
+            else if (typeIs(rel.type, "/styles"))
+                m_stylesPart = resolveTarget(baseDir, rel.target);
+        }
+
+        for (const WorkbookHandler::Entry &entry : book.sheets) {
+            const auto rel = rels.byId.find(entry.relId);
+            if (rel == rels.byId.end())
+                throwDamaged(path, QStringLiteral("het werkblad \"%1\"").arg(entry.name),
+                             QStringLiteral("heeft geen onderdeel in ") + QString::fromStdString(relsPart));
+            // Chart sheets and the like are no worksheets.
+            if (!typeIs(rel->second.type, "/worksheet"))
+                continue;
+            m_sheets.append({entry.name, entry.hidden});
+            m_sheetParts.push_back(resolveTarget(baseDir, rel->second.target));
+        }
+    }
+
+    void releaseFile() override { m_zip.reset(); }
+
+protected:
+    std::unique_ptr<SheetCells> readSheet(int index) override
+    {
+        if (!m_zip)
+            m_zip = std::make_unique<ZipArchive>(m_path);
+        if (!m_stylesRead) {
+            if (!m_stylesPart.empty() && m_zip->contains(m_stylesPart)) {
+                StylesHandler styles;
+                m_zip->parse(m_stylesPart, partWhat(m_stylesPart), SmallPartLimit, styles);
+                m_dateStyles = styles.dateStyles();
+            }
+            m_stylesRead = true;
+        }
+        if (!m_shared) {
+            auto pool = std::make_shared<StringPool>();
+            if (!m_sharedStringsPart.empty()) {
+                SharedStringsHandler handler(*pool);
+                m_zip->parse(m_sharedStringsPart, partWhat(m_sharedStringsPart), SharedStringsLimit, handler);
+            }
+            pool->squeeze();
+            m_shared = std::move(pool);
+        }
+
+        const std::string &part = m_sheetParts[std::size_t(index)];
+        const QString what =
+            QStringLiteral("het werkblad \"%1\" (%2)").arg(m_sheets[index].name, QString::fromStdString(part));
+        auto cells = std::make_unique<SheetCells>(m_shared);
+        SheetHandler handler(*cells, m_dateStyles, m_date1904, m_shared->size());
+        m_zip->parse(part, what, SheetLimit, handler);
+        cells->finish();
+        return cells;
+    }
+
+private:
+    [[noreturn]] void notAWorkbook() const
+    {
+        throw KwError(
+            QStringLiteral("Het bestand %1 is geen Excel werkboek (.xlsx of .xls).").arg(DisplayPath(m_path)));
+    }
+
+    std::string findWorkbookPart() const
+    {
+        std::string target;
+        if (m_zip->contains("_rels/.rels")) {
+            RelsHandler root;
+            m_zip->parse("_rels/.rels", partWhat("_rels/.rels"), SmallPartLimit, root);
+            for (const auto &[id, rel] : root.byId) {
+                if (typeIs(rel.type, "/officeDocument"))
+                    target = resolveTarget({}, rel.target);
+            }
+        }
+        if (target.size() > 4 && target.compare(target.size() - 4, 4, ".bin") == 0)
+            throw KwError(QStringLiteral("Het bestand %1 is een binair Excel werkboek (.xlsb), dat niet kan worden "
+                                         "gelezen. Sla het in Excel op als .xlsx.")
+                              .arg(DisplayPath(m_path)));
+        if (!target.empty())
+            return target; // a missing part is reported when it is read
+        if (m_zip->contains("xl/workbook.xml"))
+            return "xl/workbook.xml";
+        if (m_zip->readSmall("mimetype").startsWith("application/vnd.oasis.opendocument.spreadsheet"))
+            throw KwError(QStringLiteral("Het bestand %1 is een OpenDocument rekenblad (.ods), dat niet kan worden "
+                                         "gelezen. Sla het op als Excel werkboek (.xlsx).")
+                              .arg(DisplayPath(m_path)));
+        if (m_zip->contains("[Content_Types].xml") && m_zip->contains("xl/_rels/workbook.xml.rels"))
+            throwDamaged(m_path, partWhat("xl/workbook.xml"), QStringLiteral("ontbreekt"));
+        notAWorkbook();
+    }
+
+    std::unique_ptr<ZipArchive> m_zip;
+    std::vector<std::string> m_sheetParts;
+    std::string m_sharedStringsPart;
+    std::string m_stylesPart;
+    std::vector<bool> m_dateStyles;
+    std::shared_ptr<const StringPool> m_shared;
+    bool m_stylesRead = false;
+    bool m_date1904 = false;
+};
+
+} // namespace
+
+QString DecodeXmlEscapes(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n;) {
+        if (text[i] == QLatin1Char('_') && i + 6 < n && text[i + 1] == QLatin1Char('x') &&
+            text[i + 6] == QLatin1Char('_')) {
+            bool ok = false;
+            const ushort code = text.mid(i + 2, 4).toUShort(&ok, 16);
+            if (ok) {
+                out += QChar(code);
+                i += 7;
+                continue;
+            }
+        }
+        out += text[i++];
+    }
+    return out;
+}
+
+std::unique_ptr<Workbook> ReadXlsxWorkbook(const QString &path)
+{
+    return std::make_unique<XlsxWorkbook>(path);
+}
