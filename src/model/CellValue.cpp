@@ -53,7 +53,10 @@ QString GeneralNumberText(double value, QChar decimalPoint)
 
 QDate DateFromSerial(double serial)
 {
-    return QDate(1899, 12, 30).addDays(static_cast<qint64>(std::floor(serial)));
+    // The fraction is the time of day on both sides of the epoch, so the day is the truncated part.
+    if (!std::isfinite(serial) || std::fabs(serial) > 1e8)
+        return QDate();
+    return QDate(1899, 12, 30).addDays(static_cast<qint64>(std::trunc(serial)));
 }
 
 double SerialFromDate(const QDate &date)
