@@ -1,3 +1,4 @@
+#include "batch/BatchRun.h"
 #include "batch/Inspect.h"
 #include "model/Error.h"
 #include "workbook/WorkbookService.h"
@@ -26,7 +27,17 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Kwintor2 zonder venster: toont wat Kwintor2 uit een werkboek leest."));
+        QStringLiteral("Kwintor2 zonder venster.\n\n"
+                       "Verwerken: kwintor2-batch [--instellingen BESTAND] --werkblad NAAM [--werkboek BESTAND]\n"
+                       "           [--doelmap MAP] [--incassodatum DD-MM-JJJJ] [--alleen-controle] [--log BESTAND]\n"
+                       "  controleert de invoer en elke regel van het werkblad en maakt per sequentiecode een\n"
+                       "  SEPA incassobestand (pain.008.001.08) in de doelmap; de volgnummers lopen door in het\n"
+                       "  instellingenbestand. Meldingen gaan naar stderr, het verwerkingslog naar stdout.\n"
+                       "  Afsluitcode 0: gelukt; 1: fouten in de invoer of een bestand niet gemaakt; 2: de\n"
+                       "  verwerking kon niet doorgaan of de opdracht is onjuist.\n\n"
+                       "Bekijken:  kwintor2-batch --werkboek BESTAND --werkbladen\n"
+                       "           kwintor2-batch --werkboek BESTAND --werkblad NAAM --toon\n"
+                       "  toont wat Kwintor2 uit een werkboek leest."));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption workbookOption(QStringLiteral("werkboek"),
                                             QStringLiteral("Het Excel werkboek (.xlsx, .xlsm of .xls)."),
@@ -39,7 +50,23 @@ int main(int argc, char *argv[])
                                         QStringLiteral("Toon de laatste rij en elke gevulde cel van het werkblad: "
                                                        "cel, soort (tekst, getal, datum, waarheid, fout, anders) "
                                                        "en tekst, gescheiden door tabs."));
-    parser.addOptions({workbookOption, sheetOption, listOption, showOption});
+    const QCommandLineOption settingsOption(
+        QStringLiteral("instellingen"),
+        QStringLiteral("Het instellingenbestand (standaard Kwintor2.ini naast het programma)."),
+        QStringLiteral("bestand"));
+    const QCommandLineOption targetOption(QStringLiteral("doelmap"),
+                                          QStringLiteral("De map voor de SEPA bestanden, alleen voor deze verwerking."),
+                                          QStringLiteral("map"));
+    const QCommandLineOption dateOption(QStringLiteral("incassodatum"),
+                                        QStringLiteral("De incassodatum, alleen voor deze verwerking."),
+                                        QStringLiteral("DD-MM-JJJJ"));
+    const QCommandLineOption controlOption(QStringLiteral("alleen-controle"),
+                                           QStringLiteral("Alleen controleren; er worden geen bestanden gemaakt."));
+    const QCommandLineOption logOption(QStringLiteral("log"),
+                                       QStringLiteral("Sla het verwerkingslog ook op in dit bestand."),
+                                       QStringLiteral("bestand"));
+    parser.addOptions({workbookOption, sheetOption, listOption, showOption, settingsOption, targetOption, dateOption,
+                       controlOption, logOption});
 
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
@@ -49,14 +76,29 @@ int main(int argc, char *argv[])
     }
     if (!parser.positionalArguments().isEmpty())
         return usageError(QStringLiteral("onbekend argument \"%1\".").arg(parser.positionalArguments().constFirst()));
+    QTextStream out(stdout);
+    const bool inspect = parser.isSet(listOption) || parser.isSet(showOption);
+    if (!inspect) {
+        if (!parser.isSet(sheetOption))
+            return usageError(QStringLiteral("geef het werkblad op met --werkblad."));
+        BatchOptions options;
+        options.settingsFile = parser.value(settingsOption);
+        options.sheet = parser.value(sheetOption);
+        options.workbook = parser.value(workbookOption);
+        options.targetFolder = parser.value(targetOption);
+        options.incassoDate = parser.value(dateOption);
+        options.logFile = parser.value(logOption);
+        options.onlyControl = parser.isSet(controlOption);
+        QTextStream err(stderr);
+        return RunBatch(options, out, err);
+    }
     if (!parser.isSet(workbookOption))
         return usageError(QStringLiteral("geef het werkboek op met --werkboek."));
-    if (parser.isSet(listOption) == parser.isSet(showOption))
+    if (parser.isSet(listOption) && parser.isSet(showOption))
         return usageError(QStringLiteral("kies --werkbladen of --toon."));
     if (parser.isSet(showOption) && !parser.isSet(sheetOption))
         return usageError(QStringLiteral("geef bij --toon het werkblad op met --werkblad."));
 
-    QTextStream out(stdout);
     WorkbookService service;
     try {
         if (parser.isSet(listOption))

@@ -9,7 +9,8 @@
 class WorkbookService;
 
 // How a step of the run ended.
-enum class RunOutcome {
+enum class RunOutcome
+{
     Passed,  // control passed / every file was made
     Failed,  // control found faults / a file could not be built
     Aborted, // an error ended the step (unreadable workbook, file not writable); shown and logged

@@ -1,0 +1,126 @@
+#include "batch/BatchRun.h"
+
+#include "model/Error.h"
+#include "model/Notice.h"
+#include "model/Settings.h"
+#include "processing/LogSaving.h"
+#include "processing/ProcessingRun.h"
+#include "rules/Verification.h"
+#include "workbook/WorkbookService.h"
+
+#include <QFileInfo>
+#include <QTextStream>
+
+namespace {
+QString forTerminal(QString text)
+{
+    return text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+}
+
+// Every box becomes one block on stderr.
+class StderrNotices final : public NoticeSink
+{
+public:
+    explicit StderrNotices(QTextStream &err) : m_err(err) { setNoticeSink(this); }
+    ~StderrNotices() override { setNoticeSink(nullptr); }
+
+    void message(const QString &text) override { block(QStringLiteral("Melding: "), text); }
+    void error(const QString &text) override { block(QStringLiteral("Foutmelding: "), text); }
+    void errorDialog(const QString &text) override { block(QStringLiteral("Foutmelding: "), text); }
+
+private:
+    void block(const QString &kind, const QString &text)
+    {
+        m_err << kind << forTerminal(text) << "\n\n";
+        m_err.flush();
+    }
+    QTextStream &m_err;
+};
+
+// Prints the log's new lines as they are appended.
+class LogPrinter
+{
+public:
+    LogPrinter(ProcessingLog &log, QTextStream &out) : m_log(log), m_out(out)
+    {
+        m_log.setListener([this] { print(); });
+    }
+    ~LogPrinter() { m_log.setListener({}); }
+
+private:
+    void print()
+    {
+        const QStringList &lines = m_log.lines();
+        if (lines.size() < m_printed)
+            m_printed = 0;
+        for (; m_printed < lines.size(); ++m_printed)
+            m_out << forTerminal(lines.at(m_printed)) << '\n';
+        m_out.flush();
+    }
+    ProcessingLog &m_log;
+    QTextStream &m_out;
+    qsizetype m_printed = 0;
+};
+
+int exitFor(RunOutcome outcome)
+{
+    switch (outcome) {
+    case RunOutcome::Passed:
+        return BatchOk;
+    case RunOutcome::Failed:
+        return BatchFaults;
+    case RunOutcome::Aborted:
+        break;
+    }
+    return BatchError;
+}
+} // namespace
+
+int RunBatch(const BatchOptions &options, QTextStream &out, QTextStream &err)
+{
+    StderrNotices notices(err);
+    if (!options.settingsFile.isEmpty()) {
+        if (!QFileInfo(options.settingsFile).isFile()) {
+            err << "kwintor2-batch: het instellingenbestand " << options.settingsFile << " bestaat niet.\n";
+            return BatchError;
+        }
+        setSettingsFile(QFileInfo(options.settingsFile).absoluteFilePath());
+    }
+
+    TInputData data;
+    if (!LoadSettings(data)) {
+        err << "kwintor2-batch: het instellingenbestand " << SettingsFilePath() << " kan niet worden gelezen.\n";
+        return BatchError;
+    }
+    // These hold for this run only; nothing writes them back.
+    if (!options.workbook.isEmpty()) {
+        const QFileInfo workbook(options.workbook);
+        data.InputFolder = workbook.absolutePath();
+        data.InputFile = workbook.fileName();
+    }
+    if (!options.targetFolder.isEmpty())
+        data.TargetFolder = QFileInfo(options.targetFolder).absoluteFilePath();
+    if (!options.incassoDate.isEmpty())
+        data.IncassoDate = options.incassoDate;
+    data.SelectedWorkbook = JoinPath(data.InputFolder, data.InputFile);
+    data.SelectedSheet = options.sheet;
+
+    if (!VerifyInput(data))
+        return BatchFaults;
+
+    WorkbookService service;
+    ProcessingRun run(data, service);
+    LogPrinter printer(run.log(), out);
+    RunOutcome outcome = run.show();
+    if (outcome == RunOutcome::Passed && !options.onlyControl)
+        outcome = run.verwerken();
+
+    if (!options.logFile.isEmpty()) {
+        QString error;
+        if (!SaveProcessingLog(options.logFile, run.log().lines(), &error)) {
+            err << "kwintor2-batch: " << error << '\n';
+            return BatchError;
+        }
+    }
+    return exitFor(outcome);
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+class QTextStream;
+
+// What one batch run is asked to do.
+struct BatchOptions
+{
+    QString settingsFile; // empty: the settings file next to the executable
+    QString sheet;
+    QString workbook;     // overrides the workbook of the settings for this run
+    QString targetFolder; // overrides the target folder for this run
+    QString incassoDate;  // overrides the collection date for this run
+    QString logFile;      // also save the processing log here
+    bool onlyControl = false;
+};
+
+// Exit status of a run.
+enum BatchExit
+{
+    BatchOk = 0,
+    BatchFaults = 1,
+    BatchError = 2
+};
+
+// Verifies the input, controls the rows and, unless only the control is
+// asked, writes the files. Boxes go to err, the processing log to out.
+int RunBatch(const BatchOptions &options, QTextStream &out, QTextStream &err);

@@ -1,1 +1,0 @@
-// The row control follows.

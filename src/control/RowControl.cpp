@@ -1,0 +1,199 @@
+#include "control/RowControl.h"
+
+#include "rules/AccountRules.h"
+#include "rules/DateAmountRules.h"
+#include "rules/TextRules.h"
+#include "workbook/WorkbookService.h"
+#include "workbook/Worksheet.h"
+
+#include <array>
+
+const int MaxFieldLengths[LayoutFieldCount] = {70, 50, 50, 0, 0, 0, 30, 0, 0, 140};
+
+namespace {
+QString rowLine(int n, const QString &text)
+{
+    return QStringLiteral("== ") + QString::number(n) + QStringLiteral(" : ") + text;
+}
+
+QString trimmedCellText(const CellValue &cell)
+{
+    QString text;
+    CellText(cell, text);
+    return TrimBlanks(text);
+}
+} // namespace
+
+bool CellAmountCents(const CellValue &cell, qint64 &cents)
+{
+    QString text;
+    switch (cell.kind) {
+    case CellValue::Kind::Empty:
+        cents = 0;
+        return true;
+    case CellValue::Kind::Number:
+        text = GeneralNumberText(cell.number, QLatin1Char('.'));
+        break;
+    case CellValue::Kind::Text:
+        text = TrimBlanks(cell.text);
+        break;
+    default:
+        return false;
+    }
+    QString normalised;
+    return CheckAmount(text, normalised) && AmountTextToCents(normalised, cents);
+}
+
+bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputData &data, WorkbookService &service,
+                    ProcessingLog &log, TIncassobatches &batches)
+{
+    TWorksheet ws;
+    OpenWorksheet(service, workbook, sheet, data.HasHeadings, ws);
+    const int lastRow = ws.TotalNoRows;
+
+    const QStringList &codes = SeqCodes();
+    std::array<int, 4> counts{};
+    std::array<qint64, 4> sums{};
+    std::array<int, 4> leftOut{};
+    int blankRows = 0;
+    bool result = true;
+    const int h = data.HasHeadings ? 1 : 0;
+    const int nameColumn = data.column(lfNaam);
+    const bool hasCodeColumn = data.column(lfSeqCode) != 0;
+
+    log.append(QStringLiteral("== Start van de controle van : ") + QString::number(lastRow - h) +
+               QStringLiteral(" inputregels."));
+
+    for (int r = h + 1; r <= lastRow; ++r) {
+        const int n = r - h;
+        QString nameText;
+        if (!CellText(service.readCell(r, nameColumn), nameText))
+            nameText.clear();
+
+        std::array<QString, LayoutFieldCount> values;
+        CellValue mandateDate;
+        if (!nameText.isEmpty()) {
+            for (int f = 0; f < LayoutFieldCount; ++f) {
+                const int column = data.column(static_cast<TLayoutField>(f));
+                if (column == 0)
+                    continue;
+                const CellValue cell = service.readCell(r, column);
+                QString text;
+                if (!CellText(cell, text)) {
+                    log.append(rowLine(n, QStringLiteral("onleesbare inhoud in kolom ") + ColumnLetters(column) +
+                                              QLatin1Char('\r') + QStringLiteral("Verwerking afgebroken")));
+                    CloseWorksheet(ws);
+                    return false;
+                }
+                values[f] = TrimBlanks(text);
+                if (f == lfMandaatDatum)
+                    mandateDate = cell;
+                if (!CheckSEPAChars(values[f])) {
+                    log.append(rowLine(n, QStringLiteral("ongeoorloofd teken in ") + values[f]));
+                    result = false;
+                }
+            }
+        }
+
+        if (values[lfNaam].isEmpty()) {
+            ++blankRows;
+            continue;
+        }
+
+        if (data.cbFilter) {
+            const QString filterText = trimmedCellText(service.readCell(r, data.intFilterCol));
+            if (filterText != data.strFilterReq) {
+                const qsizetype k = codes.indexOf(values[lfSeqCode]);
+                if (hasCodeColumn && k >= 0)
+                    ++leftOut[k];
+                continue;
+            }
+        }
+
+        values[lfOmschrijving] = data.ssAlgOmschr + QLatin1Char(' ') + values[lfOmschrijving];
+
+        for (int f = 0; f < LayoutFieldCount; ++f) {
+            QString message;
+            if (MaxFieldLengths[f] > 0 && !CheckLength(values[f], MaxFieldLengths[f], message)) {
+                log.append(rowLine(n, message));
+                result = false;
+            }
+        }
+
+        if (!CheckIBAN(values[lfIBAN])) {
+            log.append(rowLine(n, QStringLiteral("IBAN rekening nummer is onjuist : ") + values[lfIBAN]));
+            result = false;
+        }
+
+        // An empty code cell is an invalid code: the file builder takes no such row, so counting
+        // it under a default would make NbOfTxs and CtrlSum disagree with the file.
+        const QString code = hasCodeColumn ? values[lfSeqCode] : data.defaultSeqCode;
+        const qsizetype k = codes.indexOf(code);
+        if (k < 0) {
+            log.append(rowLine(n, QStringLiteral("Ongeldige sequentiecode (FRST, RCUR, FNAL of OOFF) : ") + code));
+            result = false;
+        }
+
+        double date = 0;
+        if (!CheckDateValue(mandateDate, date)) {
+            log.append(rowLine(n, QStringLiteral("Datum van de machtiging : ") + values[lfMandaatDatum] +
+                                      QStringLiteral(" is geen geldige datum")));
+            result = false;
+        }
+
+        QString amount;
+        if (!CheckAmount(values[lfBedrag], amount)) {
+            log.append(rowLine(n, amount));
+            result = false;
+        } else {
+            qint64 cents = 0;
+            if (AmountTextToCents(amount, cents) && cents == 0) {
+                log.append(rowLine(n, QStringLiteral("Bedrag ontbreekt of is 0")));
+                result = false;
+            }
+        }
+
+        if (k >= 0) {
+            ++counts[k];
+            qint64 cents = 0;
+            if (CellAmountCents(service.readCell(r, data.column(lfBedrag)), cents)) {
+                sums[k] += cents;
+            } else {
+                log.append(rowLine(n, QStringLiteral("Bedrag is niet leesbaar. Corrigeer")));
+                result = false;
+            }
+        }
+    }
+
+    for (int k = 0; k < 4; ++k) {
+        TIncassobatch &b = batches[k];
+        b.SeqCode = codes.at(k);
+        b.SeqCodeNo = k + 1;
+        b.NoTransactions = counts[k];
+        b.TotalCents = sums[k];
+        b.SEPAFileName.clear();
+        if (leftOut[k] > 0) {
+            log.append(QStringLiteral("== LET OP : Er wordt/worden ") + QString::number(leftOut[k]) +
+                       QStringLiteral(" regel(s) met sequentiecode ") + codes.at(k) +
+                       QStringLiteral(" geselecteerd voor verwerking."));
+        }
+    }
+    log.append(QString());
+
+    if (blankRows > 0) {
+        log.append(QStringLiteral("== LET OP : Er is/zijn ") + QString::number(blankRows) +
+                   QStringLiteral(" blanco regel(s) gevonden in het inputbestand,"));
+        log.append(QStringLiteral("   deze worden genegeerd."));
+        log.append(QString());
+        const int m = lastRow - blankRows - h;
+        log.append(QStringLiteral("== Er kunnen : ") + QString::number(m) +
+                   QStringLiteral(" incasso s aangemaakt worden."));
+        if (m == 0) {
+            log.append(QStringLiteral("== Geen enkele incasso!! Controleer het Excel werkboek/werkblad!!"));
+            result = false;
+        }
+    }
+
+    CloseWorksheet(ws);
+    return result;
+}

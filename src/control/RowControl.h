@@ -1,0 +1,23 @@
+#pragma once
+
+#include "model/CellValue.h"
+#include "model/InputData.h"
+#include "processing/RunRecords.h"
+
+#include <QString>
+
+class WorkbookService;
+
+// The longest text each row value may hold; 0 means no length test.
+extern const int MaxFieldLengths[LayoutFieldCount];
+
+// Reads every row of the worksheet and checks each collection, logging every
+// fault, and counts and sums the collections per sequence code into records 0
+// to 3. True when no fault was found (and, with blank rows, at least one
+// collection remains). Throws KwError when the workbook or sheet cannot be read.
+bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputData &data, WorkbookService &service,
+                    ProcessingLog &log, TIncassobatches &batches);
+
+// The cents of a cell for the sum: a number cell, or a text amount read with the
+// same normalisation as the amount check; an empty cell is 0.
+bool CellAmountCents(const CellValue &cell, qint64 &cents);

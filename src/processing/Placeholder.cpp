@@ -1,1 +1,0 @@
-// The processing run follows.

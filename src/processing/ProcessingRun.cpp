@@ -1,0 +1,188 @@
+#include "processing/ProcessingRun.h"
+
+#include "control/RowControl.h"
+#include "model/CellValue.h"
+#include "model/Clock.h"
+#include "model/Error.h"
+#include "model/Notice.h"
+#include "rules/DateAmountRules.h"
+#include "rules/TextRules.h"
+#include "sepa/Builder.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+
+namespace {
+QChar localeDecimalPoint()
+{
+    const QString dp = QLocale().decimalPoint();
+    return dp.isEmpty() ? QLatin1Char('.') : dp.at(0);
+}
+
+QString incassos(int count)
+{
+    return QString::number(count) + QStringLiteral(" incasso") + QLatin1Char('\'') + QLatin1Char('s');
+}
+} // namespace
+
+QString RunAmountText(double amount)
+{
+    const QString general = GeneralNumberText(amount, localeDecimalPoint());
+    QString normalised;
+    return CheckAmount(general, normalised) ? normalised : general;
+}
+
+QString RunDateTimeText()
+{
+    const QLocale locale;
+    const QDateTime now = currentDateTime();
+    // The long time format without the time zone Qt appends.
+    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
+    timeFormat.remove(QRegularExpression(QStringLiteral("\\s*\\bt+\\b\\s*")));
+    timeFormat = timeFormat.trimmed();
+    return locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+           locale.toString(now.time(), timeFormat);
+}
+
+QList<QStringList> SummaryGridRows(const TIncassobatches &batches)
+{
+    QList<QStringList> rows;
+    for (const TIncassobatch &b : batches)
+        rows.append({b.SeqCode, b.SEPAFileName, QString::number(b.NoTransactions), RunAmountText(b.TotalAmount())});
+    return rows;
+}
+
+ProcessingRun::ProcessingRun(TInputData &data, WorkbookService &service) : m_data(data), m_service(service) {}
+
+RunOutcome ProcessingRun::show()
+{
+    ReturnCode = 0;
+    m_logFileStamp = LogFileStamp(currentDateTime());
+    m_verwerkenOffered = false;
+    m_log.clear();
+
+    m_log.append(QStringLiteral("== Kwintor: Log van de verwerking op ") + RunDateTimeText());
+    m_log.append(QString());
+    m_log.append(QStringLiteral(" * * * *"));
+    m_log.append(QString());
+    m_log.append(QStringLiteral("== Invoer van mappen en bestanden is correct."));
+    m_log.append(QString());
+    m_log.append(QStringLiteral("== De SEPA gegevens van de incasseerder zijn gecontroleerd."));
+    m_log.append(QStringLiteral("Let wel: de BIC code is NIET gecontroleerd."));
+    m_log.append(QString());
+    m_log.append(QStringLiteral("== De incassogegevens staan in werkboek : "));
+    m_log.append(QStringLiteral("        ") + m_data.SelectedWorkbook);
+    m_log.append(QStringLiteral("== Te controleren de gegevens op werkblad : ") + m_data.SelectedSheet);
+    m_log.append(QStringLiteral("== De tabel op dit werkblad heeft ") +
+                 (m_data.HasHeadings ? QString() : QStringLiteral(" geen ")) + QStringLiteral("koppen."));
+    if (m_data.cbFilter) {
+        m_log.append(QStringLiteral("== Alleen regels met selectie filter: \"") + m_data.strFilterReq +
+                     QStringLiteral("\" in kolom: \"") + ColumnLetters(m_data.intFilterCol) + QLatin1Char('\r') +
+                     QStringLiteral("\" worden in het XML-bestand opgenomen."));
+    }
+    m_log.append(QString());
+
+    bool passed = false;
+    try {
+        passed = CheckInputRows(m_data.SelectedWorkbook, m_data.SelectedSheet, m_data, m_service, m_log, m_batches);
+    } catch (const KwError &e) {
+        m_log.append(QStringLiteral("== FOUT: ") + e.message());
+        ShowErrorMessage(e.message());
+        return RunOutcome::Aborted;
+    }
+    if (passed) {
+        m_log.append(QStringLiteral("== De Excel input is correct. Kies Verwerken."));
+        m_verwerkenOffered = true;
+    } else {
+        m_log.append(QString());
+        m_log.append(QStringLiteral("== Corrigeer de fouten in de input en herhaal de bewerking."));
+    }
+    m_log.append(QString());
+    return passed ? RunOutcome::Passed : RunOutcome::Failed;
+}
+
+RunOutcome ProcessingRun::verwerken()
+{
+    ReturnCode = 1;
+    m_log.append(QString());
+    m_log.append(QStringLiteral("VERWERKING"));
+    m_log.append(QString());
+
+    int totalCount = 0;
+    qint64 totalCents = 0;
+    bool allMade = true;
+    bool anyMade = false;
+    for (int k = 0; k < 4; ++k) {
+        TIncassobatch &batch = m_batches[k];
+        m_log.append(QStringLiteral(" * * * * "));
+        m_log.append(QString());
+        if (batch.NoTransactions <= 0) {
+            ShowMelding(QStringLiteral("Er zijn geen incasso's met code ") + batch.SeqCode + QLatin1Char('\r') +
+                        QStringLiteral("in dit Excelbestand."));
+            m_log.append(QStringLiteral("== Bestand : Er zijn geen incasso's met code ") + batch.SeqCode +
+                         QStringLiteral(" in ") + QLatin1Char('\r') + QStringLiteral("dit Excelbestand."));
+            m_log.append(QString());
+            continue;
+        }
+
+        bool made = false;
+        try {
+            made = BouwSEPAfile(batch, m_data, m_service, m_log);
+        } catch (const KwError &e) {
+            m_log.append(QStringLiteral("== FOUT: ") + e.message());
+            ShowErrorMessage(e.message());
+            // Files already made must not be built a second time: that would collect twice.
+            if (anyMade) {
+                m_verwerkenOffered = false;
+                m_processed = true;
+            }
+            return RunOutcome::Aborted;
+        }
+
+        if (!made) {
+            allMade = false;
+            const QString line = QStringLiteral("== FOUT: Het bestand met code ") + batch.SeqCode +
+                                 QStringLiteral(" is NIET aangemaakt.");
+            ShowMelding(line);
+            m_log.append(QString());
+            m_log.append(line);
+            m_log.append(QString());
+            continue;
+        }
+
+        anyMade = true;
+        totalCount += batch.NoTransactions;
+        totalCents += batch.TotalCents;
+        const QString amount = RunAmountText(batch.TotalAmount());
+        ShowMelding(QStringLiteral("Bestand : ") + QLatin1Char('\r') + batch.SEPAFileName + QLatin1Char('\r') +
+                    QStringLiteral("is aangemaakt.") + QLatin1Char('\r') + incassos(batch.NoTransactions) +
+                    QStringLiteral(" met een bedrag van ") + amount + QStringLiteral(" euro."));
+        m_log.append(QString());
+        m_log.append(QStringLiteral("== Bestand : ") + batch.SEPAFileName + QStringLiteral(" is aangemaakt"));
+        m_log.append(QStringLiteral("in map :") + m_data.TargetFolder);
+        m_log.append(QStringLiteral("== ") + incassos(batch.NoTransactions) + QStringLiteral(" met een bedrag van ") +
+                     amount + QStringLiteral(" euro."));
+        m_log.append(QString());
+    }
+
+    TIncassobatch &total = m_batches[4];
+    total.SeqCode = QStringLiteral("Totaal");
+    total.SeqCodeNo = 0;
+    total.NoTransactions = totalCount;
+    total.TotalCents = totalCents;
+    total.SEPAFileName = QStringLiteral(" = = =");
+
+    m_log.append(QString());
+    m_log.append(QStringLiteral("== Totaal : ") + incassos(totalCount) + QLatin1Char('.'));
+    m_log.append(QStringLiteral("== Totaal bedrag : ") + GeneralNumberText(total.TotalAmount(), localeDecimalPoint()) +
+                 QStringLiteral(" euro."));
+    m_log.append(QString());
+    m_log.append((allMade ? QStringLiteral("Verwerking succesvol afgesloten om ")
+                          : QStringLiteral("Verwerking afgesloten met fouten om ")) +
+                 RunDateTimeText());
+    m_log.append(QString());
+
+    m_verwerkenOffered = false;
+    m_processed = true;
+    return allMade ? RunOutcome::Passed : RunOutcome::Failed;
+}

@@ -1,0 +1,147 @@
+#include "sepa/Builder.h"
+
+#include "model/CellValue.h"
+#include "model/Clock.h"
+#include "model/Error.h"
+#include "model/Notice.h"
+#include "model/Settings.h"
+#include "rules/DateAmountRules.h"
+#include "rules/TextRules.h"
+#include "rules/Verification.h"
+#include "sepa/Pain008.h"
+#include "workbook/WorkbookService.h"
+#include "workbook/Worksheet.h"
+
+namespace {
+// A cell as text; an error cell gives its code, which no check lets through.
+QString cellText(const WorkbookService &service, int row, int column)
+{
+    if (column == 0)
+        return QString();
+    QString text;
+    CellText(service.readCell(row, column), text);
+    return text;
+}
+
+void appendLines(QByteArray &out, const QStringList &lines)
+{
+    out += Pain008Bytes(lines);
+}
+} // namespace
+
+QString TruncateInput(const QString &text, int maximum)
+{
+    if (TrimBlanks(text).size() <= maximum)
+        return text;
+    ShowMelding(QStringLiteral("De input : ") + QLatin1Char('\r') + text + QStringLiteral(" is te lang.") +
+                QLatin1Char('\r') + QStringLiteral("Maximaal ") + QString::number(maximum) +
+                QStringLiteral(" characters. Wordt ingekort. "));
+    return text.left(maximum);
+}
+
+QString AppendCounter(const QString &text, int number)
+{
+    const QString padded = QStringLiteral("00000") + QString::number(number);
+    return text + padded.right(4);
+}
+
+QString SEPAFileNameFor(const QString &reqdColltnDt, const QString &seqCode, int batchNumber)
+{
+    return QStringLiteral("Incasso_dd_") + reqdColltnDt + QLatin1Char('_') + seqCode + QStringLiteral("_08_") +
+           QString::number(batchNumber) + QStringLiteral(".xml");
+}
+
+bool BouwSEPAfile(TIncassobatch &batch, TInputData &data, WorkbookService &service, ProcessingLog &log)
+{
+    ReadCounters(data);
+    data.BatchVolgnummer += 1;
+    const QString batchNumber = QString::number(data.BatchVolgnummer);
+
+    Pain008Header header;
+    header.MsgId =
+        TruncateInput(data.IncassoLabel + QLatin1Char('_') + batch.SeqCode + QLatin1Char('_') + batchNumber, 25);
+    header.CreDtTm = CreationDateTime();
+    header.InitgPtyName = TruncateInput(data.Incassant, 70);
+    if (header.InitgPtyName.isEmpty())
+        return false;
+    header.NbOfTxs = QString::number(batch.NoTransactions);
+    if (!CheckAmount(GeneralNumberText(batch.TotalAmount(), QLatin1Char('.')), header.CtrlSum))
+        return false;
+    header.PmtInfId = TruncateInput(data.IncassoLabel + QLatin1Char('_') + batchNumber, 35);
+    header.ReqdColltnDt = ReverseDateText(data.IncassoDate);
+    header.CdtrName = TruncateInput(data.Incassant, 70);
+    header.CdtrIBAN = data.IBAN;
+    if (header.CdtrIBAN.isEmpty())
+        return false;
+    header.CdtrBIC = data.BIC;
+    header.CdtrSchmeId = data.ZZZCode;
+    if (header.CdtrSchmeId.isEmpty())
+        return false;
+    header.SeqTp = batch.SeqCode;
+
+    QByteArray document;
+    document.reserve(4096 + qsizetype(batch.NoTransactions) * 900);
+    appendLines(document, Pain008HeaderLines(header));
+
+    const QList<int> &col = data.InputArray;
+    int counter = data.Incassovolgnummer;
+
+    TWorksheet ws;
+    if (!OpenWorksheet(service, data.SelectedWorkbook, data.SelectedSheet, data.HasHeadings, ws)) {
+        ShowErrorMessage(QStringLiteral("Datawerkboek kan niet geopend worden"));
+        return false;
+    }
+    const int firstRow = ws.KolomHeadings ? 2 : 1;
+    for (int r = firstRow; r <= ws.TotalNoRows; ++r) {
+        bool taken = true;
+        QString nameText;
+        if (!CellText(service.readCell(r, col[lfNaam]), nameText) || TrimBlanks(nameText).isEmpty())
+            taken = false;
+        if (data.cbFilter && TrimBlanks(cellText(service, r, data.intFilterCol)) != data.strFilterReq)
+            taken = false;
+        if (col[lfSeqCode] != 0 && TrimBlanks(cellText(service, r, col[lfSeqCode])) != batch.SeqCode)
+            taken = false;
+        if (!taken)
+            continue;
+
+        ++counter;
+        TIncassoRegel regel;
+        if (!CheckAmount(TrimBlanks(cellText(service, r, col[lfBedrag])), regel.InstdAmt))
+            return false;
+        regel.MndtId = TruncateInput(cellText(service, r, col[lfMandaatId]), 35);
+        double date = 0;
+        if (!TryDateValue(service.readCell(r, col[lfMandaatDatum]), date)) {
+            ShowErrorDialog(QStringLiteral("Conversiefout in datum van machtiging in Excel input op regel ") +
+                            QString::number(r));
+            return false;
+        }
+        regel.DtOfSgntr = DateToISO(date);
+        regel.DbtrIBAN = TrimBlanks(cellText(service, r, col[lfIBAN]));
+        regel.DbtrAgtBIC =
+            col[lfBIC] != 0 ? TruncateInput(cellText(service, r, col[lfBIC]), 8) : QStringLiteral("NOTPROVIDED");
+        regel.DbtrNm = TruncateInput(nameText, 70);
+        if (col[lfAdres1] != 0)
+            regel.AdrLine1 = TruncateInput(cellText(service, r, col[lfAdres1]), 50);
+        if (col[lfAdres2] != 0)
+            regel.AdrLine2 = TruncateInput(cellText(service, r, col[lfAdres2]), 50);
+        regel.Ustrd =
+            TruncateInput(data.Omschrijving + QLatin1Char('_') + cellText(service, r, col[lfOmschrijving]), 140);
+        regel.EndToEndId = AppendCounter(regel.MndtId, counter);
+        appendLines(document, Pain008TransactionLines(regel));
+        log.append(QStringLiteral("== ") + QString::number(r) + QStringLiteral("  ") + regel.DbtrNm +
+                   QStringLiteral("  ") + regel.InstdAmt + QStringLiteral("  ") + regel.Ustrd);
+    }
+
+    CloseWorksheet(ws);
+    data.Incassovolgnummer = counter;
+    WriteCounters(data);
+    appendLines(document, Pain008ClosingLines());
+
+    const QString fileName = SEPAFileNameFor(header.ReqdColltnDt, batch.SeqCode, data.BatchVolgnummer);
+    QString error;
+    if (!SavePain008Bytes(JoinPath(data.TargetFolder, fileName), document, &error))
+        throw KwError(error);
+    // Named only once it exists, so no summary ever shows a file that was not made.
+    batch.SEPAFileName = fileName;
+    return true;
+}
