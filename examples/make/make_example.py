@@ -8,7 +8,7 @@ import random
 from openpyxl import Workbook
 from openpyxl.styles import Font
 
-random.seed(2024)
+rng = random.Random(2024)
 
 BANKS = [("ABNA", "ABNANL2A"), ("INGB", "INGBNL2A"), ("RABO", "RABONL2U"),
          ("SNSB", "SNSBNL2A"), ("TRIO", "TRIONL2U"), ("ASNB", "ASNBNL21")]
@@ -58,8 +58,8 @@ sheet.append(["Naam", "Adres", "Postcode en plaats", "Bedrag", "IBAN", "BIC",
 for cell in sheet[1]:
     cell.font = Font(bold=True)
 for n, (name, street, town) in enumerate(MEMBERS, start=1):
-    bank, bic = random.choice(BANKS)
-    account = "%010d" % random.randrange(10**9, 10**10)
+    bank, bic = rng.choice(BANKS)
+    account = "%010d" % rng.randrange(10**9, 10**10)
     new_member = n % 6 == 0
     signed = datetime.date(2024, 4, 20) if new_member else datetime.date(2019 + n % 5, 1 + n % 12, 1 + n % 27)
     sheet.append([name, street, town, FEES[n % len(FEES)], iban(bank, account),
