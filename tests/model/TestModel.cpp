@@ -1,6 +1,11 @@
+#include "model/CellValue.h"
 #include "model/InputData.h"
 
 #include <QTest>
+
+#include <limits>
+
+Q_DECLARE_METATYPE(CellValue)
 
 class TestModel : public QObject
 {
@@ -14,6 +19,71 @@ private Q_SLOTS:
         QCOMPARE(d.LogSavePrefix, QStringLiteral("SEPA incasso verwerking "));
         QCOMPARE(d.DefaultSequenceCode, QStringLiteral("RCUR"));
         QVERIFY(!d.HasHeadings);
+    }
+
+    void requiredLayoutFields()
+    {
+        QList<int> required;
+        for (int f = 0; f < LayoutFieldCount; ++f) {
+            if (IsRequiredLayoutField(static_cast<TLayoutField>(f)))
+                required << f;
+        }
+        QCOMPARE(required, (QList<int>{lfNaam, lfBedrag, lfIBAN, lfMandaatId, lfMandaatDatum, lfOmschrijving}));
+    }
+
+    void generalNumberText_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("zero") << 0.0 << QStringLiteral("0");
+        QTest::newRow("whole") << 100.0 << QStringLiteral("100");
+        QTest::newRow("no trailing zeros") << 12.5 << QStringLiteral("12,5");
+        QTest::newRow("binary noise rounded away") << 0.1 + 0.2 << QStringLiteral("0,3");
+        QTest::newRow("cents of millions") << 5000000.05 << QStringLiteral("5000000,05");
+        QTest::newRow("negative") << -3.25 << QStringLiteral("-3,25");
+        QTest::newRow("smallest fixed") << 0.00001 << QStringLiteral("0,00001");
+        QTest::newRow("below fixed") << 0.000001 << QStringLiteral("1E-06");
+        QTest::newRow("largest fixed") << 999999999999999.0 << QStringLiteral("999999999999999");
+        QTest::newRow("exponent") << 1e15 << QStringLiteral("1E+15");
+        QTest::newRow("fifteen digits") << 123456789012345678.0 << QStringLiteral("1,23456789012346E+17");
+    }
+    void generalNumberText()
+    {
+        QFETCH(double, value);
+        QFETCH(QString, text);
+        QCOMPARE(GeneralNumberText(value, QLatin1Char(',')), text);
+    }
+
+    void cellText_data()
+    {
+        QTest::addColumn<CellValue>("cell");
+        QTest::addColumn<bool>("delivered");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty") << CellValue::empty() << true << QString();
+        QTest::newRow("text kept") << CellValue::fromText(QStringLiteral(" a ")) << true << QStringLiteral(" a ");
+        QTest::newRow("number, no grouping") << CellValue::fromNumber(1234567.5) << true << QStringLiteral("1234567,5");
+        QTest::newRow("date") << CellValue::fromDate(45292.75) << true << QStringLiteral("01-01-2024");
+        QTest::newRow("true") << CellValue::fromBool(true) << true << QStringLiteral("WAAR");
+        QTest::newRow("false") << CellValue::fromBool(false) << true << QStringLiteral("ONWAAR");
+        QTest::newRow("error") << CellValue::fromError(QStringLiteral("#N/A")) << false << QStringLiteral("#N/A");
+        QTest::newRow("formula without value") << CellValue::formulaWithoutValue() << false << QString();
+    }
+    void cellText()
+    {
+        QFETCH(CellValue, cell);
+        QFETCH(bool, delivered);
+        QFETCH(QString, text);
+        QString out;
+        QCOMPARE(CellText(cell, out, QLocale(QLocale::Dutch, QLocale::Netherlands)), delivered);
+        QCOMPARE(out, text);
+    }
+
+    void serialDatesAroundTheEpoch()
+    {
+        QCOMPARE(DateFromSerial(1.0), QDate(1899, 12, 31));
+        QCOMPARE(DateFromSerial(-1.25), QDate(1899, 12, 29)); // the fraction is a time of that day
+        QCOMPARE(SerialFromDate(QDate(2024, 1, 1)), 45292.0);
+        QVERIFY(!DateFromSerial(std::numeric_limits<double>::quiet_NaN()).isValid());
     }
 };
 
