@@ -1,0 +1,23 @@
+#pragma once
+
+#include "ui/ScreenSet.h"
+
+#include <memory>
+
+// The application's screens, created once at start in their fixed order;
+// the main window is shown. Tests make one too.
+class TKwintorApp final
+{
+public:
+    TKwintorApp();
+    ~TKwintorApp();
+
+    // Shows the main window.
+    void start();
+
+private:
+    std::unique_ptr<TScreenSet> m_screens;
+};
+
+// Applies the carried visual style; false (after an error message) when it cannot.
+bool ApplyVisualStyle();

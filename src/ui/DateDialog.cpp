@@ -1,0 +1,117 @@
+#include "ui/DateDialog.h"
+
+#include "model/Clock.h"
+#include "ui/Look.h"
+#include "ui/ModalHooks.h"
+#include "ui/Screens.h"
+
+#include <QCalendarWidget>
+#include <QDateEdit>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+// The picker's date from a "d-m-y" text; an invalid text gives no date.
+QDate parseDatum(const QString &text)
+{
+    QStringList parts = text.split(QLatin1Char('-'));
+    while (parts.size() > 3)
+        parts[2] += QLatin1Char('-') + parts.takeAt(3);
+    if (parts.size() != 3)
+        return {};
+    bool okDay = false, okMonth = false, okYear = false;
+    const int day = parts[0].trimmed().toInt(&okDay);
+    const int month = parts[1].trimmed().toInt(&okMonth);
+    const int year = parts[2].trimmed().toInt(&okYear);
+    if (!okDay || !okMonth || !okYear)
+        return {};
+    return QDate(year, month, day);
+}
+} // namespace
+
+TDateDialog::TDateDialog(QWidget *parent) : TScreenDialog(parent)
+{
+    Look::setupWindow(this, QStringLiteral("DateDialog"), QStringLiteral("Datum invoer"), 333, 119, Look::Border::None,
+                      Look::DialogBackground);
+    DateTimePicker1 = new QDateEdit(this);
+    DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
+    DateTimePicker1->setGeometry(32, 24, 225, 27);
+    DateTimePicker1->setDisplayFormat(QStringLiteral("     dd-MM-yyyy"));
+    DateTimePicker1->setCalendarPopup(true);
+    Button1 = Look::button(this, QStringLiteral("Button1"), QStringLiteral("Cancel"), 88, 72, 75, 27);
+    Button2 = Look::button(this, QStringLiteral("Button2"), QStringLiteral("OK"), 224, 72, 75, 27);
+    setTabOrder(Button2, DateTimePicker1);
+    setTabOrder(DateTimePicker1, Button1);
+
+    connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Button2, &QPushButton::clicked, this, [this] {
+        DatumStr = DateTimePicker1->date().toString(QStringLiteral("dd-MM-yyyy"));
+        accept();
+    });
+    connect(DateTimePicker1, &QDateEdit::dateChanged, this, [this] { setPickerColour(Look::DialogBackground); });
+    DateTimePicker1->installEventFilter(this);
+    if (auto *text = DateTimePicker1->findChild<QLineEdit *>())
+        text->installEventFilter(this);
+    if (QCalendarWidget *calendar = DateTimePicker1->calendarWidget()) {
+        m_calendarWindow = calendar->window();
+        m_calendarWindow->installEventFilter(this);
+    }
+    setPickerColour(Look::DialogBackground);
+}
+
+bool TDateDialog::Execute()
+{
+    FormShow();
+    return ModalHooks::run(*this, QStringLiteral("TDateDialog")) == QDialog::Accepted;
+}
+
+void TDateDialog::FormShow()
+{
+    const TScreenRect form = InputFormRect();
+    move(form.left + 40, form.top + 350);
+    QDate date = DatumStr.isEmpty() ? currentDateTime().date() : parseDatum(DatumStr);
+    // A hand-edited settings file may hold anything: the picker then starts today.
+    if (!date.isValid())
+        date = currentDateTime().date();
+    const QSignalBlocker block(DateTimePicker1);
+    DateTimePicker1->setDate(date);
+}
+
+void TDateDialog::setPickerColour(const QColor &colour)
+{
+    m_colour = colour;
+    // The text stays readable on every background the picker takes.
+    const QString text = colour.lightness() > 128 ? QStringLiteral("black") : QStringLiteral("white");
+    DateTimePicker1->setStyleSheet(
+        QStringLiteral("QDateEdit { background-color: %1; color: %2; }").arg(colour.name(), text));
+}
+
+bool TDateDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == DateTimePicker1 || watched->parent() == DateTimePicker1) {
+        switch (event->type()) {
+        case QEvent::FocusIn:
+            setPickerColour(QColor(0, 0, 255));
+            break;
+        case QEvent::FocusOut:
+            if (static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason)
+                setPickerColour(QColor(0, 0, 0));
+            break;
+        case QEvent::KeyPress:
+            setPickerColour(QColor(255, 0, 0));
+            break;
+        case QEvent::MouseButtonPress:
+            setPickerColour(Look::DialogBackground);
+            break;
+        default:
+            break;
+        }
+    } else if (watched == m_calendarWindow) {
+        if (event->type() == QEvent::Show)
+            setPickerColour(QColor(255, 255, 0));
+        else if (event->type() == QEvent::Hide)
+            setPickerColour(QColor(0, 128, 0));
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "ui/Look.h"
+
+#include <QList>
+#include <QString>
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+// "Layout van de Excel tabel": the column of each table field, the heading
+// row and the row filter, on a working copy that the input screen fills and
+// takes over when the user accepts.
+class TLayout final : public TScreenDialog
+{
+    Q_OBJECT
+public:
+    explicit TLayout(QWidget *parent = nullptr);
+
+    // The working copy.
+    QList<int> KolomNumbers;
+    bool HasHeadings = false;
+    bool HasFilter = false;
+    QString FilterReq;
+    int FilterCol = 0;
+
+    // Shows the screen and waits; true when closed with "Accepteer".
+    bool Execute();
+    // True when every required column and, with the filter on, criterion and column are given.
+    bool TestRequiredInput();
+
+    QCheckBox *CheckBox1;
+    QCheckBox *CheckBox2;
+    QLabel *Label15;
+    QLineEdit *Edit11;
+    QLabel *Label16;
+    QLineEdit *Edit12;
+    QList<QLineEdit *> columnEdits; // Edit1 to Edit10
+    QPlainTextEdit *Memo1;
+    QPushButton *Button1; // Accepteer
+    QPushButton *Button2; // Terug
+
+private:
+    void FormShow();
+    void CheckBox2Click();
+    void Button1Click();
+    void Button2Click();
+    void CollectInfo();
+};

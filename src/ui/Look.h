@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QColor>
+#include <QDialog>
+#include <QFont>
+#include <QString>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QWidget;
+
+// The fixed look of the screens: their colours, the Tahoma font (the nearest
+// sans-serif where it is not installed) and absolute placement of controls.
+namespace Look {
+
+inline const QColor MainBackground(39, 88, 94);   // main window, input screen, help window
+inline const QColor DialogBackground(48, 62, 69); // layout screen, dialogs, processing screen
+inline const QColor BoxBackground(64, 124, 124);  // message and error box, the processing log
+
+QFont tahoma(int pixelSize, bool bold = false);
+
+// Window kinds: the fixed client size and which title-bar buttons it has.
+enum class Border
+{
+    None,      // no border icons: left only through its own buttons
+    CloseOnly, // the close box alone
+    System,    // system menu with close box, as a main window
+};
+void setupWindow(QWidget *window, const QString &objectName, const QString &caption, int width, int height,
+                 Border border, const QColor &background, int fontPixels = 15);
+
+QLabel *label(QWidget *parent, const QString &name, const QString &text, int x, int y, bool bold = false);
+QLineEdit *edit(QWidget *parent, const QString &name, int x, int y, int width, int height = 24);
+QPushButton *button(QWidget *parent, const QString &name, const QString &text, int x, int y, int width, int height = 27,
+                    bool bold = false);
+QCheckBox *checkBox(QWidget *parent, const QString &name, const QString &text, int x, int y, bool boxAtRight);
+QPlainTextEdit *memo(QWidget *parent, const QString &name, const QStringList &lines, int x, int y, int width,
+                     int height);
+
+// The pixel width of a text written as one line in the widget's font.
+int textWidth(const QWidget *widget, const QString &text);
+// Carriage returns are this system's line breaks; Qt's labels want line feeds.
+QString displayText(const QString &text);
+
+} // namespace Look
+
+// A dialog without border icons is left only through its own buttons, so
+// Escape does not close it.
+class TScreenDialog : public QDialog
+{
+public:
+    using QDialog::QDialog;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+};
+
+class QPixmap;
+namespace Look {
+// The picture of the main window and the input screen: a collection form with a euro sign.
+QPixmap emblem(int width, int height);
+} // namespace Look

@@ -1,0 +1,169 @@
+#include "ui/MessageBoxes.h"
+
+#include "model/Error.h"
+#include "ui/Look.h"
+#include "ui/ModalHooks.h"
+#include "ui/Screens.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+constexpr int MeldingStandardHeight = 150;
+constexpr int MeldingButtonTop = 105;
+constexpr int ErrorStandardHeight = 183;
+constexpr int ErrorButtonTop = 136;
+
+// Lets the box grow downwards when the wrapped text needs more room than the
+// standard height gives, so nothing is cut off.
+void fitHeight(QDialog *box, QLabel *text, QPushButton *button, int standardHeight, int standardButtonTop,
+               bool buttonBelowText)
+{
+    text->setFixedHeight(text->heightForWidth(text->width()));
+    int height = standardHeight;
+    int buttonTop = standardButtonTop;
+    const int textBottom = text->y() + text->height();
+    if (buttonBelowText && textBottom + 8 > buttonTop) {
+        buttonTop = textBottom + 8;
+        height = buttonTop + (standardHeight - standardButtonTop);
+    } else if (!buttonBelowText && textBottom + 12 > height) {
+        height = textBottom + 12;
+        buttonTop = height - (standardHeight - standardButtonTop);
+    }
+    button->move(button->x(), buttonTop);
+    box->setFixedHeight(height);
+}
+} // namespace
+
+TfmMelding::TfmMelding(QWidget *parent) : TScreenDialog(parent)
+{
+    Look::setupWindow(this, QStringLiteral("fmMelding"), QStringLiteral("Melding"), 388, 150, Look::Border::None,
+                      Look::BoxBackground);
+    Label1 = Look::label(this, QStringLiteral("Label1"), QString(), 47, 24);
+    Label1->setWordWrap(true);
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label1->setFixedWidth(380);
+    Button1 = Look::button(this, QStringLiteral("Button1"), QStringLiteral("Sluit"), 296, MeldingButtonTop, 75, 27);
+    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+bool TfmMelding::Execute()
+{
+    FormShow();
+    return ModalHooks::runBox(*this, QStringLiteral("Melding: ") + Melding) == QDialog::Accepted;
+}
+
+void TfmMelding::FormShow()
+{
+    Label1->setFixedWidth(Look::textWidth(Label1, Melding) >= 700 ? 500 : 380);
+    Label1->setText(Look::displayText(Melding));
+    // A wide label in a narrow box keeps its width; the box widens with it.
+    const int needed = Label1->x() + Label1->width() + 20;
+    if (width() < needed) {
+        const int fromRight = width() - Button1->x();
+        setFixedWidth(needed);
+        Button1->move(needed - fromRight, Button1->y());
+    }
+    fitHeight(this, Label1, Button1, MeldingStandardHeight, MeldingButtonTop, true);
+
+    const TScreenRect form = InputFormRect();
+    const int h = height();
+    const int w = width();
+    const int top = form.top + halfDown(form.height - h) - halfDown(h);
+    const int left = form.left + halfDown(form.width - w) + h + halfDown(h);
+    move(left, top);
+    Button1->setFocus();
+}
+
+void TfmMelding::SetBasics()
+{
+    setFixedWidth(420);
+    move(200, y());
+    Button1->move(288, Button1->y());
+    Label1->setFixedWidth(380);
+}
+
+void TfmMelding::SetWidth(int width)
+{
+    setFixedWidth(width);
+}
+
+void TfmMelding::SetButtonLeft(int left)
+{
+    Button1->move(left, Button1->y());
+}
+
+TErrorMessage::TErrorMessage(QWidget *parent) : TScreenDialog(parent)
+{
+    Look::setupWindow(this, QStringLiteral("ErrorMessage"), QStringLiteral("Foutmelding"), 626, ErrorStandardHeight,
+                      Look::Border::None, Look::BoxBackground);
+    Label1 = Look::label(this, QStringLiteral("Label1"), QStringLiteral("Foutmelding :"), 56, 32);
+    Label2 = Look::label(this, QStringLiteral("Label2"), QString(), 56, 72);
+    Label2->setWordWrap(true);
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label2->setFixedWidth(450);
+    Button1 = Look::button(this, QStringLiteral("Button1"), QStringLiteral("Sluit"), 520, ErrorButtonTop, 75, 27);
+    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+bool TErrorMessage::Execute()
+{
+    FormShow();
+    return ModalHooks::runBox(*this, QStringLiteral("Foutmelding: ") + ErrorMessage) == QDialog::Accepted;
+}
+
+void TErrorMessage::FormShow()
+{
+    Label2->setFixedWidth(450);
+    Label2->setText(Look::displayText(ErrorMessage));
+    fitHeight(this, Label2, Button1, ErrorStandardHeight, ErrorButtonTop, false);
+    const TScreenRect form = InputFormRect();
+    move(form.left + halfDown(form.width - width()), form.top + halfDown(form.height - height()));
+    Button1->setFocus();
+}
+
+void ShowMeldingBox(const QString &text)
+{
+    if (TfmMelding *box = Screens().fmMelding) {
+        box->Melding = text;
+        box->Execute();
+    } else {
+        ModalHooks::plainMessage(QMessageBox::Information, QApplication::applicationName(), text);
+    }
+}
+
+void ShowErrorBox(const QString &text)
+{
+    if (TErrorMessage *box = Screens().ErrorMessage) {
+        box->ErrorMessage = text;
+        box->Execute();
+    } else {
+        ModalHooks::plainMessage(QMessageBox::Critical, QApplication::applicationName(), text);
+    }
+}
+
+void TBoxNotices::message(const QString &text)
+{
+    ShowMeldingBox(text);
+}
+
+void TBoxNotices::error(const QString &text)
+{
+    ShowErrorBox(text);
+}
+
+void TBoxNotices::errorDialog(const QString &text)
+{
+    ModalHooks::plainMessage(QMessageBox::Critical, QApplication::applicationName(), text);
+}
+
+void Guarded(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const KwError &error) {
+        ShowErrorBox(error.message());
+    }
+}

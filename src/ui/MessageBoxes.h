@@ -1,0 +1,73 @@
+#pragma once
+
+#include "model/Notice.h"
+#include "ui/Look.h"
+
+#include <QDialog>
+#include <QString>
+
+class QLabel;
+class QPushButton;
+
+// The message box "Melding": every notice and warning of the system.
+class TfmMelding final : public TScreenDialog
+{
+    Q_OBJECT
+public:
+    explicit TfmMelding(QWidget *parent = nullptr);
+
+    QString Melding;
+
+    // Shows Melding and waits; true when closed with "Sluit".
+    bool Execute();
+    // The standard geometry: left edge 200, width 420, "Sluit" at 288, text 380 wide.
+    void SetBasics();
+    // For callers that need more room before Execute.
+    void SetWidth(int width);
+    void SetButtonLeft(int left);
+
+    QLabel *Label1;
+    QPushButton *Button1;
+
+private:
+    void FormShow();
+};
+
+// The error box "Foutmelding": every error the system itself reports.
+class TErrorMessage final : public TScreenDialog
+{
+    Q_OBJECT
+public:
+    explicit TErrorMessage(QWidget *parent = nullptr);
+
+    QString ErrorMessage;
+
+    // Shows ErrorMessage and waits; true when closed with "Sluit".
+    bool Execute();
+
+    QLabel *Label1;
+    QLabel *Label2;
+    QPushButton *Button1;
+
+private:
+    void FormShow();
+};
+
+// The notices of the core reach the user through the two boxes; the file
+// builder's own errors through the platform's plain error dialog.
+class TBoxNotices final : public NoticeSink
+{
+public:
+    void message(const QString &text) override;
+    void error(const QString &text) override;
+    void errorDialog(const QString &text) override;
+};
+
+// Shows the message box with this text (a shorthand the screens use).
+void ShowMeldingBox(const QString &text);
+void ShowErrorBox(const QString &text);
+
+#include <functional>
+
+// Runs a user action; an error that ends it is shown with its own message in the error box.
+void Guarded(const std::function<void()> &action);

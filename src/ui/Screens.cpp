@@ -1,0 +1,25 @@
+#include "ui/Screens.h"
+
+#include "ui/InputForm.h"
+
+#include <QWidget>
+
+TScreens &Screens()
+{
+    static TScreens screens;
+    return screens;
+}
+
+TInputData &InputData()
+{
+    return *Screens().InputData;
+}
+
+TScreenRect InputFormRect()
+{
+    const QWidget *form = Screens().InputForm;
+    if (!form)
+        return {};
+    const QRect r = form->frameGeometry();
+    return {r.left(), r.top(), r.width(), r.height()};
+}

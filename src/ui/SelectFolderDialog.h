@@ -1,0 +1,50 @@
+#pragma once
+
+#include "ui/Look.h"
+
+#include <QString>
+#include <QStringList>
+
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+// "Map Selecteren": picks a folder, and may create one.
+class TSelectFolderDialog final : public TScreenDialog
+{
+    Q_OBJECT
+public:
+    explicit TSelectFolderDialog(QWidget *parent = nullptr);
+
+    QString SelectedFolder;
+    // The root chosen in the drive list: a drive letter on Windows, else "/" or a mounted volume.
+    QString CurrentDrive;
+
+    // Shows the dialog and waits; SelectedFolder then holds Edit1. True when closed with OK.
+    bool Execute();
+
+    // The drive list: the drives, or the file-system root and the volumes mounted under /media and /mnt.
+    static QStringList DriveRoots();
+    // The folder the folder list stands on.
+    QString directory() const { return m_directory; }
+
+    QComboBox *DriveComboBox1;
+    QLineEdit *edNewFolder;
+    QPushButton *Button1; // Toevoegen
+    QListWidget *DirectoryListBox1;
+    QLineEdit *Edit1;
+    QPushButton *Button2; // Cancel
+    QPushButton *Button3; // OK
+
+private:
+    void FormShow();
+    void setDirectory(const QString &folder);
+    void readDirectory();
+    void driveChanged(int index);
+    void addFolder();
+    QString driveOf(const QString &folder) const;
+    void showDrive(const QString &drive);
+
+    QString m_directory;
+};

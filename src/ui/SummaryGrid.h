@@ -1,0 +1,13 @@
+#pragma once
+
+#include "processing/RunRecords.h"
+
+class QTableWidget;
+
+// The summary of the last run on the input screen: a header row and one row
+// per record of the run (FRST, RCUR, FNAL, OOFF, totals).
+QTableWidget *CreateSummaryGrid(QWidget *parent);
+// Row height, column widths and the two header cells; the rows below stay.
+void SetupSummaryGrid(QTableWidget *grid);
+// Writes the five records into rows 1 to 5.
+void FillSummaryGrid(QTableWidget *grid, const TIncassobatches &batches);
