@@ -203,10 +203,11 @@ void ZipArchive::parse(const std::string &name, const QString &what, std::uint64
                     .arg(limit / MiB));
         if ((st.valid & ZIP_STAT_COMP_SIZE) && size >= RatioCheckFrom &&
             size / std::max<std::uint64_t>(st.comp_size, 1) > MaxRatio)
-            throw KwError(QStringLiteral("Het werkboek %1 wordt niet gelezen: %2 zou uitgepakt %3 keer zo groot worden "
-                                         "als ingepakt. Het bestand is beschadigd of opzettelijk misvormd.")
-                              .arg(DisplayPath(m_path), what)
-                              .arg(size / std::max<std::uint64_t>(st.comp_size, 1)));
+            throw KwError(
+                QStringLiteral("Het werkboek %1 wordt niet gelezen: %2 zou uitgepakt meer dan %3 keer zo groot worden "
+                               "als ingepakt. Het bestand is beschadigd of opzettelijk misvormd.")
+                    .arg(DisplayPath(m_path), what)
+                    .arg(MaxRatio));
     }
 
     zip_file_t *file = zip_fopen_index(m_zip, zip_uint64_t(index), 0);
