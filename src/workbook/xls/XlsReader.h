@@ -2,6 +2,7 @@
 
 #include "model/CellValue.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 
@@ -18,13 +19,16 @@ struct XlsSheet
 {
     QString name;
     bool hidden = false;
-    QList<XlsCell> cells;
+    QList<XlsCell> cells; // in the order the file holds them: row by row, empty cells left out
 };
 
 struct XlsBook
 {
-    QList<XlsSheet> sheets; // in workbook order
+    QList<XlsSheet> sheets; // worksheets in workbook order; chart sheets are left out
 };
 
 // Reads the file; throws KwError with a Dutch message naming the file and the fault.
 XlsBook ReadXlsFile(const QString &path);
+
+// The same for bytes already read; path only names the file in messages.
+XlsBook ReadXlsData(const QByteArray &data, const QString &path);
