@@ -182,7 +182,6 @@ void TestXls::readsCells_data()
         auto row = [&](const char *what, int r, int c, const CellValue &v) {
             QTest::addRow("%s %s", qPrintable(file), what) << file << s << r << c << v;
         };
-        row("heading", 1, 1, CellValue::fromText(QStringLiteral("Naam")));
         row("text", 2, 1, CellValue::fromText(QStringLiteral("Jan Jansen")));
         row("amount", 2, 2, CellValue::fromNumber(12.5));
         row("date dd-mm-yyyy", 2, 4, CellValue::fromDate(serial(2024, 3, 15)));
@@ -241,7 +240,7 @@ void TestXls::readsCells_data()
     QTest::newRow("lo formula #N/A") << l << s << 3 << 15 << CellValue::fromError(QStringLiteral("#N/A"));
     QTest::newRow("lo formula #VALUE!") << l << s << 6 << 15 << CellValue::fromError(QStringLiteral("#VALUE!"));
     QTest::newRow("lo formula fraction") << l << s << 3 << 12 << CellValue::fromNumber(1234.567891234);
-    QTest::newRow("lo formula empty text") << l << s << 3 << 13 << CellValue::fromText(QString());
+    QTest::newRow("lo formula empty text from IF") << l << s << 3 << 13 << CellValue::fromText(QString());
     QTest::newRow("lo formula \"\"") << l << s << 6 << 14 << CellValue::fromText(QString());
     QTest::newRow("lo formula text across CONTINUE")
         << l << s << 6 << 13 << CellValue::fromText(QStringLiteral("ab").repeated(5000));
@@ -523,6 +522,14 @@ void TestXls::rejectsDamagedContainers_data()
     QByteArray odd = BuildCompoundFile({{name, stream}});
     odd[0x1E] = 10;
     QTest::newRow("sector size") << odd << damagedMessage(Crafted, QStringLiteral("onbekende sectorgrootte in de kop"));
+    QTest::newRow("Excel 4 worksheet")
+        << QByteArray("\x09\x04\x06\x00\x00\x00\x10\x00\x00\x00\x0A\x00\x00\x00", 14)
+        << QStringLiteral("Het werkboek crafted.xls is in een oud Excel formaat (Excel 2/3/4) opgeslagen en wordt niet "
+                          "ondersteund. Sla het op als .xlsx en probeer het opnieuw.");
+    QTest::newRow("Unicode text")
+        << QByteArray("\xFF\xFEN\x00a\x00a\x00m\x00", 10)
+        << QStringLiteral("Het bestand crafted.xls heeft de extensie .xls, maar is een tekst- of webpaginabestand en "
+                          "geen echt Excel werkboek. Open het in Excel, sla het op als .xlsx en probeer het opnieuw.");
     QTest::newRow("no workbook stream")
         << BuildCompoundFile({{QStringLiteral("WordDocument"), stream}})
         << QStringLiteral("Het bestand crafted.xls is geen Excel werkboek: het is een Office-bestand zonder "

@@ -194,7 +194,6 @@ public:
     RecordCursor(QByteArrayView data, qsizetype pos, const QString &path) : m_data(data), m_pos(pos), m_path(path) {}
 
     bool atEnd() const { return m_pos >= m_data.size(); }
-    qsizetype pos() const { return m_pos; }
 
     Record next()
     {
@@ -245,8 +244,17 @@ public:
         return quint8(m_pieces[m_piece][m_pos++]);
     }
 
-    quint16 u16() { return quint16(u8() | (u8() << 8)); }
-    quint32 u32() { return quint32(u16()) | (quint32(u16()) << 16); }
+    quint16 u16()
+    {
+        const quint8 low = u8();
+        return quint16(low | (u8() << 8));
+    }
+
+    quint32 u32()
+    {
+        const quint16 low = u16();
+        return low | (quint32(u16()) << 16);
+    }
 
     void skip(qint64 n)
     {

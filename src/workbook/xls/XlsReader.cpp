@@ -15,6 +15,8 @@ constexpr qint64 MaxFileSize = qint64(1) << 30;
 bool LooksLikeText(const QByteArray &data)
 {
     QByteArrayView head = QByteArrayView(data).first(qMin<qsizetype>(data.size(), 512));
+    if (head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF"))
+        return true; // "Unicode text" as Excel saves it
     if (head.startsWith("\xEF\xBB\xBF"))
         head = head.sliced(3);
     const QByteArrayView trimmed = head.trimmed();
