@@ -1,0 +1,125 @@
+#pragma once
+
+#include "util/TestPaths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QXmlStreamReader>
+
+// Checks on what a run leaves behind, shared by the run, golden and batch tests.
+
+// An amount text with a decimal point in cents; -1 when it is not one.
+inline qint64 amountCents(QStringView text)
+{
+    const qsizetype point = text.indexOf(u'.');
+    const QStringView whole = point < 0 ? text : text.first(point);
+    const QStringView fraction = point < 0 ? QStringView() : text.sliced(point + 1);
+    if (whole.isEmpty() && fraction.isEmpty())
+        return -1;
+    if (fraction.size() > 2)
+        return -1;
+    bool ok = true;
+    const qint64 euros = whole.isEmpty() ? 0 : whole.toLongLong(&ok);
+    if (!ok)
+        return -1;
+    const qint64 cents = fraction.isEmpty() ? 0 : fraction.toString().leftJustified(2, u'0').toLongLong(&ok);
+    return ok ? euros * 100 + cents : -1;
+}
+
+// A written pain.008 file read back: the counts and sums in both headers
+// against its own transactions. Empty when they agree, else what differs.
+inline QString checkTotals(const QByteArray &xml)
+{
+    QXmlStreamReader reader(xml);
+    QStringList path;
+    QStringList counts;
+    QStringList sums;
+    int transactions = 0;
+    qint64 cents = 0;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement()) {
+            const QString name = reader.name().toString();
+            path << name;
+            const QString parent = path.size() >= 2 ? path.at(path.size() - 2) : QString();
+            if (name == u"DrctDbtTxInf")
+                ++transactions;
+            if (name == u"InstdAmt") {
+                const qint64 c = amountCents(reader.readElementText());
+                path.removeLast();
+                if (c < 0)
+                    return QStringLiteral("InstdAmt is geen bedrag");
+                cents += c;
+            } else if ((name == u"NbOfTxs" || name == u"CtrlSum") && (parent == u"GrpHdr" || parent == u"PmtInf")) {
+                (name == u"NbOfTxs" ? counts : sums) << reader.readElementText();
+                path.removeLast();
+            }
+        } else if (reader.isEndElement()) {
+            path.removeLast();
+        }
+    }
+    if (reader.hasError())
+        return reader.errorString();
+    if (counts.size() != 2 || sums.size() != 2)
+        return QStringLiteral("NbOfTxs of CtrlSum ontbreekt");
+    for (const QString &count : counts) {
+        if (count != QString::number(transactions))
+            return QStringLiteral("NbOfTxs %1, transacties %2").arg(count).arg(transactions);
+    }
+    for (const QString &sum : sums) {
+        if (amountCents(sum) != cents)
+            return QStringLiteral("CtrlSum %1, som %2 cent").arg(sum).arg(cents);
+    }
+    return QString();
+}
+
+// The files of a folder by name, hidden ones too (a temporary file left behind shows).
+inline QMap<QString, QByteArray> filesIn(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    const QDir dir(folder);
+    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        QFile f(dir.filePath(name));
+        if (f.open(QIODevice::ReadOnly))
+            files.insert(name, f.readAll());
+    }
+    return files;
+}
+
+inline QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The end-to-end cases in tests/data/run: each folder holds the workbook
+// leden.xlsx, its settings file and in expected/ every file the run leaves.
+inline QStringList goldenCases()
+{
+    QStringList cases = QDir(testData(QStringLiteral("run"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    cases.removeAll(QStringLiteral("make"));
+    return cases;
+}
+
+inline QString goldenCase(const QString &name)
+{
+    return testData(QStringLiteral("run/") + name);
+}
+
+// The folder a case runs in: its settings files, invoer/leden.xlsx and an empty doel/.
+inline bool prepareGoldenCase(const QString &name, const QString &work)
+{
+    const QDir source(goldenCase(name));
+    QDir dir(work);
+    if (!dir.mkpath(QStringLiteral("invoer")) || !dir.mkpath(QStringLiteral("doel")))
+        return false;
+    if (!QFile::copy(source.filePath(QStringLiteral("leden.xlsx")), dir.filePath(QStringLiteral("invoer/leden.xlsx"))))
+        return false;
+    for (const QString &ini : source.entryList({QStringLiteral("*.ini"), QStringLiteral("*.INI")}, QDir::Files)) {
+        if (!QFile::copy(source.filePath(ini), dir.filePath(ini)))
+            return false;
+        QFile::setPermissions(dir.filePath(ini), QFile::ReadOwner | QFile::WriteOwner);
+    }
+    return true;
+}

@@ -1,0 +1,151 @@
+#include "RunChecks.h"
+#include "model/Clock.h"
+#include "model/Settings.h"
+#include "processing/LogSaving.h"
+#include "processing/ProcessingRun.h"
+#include "rules/Verification.h"
+#include "util/NoticeRecorder.h"
+#include "workbook/WorkbookService.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QString outcomeName(RunOutcome outcome)
+{
+    switch (outcome) {
+    case RunOutcome::Passed:
+        return QStringLiteral("geslaagd");
+    case RunOutcome::Failed:
+        return QStringLiteral("fouten");
+    case RunOutcome::Aborted:
+        return QStringLiteral("afgebroken");
+    }
+    return QString();
+}
+
+// The working folder is where the settings name the workbook and target
+// folder, so the log holds the same relative paths on every machine.
+class CurrentFolder
+{
+public:
+    explicit CurrentFolder(const QString &path) : m_old(QDir::currentPath()) { QDir::setCurrent(path); }
+    ~CurrentFolder() { QDir::setCurrent(m_old); }
+
+private:
+    QString m_old;
+};
+
+} // namespace
+
+// Each case of tests/data/run through the whole run as the desktop application
+// does it (verification, processing screen, "Verwerken", saving the log), with
+// the clock and the regional settings fixed; every file it leaves must equal
+// the expected one byte for byte.
+class TestGolden : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands)); }
+    void cleanup()
+    {
+        setClock(nullptr);
+        setSettingsFolder(QString());
+    }
+
+    void run_data()
+    {
+        QTest::addColumn<QString>("name");
+        const QStringList cases = goldenCases();
+        QVERIFY(cases.size() >= 7);
+        for (const QString &name : cases)
+            QTest::newRow(qPrintable(name)) << name;
+    }
+    void run()
+    {
+        QFETCH(QString, name);
+        QTemporaryDir work;
+        QVERIFY(prepareGoldenCase(name, work.path()));
+        const CurrentFolder current(work.path());
+        const FixedClock clock(QDateTime(QDate(2024, 5, 6), QTime(8, 58, 24)));
+        setClock(&clock);
+        setSettingsFile(QString());
+        setSettingsFolder(work.path());
+
+        QMap<QString, QByteArray> actual;
+        {
+            NoticeRecorder boxes;
+            TInputData data;
+            QVERIFY(LoadSettings(data));
+            QString result;
+            if (VerifyInput(data)) {
+                data.SelectedWorkbook = JoinPath(data.InputFolder, data.InputFile);
+                data.SelectedSheet = QStringLiteral("Leden");
+                WorkbookService service;
+                ProcessingRun run(data, service);
+                const RunOutcome shown = run.show();
+                result += QStringLiteral("controle: ") + outcomeName(shown) + QLatin1Char('\n');
+                if (run.verwerkenOffered()) {
+                    const RunOutcome processed = run.verwerken();
+                    result += QStringLiteral("verwerking: ") + outcomeName(processed) + QLatin1Char('\n');
+                    QVERIFY(!run.verwerkenOffered());
+                }
+                // One parse of the workbook serves the control and every file.
+                QCOMPARE(service.sheetReads(), 1);
+                QString error;
+                QVERIFY2(SaveProcessingLog(QStringLiteral("run.log"), run.log().lines(), &error), qPrintable(error));
+            } else {
+                result += QStringLiteral("invoer afgekeurd\n");
+            }
+            actual.insert(QStringLiteral("result.txt"), result.toUtf8());
+            QByteArray shown;
+            for (const QString &box : boxes.all)
+                shown += box.toUtf8() + "\n\n";
+            actual.insert(QStringLiteral("boxes.txt"), shown);
+        }
+        const QMap<QString, QByteArray> written = filesIn(QStringLiteral("doel"));
+        for (auto it = written.cbegin(); it != written.cend(); ++it)
+            actual.insert(it.key(), it.value());
+        for (const QString &ini : QDir().entryList({QStringLiteral("*.ini"), QStringLiteral("*.INI")}, QDir::Files))
+            actual.insert(ini, fileBytes(ini));
+        if (QFile::exists(QStringLiteral("run.log")))
+            actual.insert(QStringLiteral("run.log"), fileBytes(QStringLiteral("run.log")));
+
+        const QMap<QString, QByteArray> expected = filesIn(goldenCase(name) + QStringLiteral("/expected"));
+        bool same = actual.keys() == expected.keys();
+        for (auto it = expected.cbegin(); same && it != expected.cend(); ++it)
+            same = actual.value(it.key()) == it.value();
+        if (!same) {
+            // Keep what the run made beside the expected files, to compare them.
+            QDir().mkpath(QStringLiteral("actual"));
+            for (auto it = actual.cbegin(); it != actual.cend(); ++it) {
+                QFile f(QStringLiteral("actual/") + it.key());
+                if (f.open(QIODevice::WriteOnly))
+                    f.write(it.value());
+            }
+            work.setAutoRemove(false);
+            qWarning("%s: what the run made is in %s", qPrintable(name),
+                     qPrintable(work.filePath(QStringLiteral("actual"))));
+        }
+        QCOMPARE(actual.keys(), expected.keys());
+        for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+            QVERIFY2(actual.value(it.key()) == it.value(),
+                     qPrintable(it.key() + QStringLiteral(" differs; see ") + work.filePath(QStringLiteral("actual"))));
+
+        for (auto it = written.cbegin(); it != written.cend(); ++it)
+            QVERIFY2(checkTotals(it.value()).isEmpty(), qPrintable(it.key() + u' ' + checkTotals(it.value())));
+        if (written.isEmpty())
+            return;
+        if (pain008Schema().isEmpty())
+            QSKIP("pain.008.001.08 schema not found");
+        for (auto it = written.cbegin(); it != written.cend(); ++it) {
+            QString out;
+            QVERIFY2(validatePain008(QStringLiteral("doel/") + it.key(), &out), qPrintable(out));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGolden)
+#include "TestGolden.moc"
