@@ -14,8 +14,13 @@ std::uint32_t StringPool::add(QStringView text)
 
 std::uint32_t StringPool::addUtf8(std::string_view utf8)
 {
-    // UTF-8 never takes fewer bytes than UTF-16 code units.
     const std::size_t start = m_chars.size();
+    if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        m_chars.insert(m_chars.end(), utf8.begin(), utf8.end());
+        m_offsets.push_back(m_chars.size());
+        return size() - 1;
+    }
+    // UTF-8 never takes fewer bytes than UTF-16 code units.
     m_chars.resize(start + utf8.size());
     QStringDecoder decoder(QStringDecoder::Utf8);
     QChar *out = reinterpret_cast<QChar *>(m_chars.data() + start);

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <expat.h>
 #include <map>
+#include <thread>
 #include <zip.h>
 
 namespace {
@@ -492,9 +493,17 @@ bool isoSerial(std::string_view raw, double &serial)
 class SheetHandler final : public XmlHandler
 {
 public:
+    // sharedCount: the number of shared strings, or NotYetKnown while they are
+    // still being read; then the caller checks highestShared() afterwards.
+    static constexpr std::uint32_t NotYetKnown = 0xFFFFFFFF;
     SheetHandler(SheetCells &cells, const std::vector<bool> &dateStyles, bool date1904, std::uint32_t sharedCount)
         : m_cells(cells), m_dateStyles(dateStyles), m_date1904(date1904), m_sharedCount(sharedCount)
     {}
+
+    // The highest shared string index used, and the fault naming its cell.
+    bool usesShared() const { return m_usesShared; }
+    std::uint32_t highestShared() const { return m_highestShared; }
+    const QString &highestSharedFault() const { return m_highestSharedFault; }
 
     void start(const char *local, const char **attrs) override
     {
@@ -694,7 +703,13 @@ private:
         case Type::Shared: {
             std::uint32_t index = 0;
             if (!parseUnsigned(std::string_view(m_buffer), index) || index >= m_sharedCount)
-                return fail(cellFault(QStringLiteral("verwijst naar een gedeelde tekst die niet bestaat")));
+                return fail(cellFault(SharedMissing));
+            if (!m_usesShared || index > m_highestShared) {
+                m_usesShared = true;
+                m_highestShared = index;
+                if (m_sharedCount == NotYetKnown)
+                    m_highestSharedFault = cellFault(SharedMissing);
+            }
             return m_cells.addString(m_row, column, SheetCells::Kind::SharedText, index);
         }
         case Type::Inline:
@@ -765,6 +780,10 @@ private:
     const std::vector<bool> &m_dateStyles;
     const bool m_date1904;
     const std::uint32_t m_sharedCount;
+    static inline const QString SharedMissing = QStringLiteral("verwijst naar een gedeelde tekst die niet bestaat");
+    QString m_highestSharedFault;
+    std::uint32_t m_highestShared = 0;
+    bool m_usesShared = false;
 
     std::string m_buffer;
     std::uint32_t m_row = 0;
@@ -835,22 +854,52 @@ protected:
             }
             m_stylesRead = true;
         }
+        // The shared strings of a large workbook take a third of the time of its
+        // first sheet: read them on a second thread, from a second handle.
+        std::shared_ptr<StringPool> pending;
+        std::exception_ptr sharedError;
+        std::thread sharedReader;
         if (!m_shared) {
-            auto pool = std::make_shared<StringPool>();
+            pending = std::make_shared<StringPool>();
             if (!m_sharedStringsPart.empty()) {
-                SharedStringsHandler handler(*pool);
-                m_zip->parse(m_sharedStringsPart, partWhat(m_sharedStringsPart), SharedStringsLimit, handler);
+                sharedReader = std::thread([this, pool = pending.get(), &sharedError] {
+                    try {
+                        const ZipArchive zip(m_path);
+                        SharedStringsHandler handler(*pool);
+                        zip.parse(m_sharedStringsPart, partWhat(m_sharedStringsPart), SharedStringsLimit, handler);
+                        pool->squeeze();
+                    } catch (...) {
+                        sharedError = std::current_exception();
+                    }
+                });
             }
-            pool->squeeze();
-            m_shared = std::move(pool);
         }
+        struct Joiner
+        {
+            std::thread &t;
+            ~Joiner()
+            {
+                if (t.joinable())
+                    t.join();
+            }
+        } joiner{sharedReader};
 
         const std::string &part = m_sheetParts[std::size_t(index)];
         const QString what =
             QStringLiteral("het werkblad \"%1\" (%2)").arg(m_sheets[index].name, QString::fromStdString(part));
-        auto cells = std::make_unique<SheetCells>(m_shared);
-        SheetHandler handler(*cells, m_dateStyles, m_date1904, m_shared->size());
+        auto cells = std::make_unique<SheetCells>(m_shared ? m_shared : pending);
+        SheetHandler handler(*cells, m_dateStyles, m_date1904, m_shared ? m_shared->size() : SheetHandler::NotYetKnown);
         m_zip->parse(part, what, SheetLimit, handler);
+
+        if (pending) {
+            if (sharedReader.joinable())
+                sharedReader.join();
+            if (sharedError)
+                std::rethrow_exception(sharedError);
+            m_shared = pending;
+            if (handler.usesShared() && handler.highestShared() >= m_shared->size())
+                throwDamaged(m_path, what, handler.highestSharedFault());
+        }
         cells->finish();
         return cells;
     }

@@ -478,7 +478,7 @@ private Q_SLOTS:
     void reportsBadFiles_data()
     {
         QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("sheet"); // empty: only open the workbook
+        QTest::addColumn<QString>("sheet"); // empty: only open the workbook; "a,b": open a, then b
         QTest::addColumn<QString>("message");
 
         const QString missing = temp(QStringLiteral("weg.xlsx"));
@@ -572,6 +572,20 @@ private Q_SLOTS:
             << damaged(badIndex,
                        QStringLiteral("het werkblad \"Blad1\" (xl/worksheets/sheet1.xml) cel C4 verwijst naar "
                                       "een gedeelde tekst die niet bestaat"));
+        parts = PackageParts({{QStringLiteral("Blad1"), "<row><c t=\"s\"><v>0</v></c></row>", {}}}, "<si/>");
+        SetPart(parts, "xl/sharedStrings.xml", {});
+        const QString noShared = package(QStringLiteral("zondertekst.xlsx"), parts);
+        QTest::newRow("shared strings missing")
+            << noShared << "Blad1" << damaged(noShared, QStringLiteral("het onderdeel xl/sharedStrings.xml ontbreekt"));
+        const QString laterSheet =
+            package(QStringLiteral("later.xlsx"),
+                    PackageParts({{QStringLiteral("Eerste"), "<row><c t=\"s\"><v>0</v></c></row>", {}},
+                                  {QStringLiteral("Tweede"), "<row><c r=\"B1\" t=\"s\"><v>1</v></c></row>", {}}},
+                                 "<si><t>enige</t></si>"));
+        QTest::newRow("shared string out of range on a later sheet")
+            << laterSheet << "Eerste,Tweede"
+            << damaged(laterSheet, QStringLiteral("het werkblad \"Tweede\" (xl/worksheets/sheet2.xml) cel B1 verwijst "
+                                                  "naar een gedeelde tekst die niet bestaat"));
         const QString badRef = oneSheet(QStringLiteral("ref.xlsx"), "<row><c r=\"1A\"><v>3</v></c></row>");
         QTest::newRow("bad cell reference")
             << badRef << "Blad1"
@@ -616,11 +630,11 @@ private Q_SLOTS:
         QFETCH(QString, message);
         WorkbookService service;
         const QString error = errorOf([&] {
-            if (sheet.isEmpty()) {
+            if (sheet.isEmpty())
                 service.openWorkbook(path);
-            } else {
+            for (const QString &name : sheet.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
                 TWorksheet ws;
-                OpenWorksheet(service, path, sheet, false, ws);
+                OpenWorksheet(service, path, name, false, ws);
             }
         });
         QCOMPARE(error, message);
