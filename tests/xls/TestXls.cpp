@@ -530,6 +530,11 @@ void TestXls::rejectsDamagedContainers_data()
         << QByteArray("\xFF\xFEN\x00a\x00a\x00m\x00", 10)
         << QStringLiteral("Het bestand crafted.xls heeft de extensie .xls, maar is een tekst- of webpaginabestand en "
                           "geen echt Excel werkboek. Open het in Excel, sla het op als .xlsx en probeer het opnieuw.");
+    QTest::newRow("password-protected xlsx")
+        << BuildCompoundFile({{QStringLiteral("EncryptionInfo"), QByteArray(200, 'i')},
+                              {QStringLiteral("EncryptedPackage"), QByteArray(5000, 'p')}})
+        << QStringLiteral("Het werkboek crafted.xls is met een wachtwoord beveiligd en kan daarom niet worden "
+                          "gelezen. Open het in Excel, verwijder het wachtwoord, sla het op en probeer het opnieuw.");
     QTest::newRow("no workbook stream")
         << BuildCompoundFile({{QStringLiteral("WordDocument"), stream}})
         << QStringLiteral("Het bestand crafted.xls is geen Excel werkboek: het is een Office-bestand zonder "

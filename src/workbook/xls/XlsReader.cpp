@@ -56,6 +56,8 @@ XlsBook ReadXlsData(const QByteArray &data, const QString &path)
         stream = container.stream(QStringLiteral("Workbook"));
     else if (container.hasStream(QStringLiteral("Book")))
         stream = container.stream(QStringLiteral("Book")); // Excel 5/95, or a writer that kept the old name
+    else if (container.hasStream(QStringLiteral("EncryptedPackage")))
+        XlsErrors::encrypted(path); // a password-protected .xlsx keeps its zip inside a container like this
     else
         XlsErrors::noWorkbookStream(path);
 
