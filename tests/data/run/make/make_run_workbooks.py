@@ -9,6 +9,7 @@ against the rules; regenerating a workbook does not change them.
 """
 import datetime
 import os
+import zipfile
 
 from openpyxl import Workbook
 
@@ -44,7 +45,18 @@ def save(case, rows):
     book.properties.modified = FIXED
     folder = os.path.join(RUN, case)
     os.makedirs(folder, exist_ok=True)
-    book.save(os.path.join(folder, "leden.xlsx"))
+    path = os.path.join(folder, "leden.xlsx")
+    book.save(path)
+    repack(path)
+
+
+def repack(path):
+    # Fixed times inside the zip, so that making the workbooks again gives the same bytes.
+    with zipfile.ZipFile(path) as old:
+        entries = [(info.filename, old.read(info)) for info in old.infolist()]
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as new:
+        for name, data in entries:
+            new.writestr(zipfile.ZipInfo(name, date_time=FIXED.timetuple()[:6]), data, zipfile.ZIP_DEFLATED)
 
 
 HEAD = ["Naam", "Adres", "Postcode en plaats", "Bedrag", "IBAN", "BIC", "Mandaat", "Getekend op", "Code",
@@ -141,4 +153,14 @@ save("failed_build", [
     HEAD[:10],
     ["Eerste Lid", None, None, 10, ABNA, "ABNANL2A", "B-1", SIGNED, "FRST", "jan"],
     ["Tweede Lid", None, None, 20, TEST, "TESTNL2A", "B-2", SIGNED, "RCUR", "jan"],
+])
+
+# Formulas saved without their results cannot be read: in the name column the
+# row counts as blank, in any other used column the control stops.
+save("unreadable_cell", [
+    HEAD[:10],
+    ["Eerste Lid", None, None, 10, ABNA, "ABNANL2A", "U-1", SIGNED, "FRST", "jan"],
+    ["=CONCATENATE(\"Tweede\", \" Lid\")", None, None, 20, TEST, None, "U-2", SIGNED, "RCUR", "jan"],
+    ["Derde Lid", None, None, "=2*10", TEST, None, "U-3", SIGNED, "RCUR", "jan"],
+    ["Vierde Lid", None, None, "twintig", TEST, None, "U-4", SIGNED, "RCUR", "jan"],
 ])
