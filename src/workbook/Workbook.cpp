@@ -14,9 +14,8 @@ namespace {
 class XlsWorkbook final : public Workbook
 {
 public:
-    explicit XlsWorkbook(const QString &path) : Workbook(path)
+    XlsWorkbook(const QString &path, const XlsBook &book) : Workbook(path)
     {
-        const XlsBook book = ReadXlsFile(path);
         for (const XlsSheet &sheet : book.sheets) {
             m_sheets.append({sheet.name, sheet.hidden});
             auto cells = std::make_unique<SheetCells>();
@@ -38,6 +37,11 @@ private:
 };
 
 } // namespace
+
+std::unique_ptr<Workbook> WorkbookFromXls(const QString &path, const XlsBook &book)
+{
+    return std::make_unique<XlsWorkbook>(path, book);
+}
 
 QString DisplayPath(const QString &path)
 {
@@ -76,6 +80,6 @@ std::unique_ptr<Workbook> ReadWorkbook(const QString &path)
     if (magic.startsWith("PK\x03\x04") || magic.startsWith("PK\x05\x06"))
         return ReadXlsxWorkbook(path);
     if (magic == QByteArray::fromHex("D0CF11E0A1B11AE1"))
-        return std::make_unique<XlsWorkbook>(path);
+        return WorkbookFromXls(path, ReadXlsFile(path));
     throw KwError(QStringLiteral("Het bestand %1 is geen Excel werkboek (.xlsx of .xls).").arg(DisplayPath(path)));
 }

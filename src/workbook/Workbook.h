@@ -42,5 +42,9 @@ protected:
 // by content. Throws KwError with a Dutch message naming the file.
 std::unique_ptr<Workbook> ReadWorkbook(const QString &path);
 
+// A workbook read whole by the .xls reader.
+struct XlsBook;
+std::unique_ptr<Workbook> WorkbookFromXls(const QString &path, const XlsBook &book);
+
 // The path as messages show it.
 QString DisplayPath(const QString &path);

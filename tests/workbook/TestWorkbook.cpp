@@ -2,9 +2,11 @@
 #include "model/Error.h"
 #include "util/TestPaths.h"
 #include "workbook/NumberFormats.h"
+#include "workbook/Workbook.h"
 #include "workbook/WorkbookService.h"
 #include "workbook/Worksheet.h"
 #include "workbook/XlsxReader.h"
+#include "workbook/xls/XlsReader.h"
 
 #include <QCryptographicHash>
 #include <QDate>
@@ -471,6 +473,48 @@ private Q_SLOTS:
         SetPart(parts, "xl/styles.xml", {});
         const QString path = package(QStringLiteral("bare.xlsx"), parts);
         QCOMPARE(readCell(path, QStringLiteral("Blad1"), 1, 1).kind, CellValue::Kind::Number);
+    }
+
+    void recognisesTheFormatByContent()
+    {
+        // An .xlsx under another extension still opens as one.
+        for (const QString &name : {QStringLiteral("hernoemd.xls"), QStringLiteral("macro.xlsm")}) {
+            QFile::remove(temp(name));
+            QVERIFY(QFile::copy(fixture(QStringLiteral("libreoffice.xlsx")), temp(name)));
+            WorkbookService service;
+            service.openWorkbook(temp(name));
+            QCOMPARE(service.worksheetNames().size(), 5);
+        }
+        // A compound file goes to the .xls reader, whatever its extension.
+        const QString xls =
+            writeFile(QStringLiteral("oud.xlsx"), QByteArray::fromHex("D0CF11E0A1B11AE1") + QByteArray(504, '\0'));
+        const QString error = errorOf([&] { WorkbookService().openWorkbook(xls); });
+        QVERIFY2(error.contains(QDir::toNativeSeparators(xls)), qPrintable(error));
+    }
+
+    void takesTheXlsReadersSheets()
+    {
+        XlsBook book;
+        book.sheets.append({QStringLiteral("Zichtbaar"),
+                            false,
+                            {{3, 2, CellValue::fromText(QStringLiteral("b"))},
+                             {1, 1, CellValue::fromDate(45422)},
+                             {1, 3, CellValue::formulaWithoutValue()},
+                             {2, 1, CellValue::fromError(QStringLiteral("#N/A"))},
+                             {5, 1, CellValue::empty()},
+                             {3, 2, CellValue::fromNumber(7)}}});
+        book.sheets.append({QStringLiteral("Verborgen"), true, {}});
+        const std::unique_ptr<Workbook> wb = WorkbookFromXls(QStringLiteral("boek.xls"), book);
+        QCOMPARE(wb->sheets().size(), 2);
+        QCOMPARE(wb->sheets().at(1).name, QStringLiteral("Verborgen"));
+        QVERIFY(wb->sheets().at(1).hidden);
+        const SheetCells &cells = wb->cells(0);
+        QCOMPARE(cells.lastRow(), 3); // an empty cell is no value
+        QCOMPARE(cells.value(1, 1), CellValue::fromDate(45422));
+        QVERIFY(cells.value(1, 3).isFormulaWithoutValue());
+        QCOMPARE(cells.value(2, 1), CellValue::fromError(QStringLiteral("#N/A")));
+        QCOMPARE(cells.value(3, 2), CellValue::fromNumber(7)); // the later of two wins
+        QCOMPARE(wb->cells(1).lastRow(), 0);
     }
 
     // --- Bad files ------------------------------------------------------
