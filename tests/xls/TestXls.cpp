@@ -1,6 +1,7 @@
 #include "XlsBuilders.h"
 #include "model/Error.h"
 #include "util/TestPaths.h"
+#include "workbook/xls/CompoundFile.h"
 #include "workbook/xls/XlsFormats.h"
 #include "workbook/xls/XlsReader.h"
 
@@ -94,14 +95,11 @@ QString describe(const XlsBook &book)
     return out;
 }
 
+// The workbook stream of a real file, to be packed anew in crafted containers.
 QByteArray xlwtStream()
 {
-    // The workbook stream of a real file, to be packed anew in crafted containers.
-    static QByteArray stream;
-    if (stream.isEmpty()) {
-        const QByteArray file = fixtureBytes(QStringLiteral("xlwt.xls"));
-        stream = file.mid(512, 45056); // xlwt writes the stream right after the header, in one run
-    }
+    static const QByteArray stream =
+        CompoundFile(fixtureBytes(QStringLiteral("xlwt.xls")), Crafted).stream(QStringLiteral("Workbook"));
     return stream;
 }
 
