@@ -525,7 +525,12 @@ void TestXls::rejectsDamagedContainers_data()
         << QStringLiteral("Het werkboek crafted.xls is in een oud Excel formaat (Excel 2/3/4) opgeslagen en wordt niet "
                           "ondersteund. Sla het op als .xlsx en probeer het opnieuw.");
     QTest::newRow("Unicode text")
-        << QByteArray("\xFF\xFEN\x00a\x00a\x00m\x00", 10)
+        << QByteArray("\xFF\xFE"
+                      "N\0"
+                      "a\0"
+                      "a\0"
+                      "m\0",
+                      10)
         << QStringLiteral("Het bestand crafted.xls heeft de extensie .xls, maar is een tekst- of webpaginabestand en "
                           "geen echt Excel werkboek. Open het in Excel, sla het op als .xlsx en probeer het opnieuw.");
     QTest::newRow("password-protected xlsx")
