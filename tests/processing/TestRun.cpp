@@ -1,49 +1,57 @@
+#include "RunChecks.h"
 #include "RunFixture.h"
-#include "control/RowControl.h"
+#include "processing/LogSaving.h"
 #include "processing/ProcessingRun.h"
-#include "sepa/Builder.h"
-#include "util/TestPaths.h"
 
-#include <QRegularExpression>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 const QString Iban1 = QStringLiteral("NL91ABNA0417164300");
 const QString Iban2 = QStringLiteral("NL13TEST0123456789");
+const QString Stamp = QStringLiteral("06-05-2024 08:58:24");
 
-// The number of transactions and the sum of their amounts, read back from a file.
-struct FileTotals
+QVariantList member(const QString &name, double amount, const QString &code, const QString &mandate)
 {
-    int headerCount = -1;
-    QString headerSum;
-    int transactions = 0;
-    qint64 cents = 0;
-};
+    return RunFixture::member(name, amount, code, name.size() % 2 ? Iban1 : Iban2, mandate);
+}
 
-FileTotals readBack(const QByteArray &xml)
+// Two FRST collections and one RCUR.
+SheetRows club()
 {
-    FileTotals t;
-    const QString text = QString::fromUtf8(xml);
-    const auto first = [&](const QString &tag) {
-        const QRegularExpression re(QStringLiteral("<%1>([^<]*)</%1>").arg(tag));
-        return re.match(text).captured(1);
-    };
-    t.headerCount = first(QStringLiteral("NbOfTxs")).toInt();
-    t.headerSum = first(QStringLiteral("CtrlSum"));
-    const QRegularExpression amount(QStringLiteral("<InstdAmt Ccy=\"EUR\">(\\d*)\\.(\\d\\d)</InstdAmt>"));
-    for (auto it = amount.globalMatch(text); it.hasNext();) {
-        const auto m = it.next();
-        ++t.transactions;
-        t.cents += m.captured(1).toLongLong() * 100 + m.captured(2).toLongLong();
+    return {RunFixture::headings(),
+            member(QStringLiteral("Jan Jansen"), 12.5, QStringLiteral("FRST"), QStringLiteral("A-1")),
+            member(QStringLiteral("Piet Pieters"), 25, QStringLiteral("RCUR"), QStringLiteral("A-2")),
+            member(QStringLiteral("Klaas Klaassen"), 0.1, QStringLiteral("FRST"), QStringLiteral("A-3"))};
+}
+
+QString endToEndIds(const QByteArray &xml)
+{
+    QStringList ids;
+    const QRegularExpression re(QStringLiteral("<EndToEndId>([^<]*)</EndToEndId>"));
+    for (auto it = re.globalMatch(QString::fromUtf8(xml)); it.hasNext();)
+        ids << it.next().captured(1);
+    return ids.join(u' ');
+}
+
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit lower = m_old;
+        lower.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lower);
     }
-    return t;
-}
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
 
-qint64 sumCents(const QString &ctrlSum)
-{
-    const QStringList parts = ctrlSum.split(QLatin1Char('.'));
-    return parts.value(0).toLongLong() * 100 + parts.value(1).toLongLong();
-}
+private:
+    rlimit m_old{};
+};
 } // namespace
 
 class TestRun : public QObject
@@ -52,37 +60,219 @@ class TestRun : public QObject
 
     static void checkFile(RunFixture &f, const QString &name, int count)
     {
-        const QString path = f.targetFile(name);
-        QVERIFY2(QFile::exists(path), qPrintable(path));
-        const FileTotals t = readBack(f.readTarget(name));
-        QCOMPARE(t.headerCount, count);
-        QCOMPARE(t.transactions, count);
-        QCOMPARE(sumCents(t.headerSum), t.cents);
+        QVERIFY2(QFile::exists(f.targetFile(name)), qPrintable(name));
+        const QByteArray xml = f.readTarget(name);
+        QVERIFY2(checkTotals(xml).isEmpty(), qPrintable(checkTotals(xml)));
+        QVERIFY(xml.contains(QByteArray("<NbOfTxs>" + QByteArray::number(count) + "</NbOfTxs>")));
         if (!pain008Schema().isEmpty()) {
             QString out;
-            QVERIFY2(validatePain008(path, &out), qPrintable(out));
+            QVERIFY2(validatePain008(f.targetFile(name), &out), qPrintable(out));
         }
     }
 
 private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands)); }
 
-    void wholeRunWithTwoCodes()
+    // Batch and collection numbers go on from file to file and from run to
+    // run; one parse of the workbook serves both runs.
+    void countersContinueOverRuns()
+    {
+        RunFixture f;
+        QVERIFY(f.writeSheet(club()));
+        for (int pass = 0; pass < 2; ++pass) {
+            ProcessingRun run(f.data, f.service);
+            QCOMPARE(run.show(), RunOutcome::Passed);
+            QCOMPARE(run.verwerken(), RunOutcome::Passed);
+        }
+        const QString first = QStringLiteral("Incasso_dd_2024-05-10_FRST_08_");
+        const QString recurring = QStringLiteral("Incasso_dd_2024-05-10_RCUR_08_");
+        QCOMPARE(endToEndIds(f.readTarget(first + QStringLiteral("1.xml"))), QStringLiteral("A-10001 A-30002"));
+        QCOMPARE(endToEndIds(f.readTarget(recurring + QStringLiteral("2.xml"))), QStringLiteral("A-20003"));
+        QCOMPARE(endToEndIds(f.readTarget(first + QStringLiteral("3.xml"))), QStringLiteral("A-10004 A-30005"));
+        QCOMPARE(endToEndIds(f.readTarget(recurring + QStringLiteral("4.xml"))), QStringLiteral("A-20006"));
+        checkFile(f, first + QStringLiteral("3.xml"), 2);
+        checkFile(f, recurring + QStringLiteral("4.xml"), 1);
+        QCOMPARE(QDir(f.data.TargetFolder).count(), 4 + 2u);
+        TInputData stored;
+        ReadCounters(stored);
+        QCOMPARE(stored.BatchVolgnummer, 4);
+        QCOMPARE(stored.Incassovolgnummer, 6);
+        QCOMPARE(f.service.sheetReads(), 1);
+    }
+
+    // A build that fails is reported as such, the other codes are still
+    // built (the next one with the batch number the failed one did not keep),
+    // the totals count what was made, and "Verwerken" is gone.
+    void failedBuildIsNotReportedAsMade()
+    {
+        RunFixture f;
+        QVERIFY(f.writeSheet(club()));
+        ProcessingRun run(f.data, f.service);
+        QCOMPARE(run.show(), RunOutcome::Passed);
+        // The workbook is changed while the screen waits: the FRST build meets a bad date.
+        SheetRows changed = club();
+        changed[1][7] = QStringLiteral("31-02-2023");
+        QTest::qWait(10); // a later modification time, so the file is read again
+        QVERIFY(f.writeSheet(changed));
+        f.notices.clear();
+
+        QCOMPARE(run.verwerken(), RunOutcome::Failed);
+        QVERIFY(!run.verwerkenOffered());
+        QVERIFY(run.processed());
+        const QString notMade = QStringLiteral("== FOUT: Het bestand met code FRST is NIET aangemaakt.");
+        QCOMPARE(
+            f.notices.all.mid(0, 3),
+            (QStringList{QStringLiteral("Fout: Conversiefout in datum van machtiging in Excel input op regel 2"),
+                         QStringLiteral("Melding: ") + notMade,
+                         QStringLiteral("Melding: Bestand : \rIncasso_dd_2024-05-10_RCUR_08_1.xml\ris aangemaakt.\r"
+                                        "1 incasso's met een bedrag van 25.00 euro.")}));
+        const QStringList log = run.log().lines();
+        QVERIFY(log.contains(notMade));
+        QVERIFY(!log.contains(QStringLiteral("== Bestand : Incasso_dd_2024-05-10_FRST_08_1.xml is aangemaakt")));
+        QCOMPARE(log.mid(log.size() - 5),
+                 (QStringList{QStringLiteral("== Totaal : 1 incasso's."), QStringLiteral("== Totaal bedrag : 25 euro."),
+                              QString(), QStringLiteral("Verwerking afgesloten met fouten om ") + Stamp, QString()}));
+        QCOMPARE(run.incassobatches()[0].SEPAFileName, QString());
+        QCOMPARE(run.incassobatches()[4].NoTransactions, 1);
+        QCOMPARE(run.incassobatches()[4].TotalCents, qint64(2500));
+        QCOMPARE(QDir(f.data.TargetFolder).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("Incasso_dd_2024-05-10_RCUR_08_1.xml")});
+        checkFile(f, QStringLiteral("Incasso_dd_2024-05-10_RCUR_08_1.xml"), 1);
+    }
+
+    // An error that ends the run is shown in the error box with its own
+    // message, and the log ends with that message. "Verwerken" stays offered
+    // only while no file has been made.
+    void errorsThatEndTheRun_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<bool>("atShow");
+        QTest::addColumn<QString>("message"); // the start of it
+        QTest::addColumn<bool>("offered");
+        QTest::newRow("missing sheet") << QStringLiteral("sheet") << true
+                                       << QStringLiteral("Het werkblad \"Elders\" bestaat niet in werkboek ") << false;
+        QTest::newRow("no workbook") << QStringLiteral("garbage") << true << QString() << false;
+        QTest::newRow("target folder gone")
+            << QStringLiteral("target") << false << QStringLiteral("SEPA bestand ") << true;
+        QTest::newRow("settings cannot be written")
+            << QStringLiteral("settings") << false << QStringLiteral("De volgnummers kunnen niet worden opgeslagen")
+            << true;
+        QTest::newRow("second file cannot be written")
+            << QStringLiteral("second") << false << QStringLiteral("SEPA bestand ") << false;
+    }
+    void errorsThatEndTheRun()
+    {
+        QFETCH(QString, what);
+        QFETCH(bool, atShow);
+        QFETCH(QString, message);
+        QFETCH(bool, offered);
+        RunFixture f;
+        QVERIFY(f.writeSheet(club()));
+        if (what == u"sheet")
+            f.data.SelectedSheet = QStringLiteral("Elders");
+        if (what == u"garbage") {
+            QFile file(f.data.SelectedWorkbook);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("geen werkboek");
+        }
+        ProcessingRun run(f.data, f.service);
+        RunOutcome outcome = run.show();
+        if (!atShow) {
+            QCOMPARE(outcome, RunOutcome::Passed);
+            if (what == u"target")
+                QVERIFY(QDir(f.data.TargetFolder).removeRecursively());
+            if (what == u"settings")
+                setSettingsFile(f.dir.filePath(QStringLiteral("weg/Kwintor2.ini")));
+            if (what == u"second")
+                QVERIFY(QDir(f.data.TargetFolder).mkdir(QStringLiteral("Incasso_dd_2024-05-10_RCUR_08_2.xml")));
+            f.notices.clear();
+            outcome = run.verwerken();
+            setSettingsFile(QString());
+        }
+        QCOMPARE(outcome, RunOutcome::Aborted);
+        QCOMPARE(f.notices.errors.size(), 1);
+        const QString shown = f.notices.errors.first();
+        QVERIFY2(shown.startsWith(message) && !shown.isEmpty(), qPrintable(shown));
+        QCOMPARE(run.log().lines().constLast(), QStringLiteral("== FOUT: ") + shown);
+        QCOMPARE(run.verwerkenOffered(), offered);
+        QCOMPARE(run.processed(), what == u"second");
+        if (what == u"second")
+            checkFile(f, QStringLiteral("Incasso_dd_2024-05-10_FRST_08_1.xml"), 2);
+    }
+
+    // The three states of the screen over two showings.
+    void screenStates()
+    {
+        RunFixture f;
+        SheetRows bad = club();
+        bad[2][4] = QStringLiteral("NL13TEST0123456788");
+        QVERIFY(f.writeSheet(bad));
+        ProcessingRun run(f.data, f.service);
+        QCOMPARE(run.show(), RunOutcome::Failed);
+        QVERIFY(!run.verwerkenOffered());
+        QCOMPARE(run.log().lines().mid(run.log().lines().size() - 3),
+                 (QStringList{QString(), QStringLiteral("== Corrigeer de fouten in de input en herhaal de bewerking."),
+                              QString()}));
+
+        QTest::qWait(10);
+        QVERIFY(f.writeSheet(club()));
+        QCOMPARE(run.show(), RunOutcome::Passed);
+        QCOMPARE(run.ReturnCode, 0);
+        QVERIFY(run.verwerkenOffered());
+        QVERIFY(!run.processed());
+        QCOMPARE(run.log().lines().first(), QStringLiteral("== Kwintor: Log van de verwerking op ") + Stamp);
+        QCOMPARE(run.verwerken(), RunOutcome::Passed);
+        QCOMPARE(run.ReturnCode, 1);
+        QVERIFY(!run.verwerkenOffered());
+        QVERIFY(run.processed());
+
+        QCOMPARE(run.show(), RunOutcome::Passed);
+        QCOMPARE(run.log().lines().first(), QStringLiteral("== Kwintor: Log van de verwerking op ") + Stamp);
+        QVERIFY(run.verwerkenOffered());
+        QVERIFY(run.processed()); // "Afsluiten" stays
+        QCOMPARE(run.logFileStamp(), QStringLiteral("6-5-2024  8h58"));
+    }
+
+    // After a run in which only RCUR had collections.
+    void summaryGrid()
     {
         RunFixture f;
         QVERIFY(f.writeSheet({RunFixture::headings(),
-                              RunFixture::member(QStringLiteral("Jan Jansen"), 12.5, QStringLiteral("FRST"), Iban1,
-                                                 QStringLiteral("LID-001")),
-                              RunFixture::member(QStringLiteral("Piet Pieters"), 25, QStringLiteral("RCUR"), Iban2,
-                                                 QStringLiteral("LID-002")),
-                              RunFixture::member(QStringLiteral("Klaas Klaassen"), 0.1, QStringLiteral("RCUR"), Iban1,
-                                                 QStringLiteral("LID-003"))}));
+                              member(QStringLiteral("Jan"), 1234.5, QStringLiteral("RCUR"), QStringLiteral("A-1"))}));
         ProcessingRun run(f.data, f.service);
         QCOMPARE(run.show(), RunOutcome::Passed);
-        QVERIFY(run.verwerkenOffered());
         QCOMPARE(run.verwerken(), RunOutcome::Passed);
-        checkFile(f, QStringLiteral("Incasso_dd_2024-05-10_FRST_08_1.xml"), 1);
-        checkFile(f, QStringLiteral("Incasso_dd_2024-05-10_RCUR_08_2.xml"), 2);
+        const QString none = QStringLiteral("0");
+        const QString zero = QStringLiteral("0.00");
+        QCOMPARE(
+            SummaryGridRows(run.incassobatches()),
+            (QList<QStringList>{
+                {QStringLiteral("FRST"), QString(), none, zero},
+                {QStringLiteral("RCUR"), QStringLiteral("Incasso_dd_2024-05-10_RCUR_08_1.xml"), QStringLiteral("1"),
+                 QStringLiteral("1234.50")},
+                {QStringLiteral("FNAL"), QString(), none, zero},
+                {QStringLiteral("OOFF"), QString(), none, zero},
+                {QStringLiteral("Totaal"), QStringLiteral(" = = ="), QStringLiteral("1"), QStringLiteral("1234.50")},
+            }));
+    }
+
+    // A saved log replaces an older one only when every byte was written.
+    void logSavedWholeOrNotAtAll()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("SEPA_log__6-5-2024  8h58.log"));
+        QVERIFY(SaveProcessingLog(path, {QStringLiteral("oud")}, nullptr));
+        const QStringList lines(200, QStringLiteral("== 1 : De input : een lange regel\rMaximaal 70 characters."));
+        QString error;
+        {
+            const FileSizeLimit limit(1024);
+            QVERIFY(!SaveProcessingLog(path, lines, &error));
+        }
+        QVERIFY(error.contains(path));
+        QCOMPARE(fileBytes(path), QByteArray("oud\r\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        QVERIFY(SaveProcessingLog(path, lines, &error));
+        QCOMPARE(fileBytes(path).size(), 200 * (lines.first().size() + 2));
     }
 };
 
