@@ -85,6 +85,8 @@ bool BouwSEPAfile(TIncassobatch &batch, TInputData &data, WorkbookService &servi
 
     const QList<int> &col = data.InputArray;
     int counter = data.Incassovolgnummer;
+    int collected = 0;
+    qint64 collectedCents = 0;
 
     TWorksheet ws;
     if (!OpenWorksheet(service, data.SelectedWorkbook, data.SelectedSheet, data.HasHeadings, ws)) {
@@ -127,12 +129,21 @@ bool BouwSEPAfile(TIncassobatch &batch, TInputData &data, WorkbookService &servi
         regel.Ustrd =
             TruncateInput(data.Omschrijving + QLatin1Char('_') + cellText(service, r, col[lfOmschrijving]), 140);
         regel.EndToEndId = AppendCounter(regel.MndtId, counter);
+        qint64 cents = 0;
+        if (!AmountTextToCents(regel.InstdAmt, cents))
+            return false;
+        ++collected;
+        collectedCents += cents;
         appendLines(document, Pain008TransactionLines(regel));
         log.append(QStringLiteral("== ") + QString::number(r) + QStringLiteral("  ") + regel.DbtrNm +
                    QStringLiteral("  ") + regel.InstdAmt + QStringLiteral("  ") + regel.Ustrd);
     }
 
     CloseWorksheet(ws);
+    // NbOfTxs and CtrlSum come from the row control; a workbook changed since
+    // then must not give a file whose totals disagree with its collections.
+    if (collected != batch.NoTransactions || collectedCents != batch.TotalCents)
+        return false;
     data.Incassovolgnummer = counter;
     WriteCounters(data);
     appendLines(document, Pain008ClosingLines());

@@ -140,6 +140,29 @@ private Q_SLOTS:
         checkFile(f, QStringLiteral("Incasso_dd_2024-05-10_RCUR_08_1.xml"), 1);
     }
 
+    // Rows added to the workbook after the control must not reach a file
+    // whose count and sum came from the control.
+    void changedWorkbookNeverGivesWrongTotals()
+    {
+        RunFixture f;
+        QVERIFY(f.writeSheet(club()));
+        ProcessingRun run(f.data, f.service);
+        QCOMPARE(run.show(), RunOutcome::Passed);
+        SheetRows changed = club();
+        changed << member(QStringLiteral("Nieuw Lid"), 40, QStringLiteral("RCUR"), QStringLiteral("A-4"));
+        QTest::qWait(10);
+        QVERIFY(f.writeSheet(changed));
+
+        QCOMPARE(run.verwerken(), RunOutcome::Failed);
+        QVERIFY(run.log().lines().contains(QStringLiteral("== FOUT: Het bestand met code RCUR is NIET aangemaakt.")));
+        QVERIFY(!QFile::exists(f.targetFile(QStringLiteral("Incasso_dd_2024-05-10_RCUR_08_2.xml"))));
+        checkFile(f, QStringLiteral("Incasso_dd_2024-05-10_FRST_08_1.xml"), 2);
+        TInputData stored;
+        ReadCounters(stored);
+        QCOMPARE(stored.BatchVolgnummer, 1);
+        QCOMPARE(stored.Incassovolgnummer, 2);
+    }
+
     // An error that ends the run is shown in the error box with its own
     // message, and the log ends with that message. "Verwerken" stays offered
     // only while no file has been made.
