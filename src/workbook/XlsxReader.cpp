@@ -10,9 +10,12 @@
 #include <QTime>
 
 #include <charconv>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <expat.h>
 #include <map>
+#include <mutex>
 #include <thread>
 #include <zip.h>
 
@@ -28,6 +31,8 @@ constexpr std::uint64_t SmallPartLimit = 64 * MiB;
 constexpr std::uint64_t RatioCheckFrom = 8 * MiB;
 constexpr std::uint64_t MaxRatio = 400;
 constexpr int ReadChunk = 256 * 1024;
+// Parts from this size on are inflated on a second thread.
+constexpr std::uint64_t PipelineFrom = 4 * MiB;
 constexpr std::uint32_t MaxColumn = 16384;
 
 // --- zip -------------------------------------------------------------------
@@ -186,6 +191,100 @@ private:
     XML_Parser m_parser;
 };
 
+// Inflates a large part on a worker thread a few chunks ahead of the XML
+// parser: on two cores the two take about as long as the slower of them.
+class ChunkPipe final
+{
+public:
+    enum class Status
+    {
+        Ok,
+        ReadError,
+        TooLarge
+    };
+
+    ChunkPipe(zip_file_t *file, std::uint64_t limit) : m_file(file), m_limit(limit), m_worker([this] { run(); }) {}
+    ~ChunkPipe()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_cancelled = true;
+        }
+        m_changed.notify_all();
+        m_worker.join();
+    }
+    ChunkPipe(const ChunkPipe &) = delete;
+    ChunkPipe &operator=(const ChunkPipe &) = delete;
+
+    // Hands back the previous chunk and takes the next; an empty chunk ends the part.
+    Status next(std::vector<char> &chunk)
+    {
+        std::unique_lock lock(m_mutex);
+        if (chunk.capacity() > 0)
+            m_spare.push_back(std::move(chunk));
+        m_changed.wait(lock, [this] { return !m_full.empty() || m_status != Status::Ok; });
+        if (m_full.empty())
+            return m_status;
+        chunk = std::move(m_full.front());
+        m_full.pop_front();
+        lock.unlock();
+        m_changed.notify_all();
+        return Status::Ok;
+    }
+
+private:
+    static constexpr std::size_t Depth = 4;
+
+    void run()
+    {
+        std::uint64_t total = 0;
+        for (;;) {
+            std::vector<char> buffer;
+            {
+                std::unique_lock lock(m_mutex);
+                m_changed.wait(lock, [this] { return m_full.size() < Depth || m_cancelled; });
+                if (m_cancelled)
+                    return;
+                if (!m_spare.empty()) {
+                    buffer = std::move(m_spare.back());
+                    m_spare.pop_back();
+                }
+            }
+            buffer.resize(ReadChunk);
+            const zip_int64_t n = zip_fread(m_file, buffer.data(), ReadChunk);
+            Status status = Status::Ok;
+            if (n < 0) {
+                status = Status::ReadError;
+            } else {
+                total += std::uint64_t(n);
+                buffer.resize(std::size_t(n));
+                if (total > m_limit)
+                    status = Status::TooLarge;
+            }
+            {
+                const std::lock_guard lock(m_mutex);
+                if (status == Status::Ok)
+                    m_full.push_back(std::move(buffer));
+                else
+                    m_status = status;
+            }
+            m_changed.notify_all();
+            if (status != Status::Ok || n == 0)
+                return;
+        }
+    }
+
+    zip_file_t *const m_file;
+    const std::uint64_t m_limit;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::vector<char>> m_full;
+    std::vector<std::vector<char>> m_spare;
+    Status m_status = Status::Ok;
+    bool m_cancelled = false;
+    std::thread m_worker; // last: starts once the rest is set up
+};
+
 void ZipArchive::parse(const std::string &name, const QString &what, std::uint64_t limit, XmlHandler &handler) const
 {
     const zip_int64_t index = zip_name_locate(m_zip, name.c_str(), ZIP_FL_NOCASE);
@@ -226,30 +325,50 @@ void ZipArchive::parse(const std::string &name, const QString &what, std::uint64
         ~Closer() { zip_fclose(f); }
     } closer{file};
 
+    const auto tooLarge = [&] {
+        // The header's size may lie; what really comes out is counted.
+        return KwError(QStringLiteral("Het werkboek %1 wordt niet gelezen: %2 wordt uitgepakt groter dan %3 MB. "
+                                      "Het bestand is beschadigd of opzettelijk misvormd.")
+                           .arg(DisplayPath(m_path), what)
+                           .arg(limit / MiB));
+    };
     ExpatParser parser(handler);
+    const auto feed = [&](const char *data, zip_int64_t n) {
+        if (XML_Parse(parser.get(), data, int(n), n == 0) == XML_STATUS_OK)
+            return;
+        if (!handler.fault().isEmpty())
+            throwDamaged(m_path, what, handler.fault());
+        throwDamaged(m_path, what,
+                     QStringLiteral("bevat ongeldige XML (regel %1)").arg(XML_GetCurrentLineNumber(parser.get())));
+    };
+
+    if ((st.valid & ZIP_STAT_SIZE) && st.size >= PipelineFrom) {
+        ChunkPipe pipe(file, limit);
+        std::vector<char> chunk;
+        for (;;) {
+            const ChunkPipe::Status status = pipe.next(chunk);
+            if (status == ChunkPipe::Status::ReadError)
+                throwDamaged(m_path, what, QStringLiteral("kan niet worden uitgepakt"));
+            if (status == ChunkPipe::Status::TooLarge)
+                throw tooLarge();
+            feed(chunk.data(), zip_int64_t(chunk.size()));
+            if (chunk.empty())
+                return;
+        }
+    }
+
+    std::vector<char> buffer(ReadChunk);
     std::uint64_t total = 0;
     for (;;) {
-        void *buffer = XML_GetBuffer(parser.get(), ReadChunk);
-        if (!buffer)
-            throw std::bad_alloc();
-        const zip_int64_t n = zip_fread(file, buffer, ReadChunk);
+        const zip_int64_t n = zip_fread(file, buffer.data(), ReadChunk);
         if (n < 0)
             throwDamaged(m_path, what, QStringLiteral("kan niet worden uitgepakt"));
         total += std::uint64_t(n);
-        // The header's size may lie; count what really comes out.
         if (total > limit)
-            throw KwError(QStringLiteral("Het werkboek %1 wordt niet gelezen: %2 wordt uitgepakt groter dan %3 MB. "
-                                         "Het bestand is beschadigd of opzettelijk misvormd.")
-                              .arg(DisplayPath(m_path), what)
-                              .arg(limit / MiB));
-        if (XML_ParseBuffer(parser.get(), int(n), n == 0) != XML_STATUS_OK) {
-            if (!handler.fault().isEmpty())
-                throwDamaged(m_path, what, handler.fault());
-            throwDamaged(m_path, what,
-                         QStringLiteral("bevat ongeldige XML (regel %1)").arg(XML_GetCurrentLineNumber(parser.get())));
-        }
+            throw tooLarge();
+        feed(buffer.data(), n);
         if (n == 0)
-            break;
+            return;
     }
 }
 

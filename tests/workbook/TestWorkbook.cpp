@@ -443,6 +443,41 @@ private Q_SLOTS:
         QCOMPARE(service.readCell(9, 3).number, 1.0);
     }
 
+    void readsALargeSheet_data()
+    {
+        QTest::addColumn<bool>("broken");
+        QTest::newRow("whole") << false;
+        QTest::newRow("broken at the end") << true;
+    }
+    void readsALargeSheet()
+    {
+        // Large enough to be inflated beside the parser.
+        QFETCH(bool, broken);
+        constexpr int rows = 100000;
+        QByteArray data;
+        for (int r = 1; r <= rows; ++r) {
+            const QByteArray n = QByteArray::number(r);
+            data += "<row r=\"" + n + "\"><c r=\"A" + n + "\" t=\"inlineStr\"><is><t>naam " + n +
+                    "</t></is></c><c r=\"B" + n + "\"><v>" + n + ".5</v></c></row>\n";
+        }
+        if (broken)
+            data += "<row>";
+        QVERIFY(data.size() > 4 * 1024 * 1024);
+        const QString path = oneSheet(QStringLiteral("groot.xlsx"), data);
+        WorkbookService service;
+        TWorksheet ws;
+        const QString error = errorOf([&] { OpenWorksheet(service, path, QStringLiteral("Blad1"), true, ws); });
+        if (broken) {
+            QVERIFY2(error.endsWith(QStringLiteral("bevat ongeldige XML (regel %1).").arg(rows + 1)),
+                     qPrintable(error));
+            return;
+        }
+        QCOMPARE(error, QString());
+        QCOMPARE(ws.TotalNoRows, rows);
+        QCOMPARE(service.readCell(rows, 1).text, QStringLiteral("naam %1").arg(rows));
+        QCOMPARE(service.readCell(54321, 2).number, 54321.5);
+    }
+
     void takesSheetNamesFromTheWorkbookNotThePartNames()
     {
         QList<ZipPart> parts = PackageParts({{QStringLiteral("Eerste"), "<row><c><v>1</v></c></row>", {}},
