@@ -1,0 +1,271 @@
+#include "model/IniFile.h"
+#include "processing/RunChecks.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Result
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Result runBatch(const QStringList &arguments, const QString &folder,
+                const QString &program = QStringLiteral(KW_BATCH_EXE))
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("nl_NL.UTF-8"));
+    env.insert(QStringLiteral("LANG"), QStringLiteral("nl_NL.UTF-8"));
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(folder);
+    p.start(program, arguments);
+    Result r;
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
+        return r;
+    r.exitCode = p.exitCode();
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+// The moments of a run: the log's date-time text and the file's creation time.
+QByteArray withoutTimes(QByteArray bytes)
+{
+    static const QRegularExpression dateTime(QStringLiteral("\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d:\\d\\d"));
+    static const QRegularExpression created(QStringLiteral("<CreDtTm>[^<]*</CreDtTm>"));
+    QString text = QString::fromLatin1(bytes);
+    text.replace(dateTime, QStringLiteral("<tijd>")).replace(created, QStringLiteral("<CreDtTm/>"));
+    return text.toLatin1();
+}
+
+// A saved log as the terminal shows it: UTF-8, every line break a line feed.
+QByteArray asTerminal(const QByteArray &savedLog)
+{
+    QString text = DecodeWindows1252(savedLog);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text.toUtf8();
+}
+
+int exitFor(const QByteArray &result)
+{
+    if (result.contains("afgebroken"))
+        return 2;
+    if (result.contains("fouten") || result.contains("afgekeurd"))
+        return 1;
+    return 0;
+}
+
+QString settingsIn(const QString &folder)
+{
+    return QDir(folder).filePath(QStringLiteral("Kwintor2.ini"));
+}
+
+} // namespace
+
+// kwintor2-batch as a user starts it: the exit status, stdout and stderr,
+// the files, the saved log and the settings file afterwards.
+class TestBatch : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Every end-to-end case through the command: the same files and the same
+    // settings as the desktop application makes, boxes on stderr, the log on
+    // stdout and in the --log file. Only the moments differ.
+    void sameAsTheDesktopRun_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const QString &name : goldenCases()) {
+            if (QFile::exists(goldenCase(name) + QStringLiteral("/Kwintor2.ini")))
+                QTest::newRow(qPrintable(name)) << name;
+        }
+    }
+    void sameAsTheDesktopRun()
+    {
+        QFETCH(QString, name);
+        QTemporaryDir work;
+        QVERIFY(prepareGoldenCase(name, work.path()));
+        const QString expected = goldenCase(name) + QStringLiteral("/expected/");
+        const Result r =
+            runBatch({QStringLiteral("--instellingen"), QStringLiteral("Kwintor2.ini"), QStringLiteral("--werkblad"),
+                      QStringLiteral("Leden"), QStringLiteral("--log"), QStringLiteral("run.log")},
+                     work.path());
+        QCOMPARE(r.exitCode, exitFor(fileBytes(expected + QStringLiteral("result.txt"))));
+
+        QByteArray boxes = fileBytes(expected + QStringLiteral("boxes.txt"));
+        boxes.replace('\r', '\n');
+        QCOMPARE(r.err, boxes);
+        const QByteArray log = fileBytes(expected + QStringLiteral("run.log"));
+        QCOMPARE(withoutTimes(r.out), withoutTimes(asTerminal(log)));
+        QCOMPARE(withoutTimes(fileBytes(work.filePath(QStringLiteral("run.log")))), withoutTimes(log));
+
+        // The settings file changed in its counters only, exactly as expected.
+        QCOMPARE(fileBytes(work.filePath(QStringLiteral("Kwintor2.ini"))),
+                 fileBytes(expected + QStringLiteral("Kwintor2.ini")));
+        const QMap<QString, QByteArray> files = filesIn(work.filePath(QStringLiteral("doel")));
+        QMap<QString, QByteArray> wanted = filesIn(expected);
+        for (auto it = wanted.begin(); it != wanted.end();)
+            it = it.key().endsWith(QStringLiteral(".xml")) ? std::next(it) : wanted.erase(it);
+        QCOMPARE(files.keys(), wanted.keys());
+        for (auto it = files.cbegin(); it != files.cend(); ++it)
+            QCOMPARE(withoutTimes(it.value()), withoutTimes(wanted.value(it.key())));
+    }
+
+    // A verification that fails shows its boxes and nothing else.
+    void failedVerification()
+    {
+        QTemporaryDir work;
+        QVERIFY(prepareGoldenCase(QStringLiteral("four_codes"), work.path()));
+        const QByteArray before = fileBytes(settingsIn(work.path()));
+        IniFile ini = IniFile::fromBytes(before);
+        ini.setValue(QStringLiteral("Input"), QStringLiteral("IBAN"), QStringLiteral("NL13TEST0123456788"));
+        QFile f(settingsIn(work.path()));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(ini.toBytes());
+        f.close();
+
+        const Result r =
+            runBatch({QStringLiteral("--instellingen"), QStringLiteral("Kwintor2.ini"), QStringLiteral("--werkblad"),
+                      QStringLiteral("Leden"), QStringLiteral("--log"), QStringLiteral("run.log")},
+                     work.path());
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.out, QByteArray());
+        QCOMPARE(r.err, QByteArray("Foutmelding: IBAN nummer : NL13TEST0123456788 is niet correct\n"
+                                   "Het controlegetal klopt niet.\n\n"));
+        QVERIFY(QDir(work.filePath(QStringLiteral("doel"))).isEmpty());
+    }
+
+    void usageErrors_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("err");
+        QTest::newRow("no sheet") << QStringList{QStringLiteral("--instellingen"), QStringLiteral("Kwintor2.ini")}
+                                  << QByteArray("kwintor2-batch: geef het werkblad op met --werkblad.\n"
+                                                "Zie kwintor2-batch --help.\n");
+        QTest::newRow("unknown option") << QStringList{QStringLiteral("--werkblad"), QStringLiteral("Leden"),
+                                                       QStringLiteral("--snel")}
+                                        << QByteArray("kwintor2-batch: Unknown option 'snel'.\n"
+                                                      "Zie kwintor2-batch --help.\n");
+        QTest::newRow("loose argument")
+            << QStringList{QStringLiteral("--werkblad"), QStringLiteral("Leden"), QStringLiteral("extra")}
+            << QByteArray("kwintor2-batch: onbekend argument \"extra\".\nZie kwintor2-batch --help.\n");
+        QTest::newRow("no settings file")
+            << QStringList{QStringLiteral("--instellingen"), QStringLiteral("weg.ini"), QStringLiteral("--werkblad"),
+                           QStringLiteral("Leden")}
+            << QByteArray("kwintor2-batch: het instellingenbestand weg.ini bestaat niet.\n");
+    }
+    void usageErrors()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, err);
+        QTemporaryDir work;
+        QVERIFY(prepareGoldenCase(QStringLiteral("four_codes"), work.path()));
+        const QByteArray before = fileBytes(settingsIn(work.path()));
+        const Result r = runBatch(arguments, work.path());
+        QCOMPARE(r.exitCode, 2);
+        QCOMPARE(r.out, QByteArray());
+        QCOMPARE(r.err, err);
+        QCOMPARE(fileBytes(settingsIn(work.path())), before);
+    }
+
+    // Errors that end the run: their own message on stderr, "== FOUT: " and
+    // that message as the last log line, exit status 2.
+    void errorsThatEndTheRun_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing sheet") << QStringList{QStringLiteral("--werkblad"), QStringLiteral("Elders")}
+                                       << QStringLiteral("Het werkblad \"Elders\" bestaat niet in werkboek ");
+        QTest::newRow("file cannot be written") << QStringList{QStringLiteral("--werkblad"), QStringLiteral("Leden"),
+                                                               QStringLiteral("--doelmap"), QStringLiteral("bezet")}
+                                                << QStringLiteral("SEPA bestand ");
+    }
+    void errorsThatEndTheRun()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        QTemporaryDir work;
+        QVERIFY(prepareGoldenCase(QStringLiteral("four_codes"), work.path()));
+        // A folder in the way of the first file.
+        QVERIFY(QDir(work.path()).mkpath(QStringLiteral("bezet/Incasso_dd_2024-01-31_FRST_08_42.xml")));
+        const Result r = runBatch(QStringList{QStringLiteral("--instellingen"), QStringLiteral("Kwintor2.ini"),
+                                              QStringLiteral("--log"), QStringLiteral("run.log")} +
+                                      arguments,
+                                  work.path());
+        QCOMPARE(r.exitCode, 2);
+        const QString err = QString::fromUtf8(r.err);
+        QVERIFY2(err.startsWith(QStringLiteral("Foutmelding: ") + message), qPrintable(err));
+        QVERIFY(err.endsWith(QStringLiteral("\n\n")));
+        QString shown = err.mid(13);
+        shown.chop(2);
+        QVERIFY2(QString::fromUtf8(r.out).endsWith(QStringLiteral("== FOUT: ") + shown + u'\n'), r.out.constData());
+        QVERIFY(
+            withoutTimes(fileBytes(work.filePath(QStringLiteral("run.log"))))
+                .endsWith(withoutTimes(QByteArray("\r\n== FOUT: ") + shown.replace(u'\n', u'\r').toLatin1() + "\r\n")));
+    }
+
+    // The example club with this run's workbook, target folder and date:
+    // none of them lands in the settings file, only the counters do. A
+    // second run numbers on; a control alone writes nothing.
+    void exampleClub()
+    {
+        QTemporaryDir work;
+        QDir dir(work.path());
+        QVERIFY(dir.mkpath(QStringLiteral("uit")));
+        QVERIFY(QFile::copy(QStringLiteral(KW_SOURCE_DIR "/examples/Kwintor2.ini"), settingsIn(work.path())));
+        QFile::setPermissions(settingsIn(work.path()), QFile::ReadOwner | QFile::WriteOwner);
+        const QString workbook = dir.filePath(QStringLiteral("ledenlijst caf\u00e9.xlsx"));
+        QVERIFY(QFile::copy(QStringLiteral(KW_SOURCE_DIR "/examples/Sportclub.xlsx"), workbook));
+        const QByteArray before = fileBytes(settingsIn(work.path()));
+        const QStringList arguments{QStringLiteral("--instellingen"), settingsIn(work.path()),
+                                    QStringLiteral("--werkblad"),     QStringLiteral("Leden"),
+                                    QStringLiteral("--werkboek"),     workbook,
+                                    QStringLiteral("--doelmap"),      QStringLiteral("uit"),
+                                    QStringLiteral("--incassodatum"), QStringLiteral("02-01-2027")};
+
+        const Result control = runBatch(arguments + QStringList{QStringLiteral("--alleen-controle")}, work.path());
+        QCOMPARE(control.exitCode, 0);
+        QVERIFY(control.out.endsWith("== De Excel input is correct. Kies Verwerken.\n\n"));
+        QCOMPARE(control.err, QByteArray());
+        QVERIFY(QDir(dir.filePath(QStringLiteral("uit"))).isEmpty());
+        QCOMPARE(fileBytes(settingsIn(work.path())), before);
+
+        for (int pass = 0; pass < 2; ++pass) {
+            const Result r =
+                runBatch(arguments + QStringList{QStringLiteral("--log"), QStringLiteral("run.log")}, work.path());
+            QCOMPARE(r.exitCode, 0);
+            QVERIFY(r.out.contains(QByteArray("        " + workbook.toUtf8() + "\n")));
+            // The saved log: Windows-1252, CR LF, the line break inside a line kept.
+            const QByteArray saved = fileBytes(dir.filePath(QStringLiteral("run.log")));
+            QVERIFY(saved.contains(QByteArray("        " + workbook.toLatin1() + "\r\n")));
+            QVERIFY(saved.contains("== Bestand : Er zijn geen incasso's met code FNAL in \rdit Excelbestand.\r\n"));
+            QVERIFY(r.err.startsWith(QByteArray("Melding: Bestand : \nIncasso_dd_2027-01-02_FRST_08_" +
+                                                QByteArray::number(2 * pass + 1) + ".xml\nis aangemaakt.\n")));
+        }
+        const QStringList files = QDir(dir.filePath(QStringLiteral("uit"))).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(files, (QStringList{QStringLiteral("Incasso_dd_2027-01-02_FRST_08_1.xml"),
+                                     QStringLiteral("Incasso_dd_2027-01-02_FRST_08_3.xml"),
+                                     QStringLiteral("Incasso_dd_2027-01-02_RCUR_08_2.xml"),
+                                     QStringLiteral("Incasso_dd_2027-01-02_RCUR_08_4.xml")}));
+        for (const QString &file : files) {
+            const QByteArray xml = fileBytes(dir.filePath(QStringLiteral("uit/") + file));
+            QVERIFY2(checkTotals(xml).isEmpty(), qPrintable(checkTotals(xml)));
+        }
+
+        QByteArray after = fileBytes(settingsIn(work.path()));
+        QVERIFY(after.contains("Laatste batchnummer=4\n"));
+        QVERIFY(after.contains("Laatste incassonummer=50\n"));
+        after.replace("Laatste batchnummer=4\n", "Laatste batchnummer=0\n");
+        after.replace("Laatste incassonummer=50\n", "Laatste incassonummer=0\n");
+        QCOMPARE(after, before);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBatch)
+#include "TestBatch.moc"
