@@ -92,6 +92,14 @@ int RunBatch(const BatchOptions &options, QTextStream &out, QTextStream &err)
         err << "kwintor2-batch: het instellingenbestand " << SettingsFilePath() << " kan niet worden gelezen.\n";
         return BatchError;
     }
+    // Read from the old file only: the counters are written to the new one,
+    // which would then hold nothing else and give the next run no settings.
+    // The desktop application saves them there on closing; so does this run,
+    // before anything of this run alone is set.
+    if (SettingsFilePath() != SettingsWritePath() && !SaveSettings(data)) {
+        err << "kwintor2-batch: het instellingenbestand " << SettingsWritePath() << " kan niet worden geschreven.\n";
+        return BatchError;
+    }
     // These hold for this run only; nothing writes them back.
     if (!options.workbook.isEmpty()) {
         const QFileInfo workbook(options.workbook);

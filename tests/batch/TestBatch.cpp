@@ -265,6 +265,29 @@ private Q_SLOTS:
         after.replace("Laatste incassonummer=50\n", "Laatste incassonummer=0\n");
         QCOMPARE(after, before);
     }
+
+    // The command next to only the old settings file: the first run takes
+    // its counters, and the run after it finds settings and counters again.
+    void oldSettingsFileOnly()
+    {
+        QTemporaryDir work;
+        QVERIFY(prepareGoldenCase(QStringLiteral("dravelin"), work.path()));
+        const QString program = work.filePath(QStringLiteral("kwintor2-batch"));
+        QVERIFY(QFile::copy(QStringLiteral(KW_BATCH_EXE), program));
+        const QByteArray old = fileBytes(work.filePath(QStringLiteral("Dravelin.INI")));
+        for (int pass = 0; pass < 2; ++pass) {
+            const Result r = runBatch({QStringLiteral("--werkblad"), QStringLiteral("Leden")}, work.path(), program);
+            QVERIFY2(r.exitCode == 0, r.err.constData());
+            const QString name = QStringLiteral("doel/Incasso_dd_2024-05-10_FRST_08_%1.xml").arg(8 + pass);
+            QVERIFY2(QFile::exists(work.filePath(name)), qPrintable(name));
+            QVERIFY(fileBytes(work.filePath(name))
+                        .contains(pass ? "<EndToEndId>OUD-20304</EndToEndId>" : "<EndToEndId>OUD-20302</EndToEndId>"));
+        }
+        QCOMPARE(fileBytes(work.filePath(QStringLiteral("Dravelin.INI"))), old);
+        const IniFile ini = IniFile::fromBytes(fileBytes(settingsIn(work.path())));
+        QCOMPARE(ini.value(QStringLiteral("Counters"), QStringLiteral("Laatste batchnummer")), QStringLiteral("9"));
+        QCOMPARE(ini.value(QStringLiteral("Counters"), QStringLiteral("Laatste incassonummer")), QStringLiteral("304"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestBatch)
