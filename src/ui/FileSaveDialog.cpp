@@ -62,14 +62,13 @@ bool TFileSaveDialog::Execute(const QString &namePart)
     edLogSavePrefix->setText(data.LogSavePrefix);
     edLogExtension->setText(data.LogExtension);
     edBestandsNaam->setText(namePart);
-    FormShow();
-    return ModalHooks::run(*this, QStringLiteral("TFileSaveDialog")) == QDialog::Accepted;
+    const TScreenRect form = InputFormRect();
+    move(form.left - 100, form.top + 150);
+    return ModalHooks::run(*this, QStringLiteral("TFileSaveDialog"), [this] { FormShow(); }) == QDialog::Accepted;
 }
 
 void TFileSaveDialog::FormShow()
 {
-    const TScreenRect form = InputFormRect();
-    move(form.left - 100, form.top + 150);
     if (!CheckFolderExists(edSaveFolder->text())) {
         ShowMeldingBox(QStringLiteral("De ingevoerde map wordt niet gevonden"));
         TSelectFolderDialog *folders = Screens().SelectFolderDialog;

@@ -42,7 +42,7 @@ QStringList TFileSelectionDialog::WorkbookFiles(const QString &folder)
 {
     QStringList names;
     // One mask after the other, without regard to case; a name found twice stays at its first place.
-    for (const QString mask : {QStringLiteral("*.xls"), QStringLiteral("*.xlsx"), QStringLiteral("*.xlsm")}) {
+    for (const QString &mask : {QStringLiteral("*.xls"), QStringLiteral("*.xlsx"), QStringLiteral("*.xlsm")}) {
         const QDir dir(folder, mask, QDir::Name | QDir::IgnoreCase, QDir::Files | QDir::Hidden);
         names += dir.entryList();
     }

@@ -77,16 +77,15 @@ QStringList TSelectFolderDialog::DriveRoots()
 
 bool TSelectFolderDialog::Execute()
 {
-    FormShow();
-    const int result = ModalHooks::run(*this, QStringLiteral("TSelectFolderDialog"));
+    const TScreenRect form = InputFormRect();
+    move(form.left - 100, form.top + 150);
+    const int result = ModalHooks::run(*this, QStringLiteral("TSelectFolderDialog"), [this] { FormShow(); });
     SelectedFolder = Edit1->text();
     return result == QDialog::Accepted;
 }
 
 void TSelectFolderDialog::FormShow()
 {
-    const TScreenRect form = InputFormRect();
-    move(form.left - 100, form.top + 150);
     CurrentDrive.clear();
     Edit1->clear();
     if (IsPlaceholder(SelectedFolder))

@@ -1,0 +1,439 @@
+#include "GuiFixture.h"
+#include "app/Dashboard.h"
+#include "model/Settings.h"
+#include "processing/ProcessingRun.h"
+#include "ui/ExcelApp.h"
+#include "ui/FileSaveDialog.h"
+#include "ui/InputForm.h"
+#include "ui/LayoutScreen.h"
+#include "ui/MessageBoxes.h"
+#include "ui/ProcessingScreen.h"
+#include "ui/Screens.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+namespace {
+QStringList gridRow(int row)
+{
+    QTableWidget *grid = Screens().InputForm->StringGrid1;
+    QStringList cells;
+    for (int column = 0; column < grid->columnCount(); ++column)
+        cells.append(grid->item(row, column)->text());
+    return cells;
+}
+
+QString settingsText()
+{
+    QFile file(SettingsWritePath());
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+}
+
+const QString Saved = QStringLiteral("Melding: Input gegevens zijn opgeslagen");
+} // namespace
+
+class TestScreens : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void filterLine_data();
+    void filterLine();
+    void fieldExitChecks_data();
+    void fieldExitChecks();
+    void checkMessages_data();
+    void checkMessages();
+    void goWithCancelledSelection();
+    void wholeRun();
+    void layoutAcceptWarnsAndHandsBack();
+    void layoutTerugDiscardsLetters();
+    void logSaveFirstStart();
+    void closingSavesEvenWithoutAnswer_data();
+    void closingSavesEvenWithoutAnswer();
+    void serviceThatCannotStart();
+    void inputScreenOpensOnce();
+    void closingMainWindowSavesInput();
+};
+
+void TestScreens::filterLine_data()
+{
+    QTest::addColumn<bool>("filterOn");
+    QTest::addColumn<bool>("viaLayout");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("loaded, off") << false << false << "Selectie filter is : UIT";
+    QTest::newRow("loaded, on") << true << false << "Selectie filter is : AAN, criterioum : \"Jeugd\"";
+    QTest::newRow("accepted, off") << false << true << "Selectie filter is : UIT";
+    QTest::newRow("accepted, on") << true << true << "Selectie filter is : AAN,  selectie criterium : \"Jeugd\"";
+}
+
+void TestScreens::filterLine()
+{
+    QFETCH(bool, filterOn);
+    QFETCH(bool, viaLayout);
+    QFETCH(QString, line);
+    GuiFixture gui;
+    gui.writeValidSettings([&](TInputData &d) {
+        d.cbFilter = filterOn && !viaLayout;
+        d.strFilterReq = QStringLiteral("Jeugd");
+        d.intFilterCol = 8;
+    });
+    TInputForm *input = Screens().InputForm;
+    input->showScreen();
+    if (viaLayout) {
+        ModalHooks::setNextAnswer(
+            QStringLiteral("TLayout"),
+            typeLayout({}, filterOn, QStringLiteral("Jeugd"), QStringLiteral("H"), QStringLiteral("Button1")));
+        input->Button2->click();
+    }
+    QCOMPARE(input->Label23->text(), line);
+}
+
+void TestScreens::fieldExitChecks_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("boxes");
+    QTest::addColumn<QString>("first");
+    QTest::newRow("label placeholder: length") << "edIncassoLabel"
+                                               << "<uniek label voor deze incasso batch>" << 1 << "Foutmelding: ";
+    QTest::newRow("name placeholder: nothing") << "edIncassant"
+                                               << "<naam van de incassant>" << 0 << "";
+    QTest::newRow("empty IBAN: nothing") << "edIBAN"
+                                         << "" << 0 << "";
+    QTest::newRow("IBAN placeholder: nothing") << "edIBAN"
+                                               << "<IBAN rekeningnummer>" << 0 << "";
+    QTest::newRow("wrong IBAN") << "edIBAN"
+                                << "NL13TEST0123456788" << 1 << "Foutmelding: ";
+    QTest::newRow("good IBAN") << "edIBAN"
+                               << "NL13TEST0123456789" << 0 << "";
+    QTest::newRow("good ZZZ") << "edZZZ"
+                              << "NL69ZZZ123456780000" << 0 << "";
+    QTest::newRow("name with ampersand") << "edIncassant"
+                                         << "Jansen & Zn" << 1 << "Foutmelding: ";
+    QTest::newRow("long name") << "edIncassant" << QString(71, QLatin1Char('a')) << 1 << "Foutmelding: ";
+}
+
+void TestScreens::fieldExitChecks()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(int, boxes);
+    QFETCH(QString, first);
+    GuiFixture gui;
+    auto *edit = child<QLineEdit>(Screens().InputForm, field);
+    QVERIFY(edit);
+    edit->setText(text);
+    leaveField(edit);
+    const QStringList shown = gui.takeShown();
+    QCOMPARE(shown.size(), boxes);
+    if (boxes > 0)
+        QVERIFY2(shown.first().startsWith(first), qPrintable(shown.first()));
+    // The check reports only: the text stays.
+    QCOMPARE(edit->text(), text);
+}
+
+void TestScreens::checkMessages_data()
+{
+    QTest::addColumn<int>("seqColumn");
+    QTest::addColumn<QString>("defaultCode");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("column H") << 8 << ""
+                              << "Melding: De input is getest. Er zijn geen\rfouten gevonden\r"
+                                 "Incasso sequentiecodes als per input\rExcel tabel kolom  : H";
+    QTest::newRow("no column") << 0 << ""
+                               << "Melding: De input is getest. Er zijn geen\rfouten gevonden\r"
+                                  "Alle incassos krijgen sequentiecode : RCUR";
+    QTest::newRow("no column, FRST") << 0 << "FRST"
+                                     << "Melding: De input is getest. Er zijn geen\rfouten gevonden\r"
+                                        "Alle incassos krijgen sequentiecode : FRST";
+}
+
+void TestScreens::checkMessages()
+{
+    QFETCH(int, seqColumn);
+    QFETCH(QString, defaultCode);
+    QFETCH(QString, message);
+    GuiFixture gui;
+    gui.writeWorkbook();
+    gui.writeValidSettings([&](TInputData &d) {
+        d.InputArray[lfSeqCode] = seqColumn;
+        d.DefaultSequenceCode = defaultCode;
+    });
+    TInputForm *input = Screens().InputForm;
+    input->showScreen();
+    gui.takeShown();
+    input->Button9->click();
+    QCOMPARE(gui.takeShown(), QStringList{message});
+
+    // A fault: the verification's own box, then the screen's closing notice.
+    input->edIncassant->setText(QStringLiteral("Jansen & Zn"));
+    input->Button9->click();
+    const QStringList shown = gui.takeShown();
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown.last(), QStringLiteral("Melding: Corrigeer de fouten in dit inputscherm\ren verifieer opnieuw"));
+}
+
+void TestScreens::goWithCancelledSelection()
+{
+    GuiFixture gui;
+    gui.writeWorkbook();
+    gui.writeValidSettings();
+    TInputForm *input = Screens().InputForm;
+    input->showScreen();
+    gui.data().SelectedWorkbook = QStringLiteral("vorige.xlsx");
+    gui.data().SelectedSheet = QStringLiteral("Vorig");
+    gui.takeShown();
+    ModalHooks::setNextAnswer(QStringLiteral("TSelectSheet"), [](QDialog &d) {
+        auto *list = child<QListWidget>(&d, QStringLiteral("ListBox1"));
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->item(0)->text(), QStringLiteral("Leden"));
+        QVERIFY(!child<QPushButton>(&d, QStringLiteral("Button2"))->isEnabled());
+        child<QPushButton>(&d, QStringLiteral("Button1"))->click();
+    });
+    input->Button10->click();
+    QCOMPARE(gui.takeShown(), QStringList{QStringLiteral("TSelectSheet")});
+    QCOMPARE(gui.data().SelectedWorkbook, QStringLiteral("vorige.xlsx"));
+    QCOMPARE(gui.data().SelectedSheet, QStringLiteral("Vorig"));
+    QCOMPARE(ModalHooks::pendingAnswers(), 0);
+}
+
+void TestScreens::wholeRun()
+{
+    GuiFixture gui;
+    gui.writeWorkbook();
+    gui.writeValidSettings();
+    TInputForm *input = Screens().InputForm;
+    input->showScreen();
+    gui.takeShown();
+
+    ModalHooks::setNextAnswer(QStringLiteral("TSelectSheet"), chooseSheet(QStringLiteral("Leden")));
+    QStringList logBeforeRun;
+    QString button4Before;
+    ModalHooks::setNextAnswer(QStringLiteral("TfmProcessing"), [&](QDialog &d) {
+        auto *verwerken = child<QPushButton>(&d, QStringLiteral("Button3"));
+        QVERIFY(verwerken->isVisibleTo(&d));
+        logBeforeRun = child<QPlainTextEdit>(&d, QStringLiteral("Memo1"))->toPlainText().split(QLatin1Char('\n'));
+        verwerken->click();
+        QVERIFY(!verwerken->isVisibleTo(&d));
+        ModalHooks::setNextAnswer(QStringLiteral("TFileSaveDialog"), ModalHooks::press(QStringLiteral("btSave")));
+        child<QPushButton>(&d, QStringLiteral("Button2"))->click();
+        button4Before = child<QPushButton>(&d, QStringLiteral("Button4"))->text();
+        child<QPushButton>(&d, QStringLiteral("Button4"))->click();
+    });
+    input->Button10->click();
+
+    QCOMPARE(gui.data().SelectedSheet, QStringLiteral("Leden"));
+    QVERIFY(logBeforeRun.contains(QStringLiteral("== De Excel input is correct. Kies Verwerken.")));
+    QCOMPARE(button4Before, QStringLiteral("Afsluiten"));
+    const QStringList shown = gui.takeShown();
+    QCOMPARE(shown.first(), QStringLiteral("TSelectSheet"));
+    QCOMPARE(shown.at(1), QStringLiteral("TfmProcessing"));
+    for (const QString &code : {QStringLiteral("FRST"), QStringLiteral("FNAL"), QStringLiteral("OOFF")})
+        QVERIFY2(shown.contains(QStringLiteral("Melding: Er zijn geen incasso's met code ") + code +
+                                QStringLiteral("\rin dit Excelbestand.")),
+                 qPrintable(shown.join(QLatin1Char('|'))));
+
+    QVERIFY(shown.contains(QStringLiteral("Melding: Log is opgeslagen")));
+    // The name part is the stamp made when the screen was shown.
+    QFile log(gui.path(QStringLiteral("SEPA_log__2-3-2026  9h5.log")));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QByteArray saved = log.readAll();
+    QVERIFY(saved.startsWith("== Kwintor: Log van de verwerking op "));
+    QVERIFY(saved.contains("\r\nVerwerking succesvol afgesloten om "));
+
+    const QString fileName = gridRow(2).at(1);
+    QVERIFY(fileName.startsWith(QLatin1String("Incasso_dd_")));
+    QVERIFY(QFile::exists(gui.path(QStringLiteral("uit/")) + fileName));
+    QCOMPARE(gridRow(0).mid(0, 2), (QStringList{QStringLiteral("Code"), QStringLiteral("Bestand naam")}));
+    QCOMPARE(gridRow(1), (QStringList{QStringLiteral("FRST"), QString(), QStringLiteral("0"), QStringLiteral("0.00")}));
+    QCOMPARE(gridRow(2),
+             (QStringList{QStringLiteral("RCUR"), fileName, QStringLiteral("3"), QStringLiteral("137.75")}));
+    QCOMPARE(gridRow(3), (QStringList{QStringLiteral("FNAL"), QString(), QStringLiteral("0"), QStringLiteral("0.00")}));
+    QCOMPARE(gridRow(4), (QStringList{QStringLiteral("OOFF"), QString(), QStringLiteral("0"), QStringLiteral("0.00")}));
+    QCOMPARE(gridRow(5), (QStringList{QStringLiteral("Totaal"), QStringLiteral(" = = ="), QStringLiteral("3"),
+                                      QStringLiteral("137.75")}));
+
+    // A second showing without a successful control keeps "Afsluiten".
+    ModalHooks::setNextAnswer(QStringLiteral("TSelectSheet"), chooseSheet(QStringLiteral("Fout")));
+    bool offered = true;
+    QString button4Again;
+    ModalHooks::setNextAnswer(QStringLiteral("TfmProcessing"), [&](QDialog &d) {
+        offered = child<QPushButton>(&d, QStringLiteral("Button3"))->isVisibleTo(&d);
+        button4Again = child<QPushButton>(&d, QStringLiteral("Button4"))->text();
+        child<QPushButton>(&d, QStringLiteral("Button4"))->click();
+    });
+    input->Button10->click();
+    QVERIFY(!offered);
+    QCOMPARE(button4Again, QStringLiteral("Afsluiten"));
+}
+
+void TestScreens::layoutAcceptWarnsAndHandsBack()
+{
+    GuiFixture gui;
+    gui.writeValidSettings();
+    TInputForm *input = Screens().InputForm;
+    input->showScreen();
+    gui.takeShown();
+    ModalHooks::setNextAnswer(QStringLiteral("TLayout"), [](QDialog &d) {
+        child<QLineEdit>(&d, QStringLiteral("Edit1"))->setText(QStringLiteral("b"));
+        child<QLineEdit>(&d, QStringLiteral("Edit10"))->clear();
+        child<QLineEdit>(&d, QStringLiteral("Edit4"))->setText(QStringLiteral("aa"));
+        child<QCheckBox>(&d, QStringLiteral("CheckBox2"))->click();
+        child<QLineEdit>(&d, QStringLiteral("Edit11"))->setText(QStringLiteral("Jeugd"));
+        child<QLineEdit>(&d, QStringLiteral("Edit12"))->clear();
+        child<QPushButton>(&d, QStringLiteral("Button1"))->click();
+    });
+    input->Button2->click();
+    const QStringList shown = gui.takeShown();
+    QCOMPARE(shown.size(), 3);
+    QCOMPARE(shown.at(1), QStringLiteral("Melding: WAARSCHUWING\r\rAlleen de twee adresregels en de BIC code zijn "
+                                         "optioneel.\rVerder mag de kolom voor BIC en SequentieCode leeg blijven."
+                                         "\rAlle andere velden moeten een kolomletter krijgen."));
+    QCOMPARE(shown.at(2), QStringLiteral("Melding: WAARSCHUWING\r\rBij gebruik van het filter moeten zowel te "
+                                         "testen kolom\rals ook het criterium ingevuld worden. "));
+    // Accepted all the same: the values are handed back.
+    const TInputData &d = gui.data();
+    QCOMPARE(d.InputArray, (QList<int>{2, 2, 0, 27, 4, 0, 5, 6, 0, 0}));
+    QVERIFY(d.cbFilter);
+    QCOMPARE(d.strFilterReq, QStringLiteral("Jeugd"));
+    QCOMPARE(d.intFilterCol, 0);
+}
+
+void TestScreens::layoutTerugDiscardsLetters()
+{
+    GuiFixture gui;
+    gui.writeValidSettings([](TInputData &d) { d.InputArray[lfOmschrijving] = 26; });
+    TInputForm *input = Screens().InputForm;
+    input->showScreen();
+    QVERIFY(input->cbHeadings->isChecked());
+    ModalHooks::setNextAnswer(QStringLiteral("TLayout"), [](QDialog &d) {
+        child<QLineEdit>(&d, QStringLiteral("Edit1"))->setText(QStringLiteral("X"));
+        child<QCheckBox>(&d, QStringLiteral("CheckBox1"))->click();
+        child<QPushButton>(&d, QStringLiteral("Button2"))->click();
+    });
+    input->Button2->click();
+    QVERIFY(!input->cbHeadings->isChecked());
+    QVERIFY(!gui.data().HasHeadings);
+    QCOMPARE(gui.data().InputArray[lfNaam], 1);
+
+    QStringList letters;
+    bool filterFieldsVisible = true;
+    ModalHooks::setNextAnswer(QStringLiteral("TLayout"), [&](QDialog &d) {
+        for (int i = 1; i <= 10; ++i)
+            letters.append(child<QLineEdit>(&d, QStringLiteral("Edit%1").arg(i))->text());
+        filterFieldsVisible = child<QLineEdit>(&d, QStringLiteral("Edit11"))->isVisibleTo(&d);
+        child<QPushButton>(&d, QStringLiteral("Button2"))->click();
+    });
+    input->Button2->click();
+    QCOMPARE(letters,
+             (QStringList{QStringLiteral("A"), QStringLiteral("B"), QString(), QStringLiteral("C"), QStringLiteral("D"),
+                          QString(), QStringLiteral("E"), QStringLiteral("F"), QString(), QStringLiteral("Z")}));
+    QVERIFY(!filterFieldsVisible);
+}
+
+void TestScreens::logSaveFirstStart()
+{
+    GuiFixture gui;
+    TInputForm *input = Screens().InputForm;
+    input->showScreen();
+    gui.takeShown();
+    QCOMPARE(gui.data().LogSaveFolder, QStringLiteral("<folder voor logbestanden>"));
+    ModalHooks::setNextAnswer(QStringLiteral("TSelectFolderDialog"), ModalHooks::press(QStringLiteral("Button2")));
+    QString composed;
+    ModalHooks::setNextAnswer(QStringLiteral("TFileSaveDialog"), [&composed](QDialog &d) {
+        child<QLineEdit>(&d, QStringLiteral("edLogExtension"))->clear();
+        composed = child<QLineEdit>(&d, QStringLiteral("edFileSaveName"))->text();
+        child<QPushButton>(&d, QStringLiteral("Button3"))->click();
+    });
+    QVERIFY(!Screens().FileSaveDialog->Execute(QStringLiteral("2-3-2026  9h5")));
+    QCOMPARE(gui.takeShown(),
+             (QStringList{QStringLiteral("TFileSaveDialog"),
+                          QStringLiteral("Foutmelding: De map: <folder voor logbestanden>  is niet gevonden"),
+                          QStringLiteral("Melding: De ingevoerde map wordt niet gevonden"),
+                          QStringLiteral("TSelectFolderDialog")}));
+    // An empty extension leaves the point at the end.
+    QCOMPARE(composed, QStringLiteral("SEPA_log__2-3-2026  9h5."));
+}
+
+void TestScreens::closingSavesEvenWithoutAnswer_data()
+{
+    QTest::addColumn<bool>("answering");
+    QTest::newRow("service answers") << true;
+    QTest::newRow("service does not answer") << false;
+}
+
+void TestScreens::closingSavesEvenWithoutAnswer()
+{
+    QFETCH(bool, answering);
+    GuiFixture gui;
+    TInputForm *input = Screens().InputForm;
+    input->showScreen();
+    QVERIFY(input->excelApp().isHeld());
+    input->edIncassant->setText(QStringLiteral("Nieuwe naam"));
+    gui.takeShown();
+    TExcelApp::setNotAnsweringForTest(!answering);
+    input->Button12->click();
+    TExcelApp::setNotAnsweringForTest(false);
+    QCOMPARE(gui.takeShown(), QStringList{Saved});
+    QVERIFY(!input->isVisible());
+    QVERIFY(!input->excelApp().isHeld());
+    QVERIFY(settingsText().contains(QLatin1String("Naam incassant=Nieuwe naam")));
+}
+
+void TestScreens::serviceThatCannotStart()
+{
+    GuiFixture gui;
+    gui.writeValidSettings();
+    TExcelApp::setStartFailsForTest(true);
+    TInputForm *input = Screens().InputForm;
+    input->showScreen();
+    TExcelApp::setStartFailsForTest(false);
+    QCOMPARE(gui.takeShown(), QStringList{QStringLiteral("Bericht: Cannot start Excel/Excel not installed ?")});
+    // The settings are loaded, but the layout screen is not primed.
+    QCOMPARE(gui.data().Incassant, QStringLiteral("Sportclub De Bal"));
+    QCOMPARE(Screens().Layout->KolomNumbers, QList<int>(LayoutFieldCount, 0));
+}
+
+void TestScreens::inputScreenOpensOnce()
+{
+    GuiFixture gui;
+    gui.writeValidSettings();
+    auto *dashboard = static_cast<TDashboard *>(Screens().Dashboard);
+    dashboard->show();
+    dashboard->Button1->click();
+    TInputForm *input = Screens().InputForm;
+    QVERIFY(input->isVisible());
+    QCOMPARE(input->edIncassant->text(), QStringLiteral("Sportclub De Bal"));
+    // The second press brings it to the front without loading the settings again.
+    gui.writeValidSettings([](TInputData &d) { d.Incassant = QStringLiteral("Andere club"); });
+    input->edBIC->setText(QStringLiteral("ABNANL2A"));
+    dashboard->Button1->click();
+    QCOMPARE(input->edIncassant->text(), QStringLiteral("Sportclub De Bal"));
+    QCOMPARE(gui.data().BIC, QStringLiteral("ABNANL2A"));
+}
+
+void TestScreens::closingMainWindowSavesInput()
+{
+    GuiFixture gui;
+    gui.writeValidSettings();
+    auto *dashboard = static_cast<TDashboard *>(Screens().Dashboard);
+    dashboard->show();
+    dashboard->Button1->click();
+    Screens().InputForm->edIncassoLabel->setText(QStringLiteral("Nog niet bewaard"));
+    gui.takeShown();
+    dashboard->Button6->click();
+    QCOMPARE(gui.takeShown(), QStringList{Saved});
+    QVERIFY(!Screens().InputForm->isVisible());
+    QVERIFY(settingsText().contains(QLatin1String("Incassolabel=Nog niet bewaard")));
+}
+
+QTEST_MAIN(TestScreens)
+#include "TestScreens.moc"
