@@ -6,7 +6,6 @@
 #include <QDate>
 #include <QDateTime>
 #include <QFile>
-#include <QHash>
 #include <QTime>
 
 #include <charconv>
@@ -622,7 +621,7 @@ public:
     // The highest shared string index used, and the fault naming its cell.
     bool usesShared() const { return m_usesShared; }
     std::uint32_t highestShared() const { return m_highestShared; }
-    const QString &highestSharedFault() const { return m_highestSharedFault; }
+    QString highestSharedFault() const { return cellFault(m_highestRow, m_highestColumn, SharedMissing); }
 
     void start(const char *local, const char **attrs) override
     {
@@ -826,8 +825,8 @@ private:
             if (!m_usesShared || index > m_highestShared) {
                 m_usesShared = true;
                 m_highestShared = index;
-                if (m_sharedCount == NotYetKnown)
-                    m_highestSharedFault = cellFault(SharedMissing);
+                m_highestRow = m_row;
+                m_highestColumn = m_column;
             }
             return m_cells.addString(m_row, column, SheetCells::Kind::SharedText, index);
         }
@@ -887,12 +886,13 @@ private:
         m_cells.addString(m_row, column, kind, before);
     }
 
-    QString cellFault(const QString &what) const
+    QString cellFault(const QString &what) const { return cellFault(m_row, m_column, what); }
+    static QString cellFault(std::uint32_t row, std::uint32_t column, const QString &what)
     {
         QString letters;
-        for (std::uint32_t c = m_column; c > 0; c = (c - 1) / 26)
+        for (std::uint32_t c = column; c > 0; c = (c - 1) / 26)
             letters.prepend(QLatin1Char(char('A' + (c - 1) % 26)));
-        return QStringLiteral("cel %1%2 %3").arg(letters).arg(m_row).arg(what);
+        return QStringLiteral("cel %1%2 %3").arg(letters).arg(row).arg(what);
     }
 
     SheetCells &m_cells;
@@ -900,7 +900,8 @@ private:
     const bool m_date1904;
     const std::uint32_t m_sharedCount;
     static inline const QString SharedMissing = QStringLiteral("verwijst naar een gedeelde tekst die niet bestaat");
-    QString m_highestSharedFault;
+    std::uint32_t m_highestRow = 0;
+    std::uint32_t m_highestColumn = 0;
     std::uint32_t m_highestShared = 0;
     bool m_usesShared = false;
 
