@@ -70,8 +70,9 @@ std::unique_ptr<Workbook> ReadWorkbook(const QString &path)
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw KwError(
-            QStringLiteral("Het bestand %1 kan niet worden geopend: %2.").arg(DisplayPath(path), file.errorString()));
+        throw KwError(QStringLiteral("Het bestand %1 kan niet worden gelezen. Controleer of u het mag lezen en of het "
+                                     "niet door een ander programma geblokkeerd wordt.")
+                          .arg(DisplayPath(path)));
     const QByteArray magic = file.read(8);
     file.close();
 

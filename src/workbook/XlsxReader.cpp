@@ -50,11 +50,9 @@ public:
         if (error == ZIP_ER_NOZIP || error == ZIP_ER_INCONS || error == ZIP_ER_CRC)
             throw KwError(QStringLiteral("Het werkboek %1 is beschadigd: het kan niet als zip-bestand worden gelezen.")
                               .arg(DisplayPath(path)));
-        zip_error_t ze;
-        zip_error_init_with_code(&ze, error);
-        const QString reason = QString::fromLocal8Bit(zip_error_strerror(&ze));
-        zip_error_fini(&ze);
-        throw KwError(QStringLiteral("Het bestand %1 kan niet worden gelezen (%2).").arg(DisplayPath(path), reason));
+        throw KwError(QStringLiteral("Het bestand %1 kan niet worden gelezen. Controleer of u het mag lezen en of het "
+                                     "niet door een ander programma geblokkeerd wordt.")
+                          .arg(DisplayPath(path)));
     }
     ~ZipArchive() { zip_discard(m_zip); }
     ZipArchive(const ZipArchive &) = delete;
