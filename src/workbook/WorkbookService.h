@@ -48,7 +48,7 @@ public:
     // Every cell of the active sheet that holds a value, row by row.
     void forEachCell(const std::function<void(int row, int column, const CellValue &value)> &visit) const;
 
-    // Closes the active workbook without saving; the previous one becomes active.
+    // Closes the active workbook without saving; the last opened of the others becomes active.
     void closeActiveWorkbook();
     // Releases every open workbook and the cache.
     void quit();

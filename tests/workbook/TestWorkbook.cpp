@@ -735,6 +735,21 @@ private Q_SLOTS:
         QCOMPARE(service.sheetReads(), 1);
         QCOMPARE(service.workbookCount(), 0);
 
+        // Starting anew closes the workbooks but keeps what was read.
+        QVERIFY(service.attach());
+        service.openWorkbook(path);
+        service.startAnew();
+        QCOMPARE(service.workbookCount(), 0);
+        service.openWorkbook(path);
+        service.activateSheet(3);
+        QCOMPARE(service.sheetReads(), 1);
+        // Quitting forgets it.
+        service.quit();
+        service.openWorkbook(path);
+        service.activateSheet(3);
+        QCOMPARE(service.sheetReads(), 2);
+        service.quit();
+
         // A changed file is read again.
         QVERIFY(WriteZip(path, PackageParts({{QStringLiteral("Tabel"),
                                               "<row r=\"2\"><c t=\"inlineStr\"><is><t>Nieuw"
@@ -744,7 +759,7 @@ private Q_SLOTS:
         TWorksheet ws;
         OpenWorksheet(service, path, QStringLiteral("Tabel"), true, ws);
         QCOMPARE(service.readCell(2, 1).text, QStringLiteral("Nieuw"));
-        QCOMPARE(service.sheetReads(), 2);
+        QCOMPARE(service.sheetReads(), 3);
     }
 
     void readsOnlyTheSheetsItNeeds()
