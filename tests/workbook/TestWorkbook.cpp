@@ -719,6 +719,28 @@ private Q_SLOTS:
         QCOMPARE(error, message);
     }
 
+    void reportsCorruptedData()
+    {
+        // Damage in the middle of the packed sheet: the zip directory is still fine.
+        QByteArray data;
+        for (int r = 1; r <= 3000; ++r)
+            data += "<row><c><v>" + QByteArray::number(r * 7919 % 100003) + "</v></c></row>";
+        const QString path = oneSheet(QStringLiteral("kapotgepakt.xlsx"), data);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        const int start = int(bytes.indexOf("xl/worksheets/sheet1.xml")) + 200;
+        for (int i = start; i < start + 64; ++i)
+            bytes[i] = char(~bytes[i]);
+        file.seek(0);
+        file.write(bytes);
+        file.close();
+        const QString error = errorOf([&] { readCell(path, QStringLiteral("Blad1"), 1, 1); });
+        QVERIFY2(error.startsWith(QStringLiteral("Het werkboek %1 is beschadigd: het werkblad \"Blad1\"")
+                                      .arg(QDir::toNativeSeparators(path))),
+                 qPrintable(error));
+    }
+
     // --- The service and the worksheet reader ----------------------------
 
     void parsesASheetOnceAcrossOpenings()
