@@ -17,11 +17,11 @@ QString forTerminal(QString text)
     return text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
 }
 
-// Every box becomes one block on stderr.
+// Every box becomes one block on stderr, after the log lines written before it.
 class StderrNotices final : public NoticeSink
 {
 public:
-    explicit StderrNotices(QTextStream &err) : m_err(err) { setNoticeSink(this); }
+    StderrNotices(QTextStream &out, QTextStream &err) : m_out(out), m_err(err) { setNoticeSink(this); }
     ~StderrNotices() override { setNoticeSink(nullptr); }
 
     void message(const QString &text) override { block(QStringLiteral("Melding: "), text); }
@@ -31,13 +31,16 @@ public:
 private:
     void block(const QString &kind, const QString &text)
     {
+        m_out.flush();
         m_err << kind << forTerminal(text) << "\n\n";
         m_err.flush();
     }
+    QTextStream &m_out;
     QTextStream &m_err;
 };
 
-// Prints the log's new lines as they are appended.
+// Prints the log's new lines as they are appended; the stream is flushed
+// before every box and at the end, not after every one of 100,000 lines.
 class LogPrinter
 {
 public:
@@ -45,7 +48,11 @@ public:
     {
         m_log.setListener([this] { print(); });
     }
-    ~LogPrinter() { m_log.setListener({}); }
+    ~LogPrinter()
+    {
+        m_log.setListener({});
+        m_out.flush();
+    }
 
 private:
     void print()
@@ -55,7 +62,6 @@ private:
             m_printed = 0;
         for (; m_printed < lines.size(); ++m_printed)
             m_out << forTerminal(lines.at(m_printed)) << '\n';
-        m_out.flush();
     }
     ProcessingLog &m_log;
     QTextStream &m_out;
@@ -78,7 +84,7 @@ int exitFor(RunOutcome outcome)
 
 int RunBatch(const BatchOptions &options, QTextStream &out, QTextStream &err)
 {
-    StderrNotices notices(err);
+    StderrNotices notices(out, err);
     if (!options.settingsFile.isEmpty()) {
         if (!QFileInfo(options.settingsFile).isFile()) {
             err << "kwintor2-batch: het instellingenbestand " << options.settingsFile << " bestaat niet.\n";

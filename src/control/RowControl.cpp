@@ -16,10 +16,10 @@ QString rowLine(int n, const QString &text)
     return QStringLiteral("== ") + QString::number(n) + QStringLiteral(" : ") + text;
 }
 
-QString trimmedCellText(const CellValue &cell)
+QString trimmedCellText(const CellValue &cell, const QLocale &locale)
 {
     QString text;
-    CellText(cell, text);
+    CellText(cell, text, locale);
     return TrimBlanks(text);
 }
 } // namespace
@@ -60,6 +60,7 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
     const int h = data.HasHeadings ? 1 : 0;
     const int nameColumn = data.column(lfNaam);
     const bool hasCodeColumn = data.column(lfSeqCode) != 0;
+    const QLocale locale; // once: every cell is turned into text with it
 
     log.append(QStringLiteral("== Start van de controle van : ") + QString::number(lastRow - h) +
                QStringLiteral(" inputregels."));
@@ -67,7 +68,7 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
     for (int r = h + 1; r <= lastRow; ++r) {
         const int n = r - h;
         QString nameText;
-        if (!CellText(service.readCell(r, nameColumn), nameText))
+        if (!CellText(service.readCell(r, nameColumn), nameText, locale))
             nameText.clear();
 
         std::array<QString, LayoutFieldCount> values;
@@ -79,7 +80,7 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
                     continue;
                 const CellValue cell = service.readCell(r, column);
                 QString text;
-                if (!CellText(cell, text)) {
+                if (!CellText(cell, text, locale)) {
                     log.append(rowLine(n, QStringLiteral("onleesbare inhoud in kolom ") + ColumnLetters(column) +
                                               QLatin1Char('\r') + QStringLiteral("Verwerking afgebroken")));
                     CloseWorksheet(ws);
@@ -101,7 +102,7 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
         }
 
         if (data.cbFilter) {
-            const QString filterText = trimmedCellText(service.readCell(r, data.intFilterCol));
+            const QString filterText = trimmedCellText(service.readCell(r, data.intFilterCol), locale);
             if (filterText != data.strFilterReq) {
                 const qsizetype k = codes.indexOf(values[lfSeqCode]);
                 if (hasCodeColumn && k >= 0)
@@ -142,12 +143,16 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
         }
 
         QString amount;
+        qint64 cents = 0;
+        bool readable = false;
         if (!CheckAmount(values[lfBedrag], amount)) {
             log.append(rowLine(n, amount));
             result = false;
         } else {
-            qint64 cents = 0;
-            if (AmountTextToCents(amount, cents) && cents == 0) {
+            // The cell's own text passed the same normalisation the sum uses,
+            // so these are the cents a second reading of the cell would give.
+            readable = AmountTextToCents(amount, cents);
+            if (readable && cents == 0) {
                 log.append(rowLine(n, QStringLiteral("Bedrag ontbreekt of is 0")));
                 result = false;
             }
@@ -155,8 +160,7 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
 
         if (k >= 0) {
             ++counts[k];
-            qint64 cents = 0;
-            if (CellAmountCents(service.readCell(r, data.column(lfBedrag)), cents)) {
+            if (readable || CellAmountCents(service.readCell(r, data.column(lfBedrag)), cents)) {
                 sums[k] += cents;
             } else {
                 log.append(rowLine(n, QStringLiteral("Bedrag is niet leesbaar. Corrigeer")));

@@ -14,14 +14,18 @@
 
 namespace {
 // A cell as text; an error cell gives its code, which no check lets through.
-QString cellText(const WorkbookService &service, int row, int column)
+QString cellText(const WorkbookService &service, int row, int column, const QLocale &locale)
 {
     if (column == 0)
         return QString();
     QString text;
-    CellText(service.readCell(row, column), text);
+    CellText(service.readCell(row, column), text, locale);
     return text;
 }
+
+// Transaction lines are gathered for many collections at a time and then
+// turned into bytes, rather than one list per collection.
+constexpr qsizetype LinesPerChunk = 8192;
 
 void appendLines(QByteArray &out, const QStringList &lines)
 {
@@ -83,6 +87,8 @@ bool BouwSEPAfile(TIncassobatch &batch, TInputData &data, WorkbookService &servi
     document.reserve(4096 + qsizetype(batch.NoTransactions) * 900);
     appendLines(document, Pain008HeaderLines(header));
 
+    const QLocale locale;
+    const auto cell = [&](int row, int column) { return cellText(service, row, column, locale); };
     const QList<int> &col = data.InputArray;
     int counter = data.Incassovolgnummer;
     int collected = 0;
@@ -94,23 +100,25 @@ bool BouwSEPAfile(TIncassobatch &batch, TInputData &data, WorkbookService &servi
         return false;
     }
     const int firstRow = ws.KolomHeadings ? 2 : 1;
+    QStringList lines;
+    lines.reserve(LinesPerChunk + 64);
     for (int r = firstRow; r <= ws.TotalNoRows; ++r) {
         bool taken = true;
         QString nameText;
-        if (!CellText(service.readCell(r, col[lfNaam]), nameText) || TrimBlanks(nameText).isEmpty())
+        if (!CellText(service.readCell(r, col[lfNaam]), nameText, locale) || TrimBlanks(nameText).isEmpty())
             taken = false;
-        if (data.cbFilter && TrimBlanks(cellText(service, r, data.intFilterCol)) != data.strFilterReq)
+        if (data.cbFilter && TrimBlanks(cell(r, data.intFilterCol)) != data.strFilterReq)
             taken = false;
-        if (col[lfSeqCode] != 0 && TrimBlanks(cellText(service, r, col[lfSeqCode])) != batch.SeqCode)
+        if (col[lfSeqCode] != 0 && TrimBlanks(cell(r, col[lfSeqCode])) != batch.SeqCode)
             taken = false;
         if (!taken)
             continue;
 
         ++counter;
         TIncassoRegel regel;
-        if (!CheckAmount(TrimBlanks(cellText(service, r, col[lfBedrag])), regel.InstdAmt))
+        if (!CheckAmount(TrimBlanks(cell(r, col[lfBedrag])), regel.InstdAmt))
             return false;
-        regel.MndtId = TruncateInput(cellText(service, r, col[lfMandaatId]), 35);
+        regel.MndtId = TruncateInput(cell(r, col[lfMandaatId]), 35);
         double date = 0;
         if (!TryDateValue(service.readCell(r, col[lfMandaatDatum]), date)) {
             ShowErrorDialog(QStringLiteral("Conversiefout in datum van machtiging in Excel input op regel ") +
@@ -118,27 +126,30 @@ bool BouwSEPAfile(TIncassobatch &batch, TInputData &data, WorkbookService &servi
             return false;
         }
         regel.DtOfSgntr = DateToISO(date);
-        regel.DbtrIBAN = TrimBlanks(cellText(service, r, col[lfIBAN]));
-        regel.DbtrAgtBIC =
-            col[lfBIC] != 0 ? TruncateInput(cellText(service, r, col[lfBIC]), 8) : QStringLiteral("NOTPROVIDED");
+        regel.DbtrIBAN = TrimBlanks(cell(r, col[lfIBAN]));
+        regel.DbtrAgtBIC = col[lfBIC] != 0 ? TruncateInput(cell(r, col[lfBIC]), 8) : QStringLiteral("NOTPROVIDED");
         regel.DbtrNm = TruncateInput(nameText, 70);
         if (col[lfAdres1] != 0)
-            regel.AdrLine1 = TruncateInput(cellText(service, r, col[lfAdres1]), 50);
+            regel.AdrLine1 = TruncateInput(cell(r, col[lfAdres1]), 50);
         if (col[lfAdres2] != 0)
-            regel.AdrLine2 = TruncateInput(cellText(service, r, col[lfAdres2]), 50);
-        regel.Ustrd =
-            TruncateInput(data.Omschrijving + QLatin1Char('_') + cellText(service, r, col[lfOmschrijving]), 140);
+            regel.AdrLine2 = TruncateInput(cell(r, col[lfAdres2]), 50);
+        regel.Ustrd = TruncateInput(data.Omschrijving + QLatin1Char('_') + cell(r, col[lfOmschrijving]), 140);
         regel.EndToEndId = AppendCounter(regel.MndtId, counter);
         qint64 cents = 0;
         if (!AmountTextToCents(regel.InstdAmt, cents))
             return false;
         ++collected;
         collectedCents += cents;
-        appendLines(document, Pain008TransactionLines(regel));
+        AppendPain008TransactionLines(lines, regel);
+        if (lines.size() >= LinesPerChunk) {
+            appendLines(document, lines);
+            lines.clear();
+        }
         log.append(QStringLiteral("== ") + QString::number(r) + QStringLiteral("  ") + regel.DbtrNm +
                    QStringLiteral("  ") + regel.InstdAmt + QStringLiteral("  ") + regel.Ustrd);
     }
 
+    appendLines(document, lines);
     CloseWorksheet(ws);
     // NbOfTxs and CtrlSum come from the row control; a workbook changed since
     // then must not give a file whose totals disagree with its collections.

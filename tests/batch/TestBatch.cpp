@@ -16,9 +16,11 @@ struct Result
 };
 
 Result runBatch(const QStringList &arguments, const QString &folder,
-                const QString &program = QStringLiteral(KW_BATCH_EXE))
+                const QString &program = QStringLiteral(KW_BATCH_EXE), bool merged = false)
 {
     QProcess p;
+    if (merged)
+        p.setProcessChannelMode(QProcess::MergedChannels);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("nl_NL.UTF-8"));
     env.insert(QStringLiteral("LANG"), QStringLiteral("nl_NL.UTF-8"));
@@ -30,7 +32,8 @@ Result runBatch(const QStringList &arguments, const QString &folder,
         return r;
     r.exitCode = p.exitCode();
     r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
+    if (!merged)
+        r.err = p.readAllStandardError();
     return r;
 }
 
@@ -115,6 +118,27 @@ private Q_SLOTS:
         QCOMPARE(files.keys(), wanted.keys());
         for (auto it = files.cbegin(); it != files.cend(); ++it)
             QCOMPARE(withoutTimes(it.value()), withoutTimes(wanted.value(it.key())));
+    }
+
+    // On one terminal a box stands after the log lines written before it.
+    void boxesBetweenTheirLogLines()
+    {
+        QTemporaryDir work;
+        QVERIFY(prepareGoldenCase(QStringLiteral("four_codes"), work.path()));
+        const Result r = runBatch({QStringLiteral("--instellingen"), QStringLiteral("Kwintor2.ini"),
+                                   QStringLiteral("--werkblad"), QStringLiteral("Leden")},
+                                  work.path(), QStringLiteral(KW_BATCH_EXE), true);
+        QCOMPARE(r.exitCode, 0);
+        const qsizetype row = r.out.indexOf("== 1  Anna de Vries  25.00  Lidmaatschap_jan\n");
+        const qsizetype box = r.out.indexOf("Melding: Bestand : \nIncasso_dd_2024-01-31_FRST_08_42.xml\n");
+        const qsizetype line = r.out.indexOf("== Bestand : Incasso_dd_2024-01-31_FRST_08_42.xml is aangemaakt\n");
+        QVERIFY(row >= 0 && box >= 0 && line >= 0);
+        QVERIFY(row < box);
+        QVERIFY(box < line);
+        // Everything reached the terminal, up to the last empty line.
+        QVERIFY(QRegularExpression(QStringLiteral("\\nVerwerking succesvol afgesloten om [^\\n]+\\n\\n$"))
+                    .match(QString::fromUtf8(r.out))
+                    .hasMatch());
     }
 
     // A verification that fails shows its boxes and nothing else.
