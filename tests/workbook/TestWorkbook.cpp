@@ -257,6 +257,32 @@ private Q_SLOTS:
         QCOMPARE(cellText(value), text);
     }
 
+    void readsTheXlsCopyAlike()
+    {
+        // LibreOffice wrote the same workbook as .xlsx and as .xls: both must read the same.
+        const auto everything = [](const QString &file) {
+            WorkbookService service;
+            service.openWorkbook(fixture(file));
+            QStringList cells = service.worksheetNames();
+            for (int s = 1; s <= service.worksheetNames().size(); ++s) {
+                service.activateSheet(s);
+                cells << QString::number(service.lastRow());
+                service.forEachCell([&](int row, int column, const CellValue &value) {
+                    cells << QStringLiteral("%1,%2 %3 %4 %5")
+                                 .arg(row)
+                                 .arg(column)
+                                 .arg(int(value.kind))
+                                 .arg(value.number, 0, 'g', 15) // .xlsx keeps 15 digits
+                                 .arg(value.text);
+                });
+            }
+            return cells;
+        };
+        const QStringList xlsx = everything(QStringLiteral("libreoffice.xlsx"));
+        QVERIFY(xlsx.size() > 50);
+        QCOMPARE(everything(QStringLiteral("libreoffice.xls")), xlsx);
+    }
+
     void keepsTheTimeOfDayAndTheDateSystem()
     {
         const double may10 = SerialFromDate(QDate(2024, 5, 10));

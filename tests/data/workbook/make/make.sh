@@ -10,5 +10,7 @@ trap 'rm -rf "$work"' EXIT
 /usr/bin/python3 "$here/fods.py" "$here"
 libreoffice -env:UserInstallation="file://$work/profile" --headless --convert-to xlsx --outdir "$work" \
     "$here/libreoffice.fods" "$here/libreoffice-1904.fods" >/dev/null
-cp "$work/libreoffice.xlsx" "$work/libreoffice-1904.xlsx" "$out/"
+libreoffice -env:UserInstallation="file://$work/profile" --headless --convert-to xls --outdir "$work" \
+    "$here/libreoffice.fods" >/dev/null
+cp "$work/libreoffice.xlsx" "$work/libreoffice-1904.xlsx" "$work/libreoffice.xls" "$out/"
 /usr/bin/python3 "$here/openpyxl_book.py" "$out"
