@@ -62,12 +62,7 @@ class TestRun : public QObject
     {
         QVERIFY2(QFile::exists(f.targetFile(name)), qPrintable(name));
         const QByteArray xml = f.readTarget(name);
-        QVERIFY2(checkTotals(xml).isEmpty(), qPrintable(checkTotals(xml)));
         QVERIFY(xml.contains(QByteArray("<NbOfTxs>" + QByteArray::number(count) + "</NbOfTxs>")));
-        if (!pain008Schema().isEmpty()) {
-            QString out;
-            QVERIFY2(validatePain008(f.targetFile(name), &out), qPrintable(out));
-        }
     }
 
 private Q_SLOTS:
@@ -98,6 +93,7 @@ private Q_SLOTS:
         QCOMPARE(stored.BatchVolgnummer, 4);
         QCOMPARE(stored.Incassovolgnummer, 6);
         QCOMPARE(f.service.sheetReads(), 1);
+        KW_CHECK_PAIN008_FILES(f.data.TargetFolder);
     }
 
     // A build that fails is reported as such, the other codes are still
@@ -138,6 +134,7 @@ private Q_SLOTS:
         QCOMPARE(QDir(f.data.TargetFolder).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("Incasso_dd_2024-05-10_RCUR_08_1.xml")});
         checkFile(f, QStringLiteral("Incasso_dd_2024-05-10_RCUR_08_1.xml"), 1);
+        KW_CHECK_PAIN008_FILES(f.data.TargetFolder);
     }
 
     // Rows added to the workbook after the control must not reach a file
@@ -161,6 +158,7 @@ private Q_SLOTS:
         ReadCounters(stored);
         QCOMPARE(stored.BatchVolgnummer, 1);
         QCOMPARE(stored.Incassovolgnummer, 2);
+        KW_CHECK_PAIN008_FILES(f.data.TargetFolder);
     }
 
     // An error that ends the run is shown in the error box with its own
@@ -221,6 +219,7 @@ private Q_SLOTS:
         QCOMPARE(run.processed(), what == u"second");
         if (what == u"second")
             checkFile(f, QStringLiteral("Incasso_dd_2024-05-10_FRST_08_1.xml"), 2);
+        KW_CHECK_PAIN008_FILES(f.data.TargetFolder);
     }
 
     // The three states of the screen over two showings.
@@ -254,6 +253,7 @@ private Q_SLOTS:
         QVERIFY(run.verwerkenOffered());
         QVERIFY(run.processed()); // "Afsluiten" stays
         QCOMPARE(run.logFileStamp(), QStringLiteral("6-5-2024  8h58"));
+        KW_CHECK_PAIN008_FILES(f.data.TargetFolder);
     }
 
     // After a run in which only RCUR had collections.
@@ -277,6 +277,7 @@ private Q_SLOTS:
                 {QStringLiteral("OOFF"), QString(), none, zero},
                 {QStringLiteral("Totaal"), QStringLiteral(" = = ="), QStringLiteral("1"), QStringLiteral("1234.50")},
             }));
+        KW_CHECK_PAIN008_FILES(f.data.TargetFolder);
     }
 
     // A saved log replaces an older one only when every byte was written.
