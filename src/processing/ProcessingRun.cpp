@@ -103,6 +103,10 @@ RunOutcome ProcessingRun::show()
 
 RunOutcome ProcessingRun::verwerken()
 {
+    // Only what the control accepted, and never twice: a file that was made
+    // would otherwise be made again under a new number and collected twice.
+    if (!m_verwerkenOffered)
+        return RunOutcome::Failed;
     ReturnCode = 1;
     m_log.append(QString());
     m_log.append(QStringLiteral("VERWERKING"));

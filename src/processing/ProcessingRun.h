@@ -27,7 +27,8 @@ public:
     // Showing the screen: stamp, header, row control. Verwerken is offered on Passed.
     RunOutcome show();
     // "Verwerken": one file per code with collections, totals. After it, Verwerken is hidden
-    // unless the run was Aborted.
+    // unless the run was Aborted before any file was made. Does nothing and gives Failed when
+    // Verwerken is not offered.
     RunOutcome verwerken();
 
     bool verwerkenOffered() const { return m_verwerkenOffered; }

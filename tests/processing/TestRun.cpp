@@ -219,6 +219,15 @@ private Q_SLOTS:
         QCOMPARE(run.processed(), what == u"second");
         if (what == u"second")
             checkFile(f, QStringLiteral("Incasso_dd_2024-05-10_FRST_08_1.xml"), 2);
+
+        // Whatever a screen still offers: a code whose file was made is never built again.
+        const QStringList made = QDir(f.data.TargetFolder).entryList(QDir::Files);
+        const qsizetype lines = run.log().lines().size();
+        if (!offered) {
+            QCOMPARE(run.verwerken(), RunOutcome::Failed);
+            QCOMPARE(run.log().lines().size(), lines);
+            QCOMPARE(QDir(f.data.TargetFolder).entryList(QDir::Files), made);
+        }
         KW_CHECK_PAIN008_FILES(f.data.TargetFolder);
     }
 
