@@ -65,6 +65,7 @@ TDashboard::TDashboard(QWidget *parent) : QWidget(parent, Qt::Window)
         Screens().InputForm->showScreen();
     });
     connect(Button6, &QPushButton::clicked, this, &QWidget::close);
+    Look::applyWindowFont(this);
 }
 
 void TDashboard::showEvent(QShowEvent *event)

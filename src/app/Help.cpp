@@ -46,6 +46,7 @@ THelp::THelp(QWidget *parent) : QWidget(parent, Qt::Window)
         RichEdit1->clear();
         close();
     });
+    Look::applyWindowFont(this);
 }
 
 QString THelp::helpFileName()

@@ -58,6 +58,7 @@ TDateDialog::TDateDialog(QWidget *parent) : TScreenDialog(parent)
         m_calendarWindow->installEventFilter(this);
     }
     setPickerColour(Look::DialogBackground);
+    Look::applyWindowFont(this);
 }
 
 bool TDateDialog::Execute()

@@ -53,6 +53,7 @@ TFileSaveDialog::TFileSaveDialog(QWidget *parent) : TScreenDialog(parent)
     connect(Button1, &QPushButton::clicked, this, [this] { Guarded([this] { Button1Click(); }); });
     connect(btSave, &QPushButton::clicked, this, &QDialog::accept);
     connect(Button3, &QPushButton::clicked, this, &QDialog::reject);
+    Look::applyWindowFont(this);
 }
 
 bool TFileSaveDialog::Execute(const QString &namePart)

@@ -36,6 +36,7 @@ TFileSelectionDialog::TFileSelectionDialog(QWidget *parent) : TScreenDialog(pare
     connect(Button2, &QPushButton::clicked, this, &QDialog::accept);
     connect(FileListBox1, &QListWidget::itemDoubleClicked, this, [this] { chooseHighlighted(); });
     FileListBox1->installEventFilter(this);
+    Look::applyWindowFont(this);
 }
 
 QStringList TFileSelectionDialog::WorkbookFiles(const QString &folder)

@@ -117,10 +117,7 @@ TInputForm::TInputForm(QWidget *parent) : QWidget(parent, Qt::Window)
         Look::button(this, QStringLiteral("Button7"), QStringLiteral("Gegevens vastleggen"), 876, 511, 180, 30, true);
     QLabel *verify =
         Look::label(this, QStringLiteral("Label20"), QStringLiteral("Verifieer deze invoergegevens"), 915, 567);
-    verify->setWordWrap(true);
-    verify->setFixedWidth(130);
-    verify->setFixedHeight(verify->heightForWidth(130));
-    verify->move(915, 609 - 4 - verify->height());
+    Look::wrapLabel(verify, 130);
     Button9 = Look::button(this, QStringLiteral("Button9"), QStringLiteral("Check"), 929, 609, 75, 30, true);
     Look::label(this, QStringLiteral("Label21"), QStringLiteral("Incassobestanden aanmaken"), 870, 652);
     Button10 = Look::button(this, QStringLiteral("Button10"), QStringLiteral("Go !"), 929, 680, 75, 50, true);
@@ -134,6 +131,9 @@ TInputForm::TInputForm(QWidget *parent) : QWidget(parent, Qt::Window)
                         QStringLiteral("de bedragen")},
                        0, 0, 149, 144);
     Memo1->setReadOnly(true);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1 = CreateSummaryGrid(panel);
     StringGrid1->setGeometry(149, 0, 587, 144);
     SetupSummaryGrid(StringGrid1);
@@ -188,6 +188,8 @@ TInputForm::TInputForm(QWidget *parent) : QWidget(parent, Qt::Window)
     connect(Button12, &QPushButton::clicked, this, &QWidget::close);
 
     showFields();
+    Look::applyWindowFont(this);
+    Memo1->setFont(Look::tahoma(12));
 }
 
 TInputForm::~TInputForm() = default;

@@ -86,10 +86,10 @@ TLayout::TLayout(QWidget *parent) : TScreenDialog(parent), KolomNumbers(LayoutFi
             QLabel *hint =
                 Look::label(bevel2, QLatin1String(Rows[i].hintName), QString::fromUtf8(Rows[i].hint), 414, y + 4);
             if (i == lfSeqCode) {
-                hint->setWordWrap(true);
-                hint->setFixedWidth(245);
-                hint->setFixedHeight(hint->heightForWidth(245));
-                hint->move(414, y - 4);
+                // The longest hint wraps over two lines in a smaller size.
+                hint->setFont(Look::tahoma(13));
+                Look::wrapLabel(hint, 250);
+                hint->move(414, y - 5);
             }
         }
     }
@@ -124,6 +124,9 @@ TLayout::TLayout(QWidget *parent) : TScreenDialog(parent), KolomNumbers(LayoutFi
     connect(CheckBox2, &QCheckBox::clicked, this, &TLayout::CheckBox2Click);
     connect(Button1, &QPushButton::clicked, this, &TLayout::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TLayout::Button2Click);
+    Look::applyWindowFont(this);
+    // The guidance lines are laid out for a narrow font; a smaller size keeps them whole.
+    Memo1->setFont(Look::tahoma(12));
 }
 
 bool TLayout::Execute()

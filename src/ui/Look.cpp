@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QWidget>
@@ -43,9 +44,43 @@ void setupWindow(QWidget *window, const QString &objectName, const QString &capt
     window->setWindowFlags(flags);
     // A plain QWidget paints a style-sheet background only with this attribute.
     window->setAttribute(Qt::WA_StyledBackground);
-    // The window's own sheet wins over the application's visual style.
-    window->setStyleSheet(QStringLiteral("#%1 { background-color: %2; } QLabel, QCheckBox { color: white; }")
+    // The window's own sheet wins over the application's visual style. It names
+    // the window alone: a type rule here would also reset the fonts of the
+    // controls inside frames. Buttons get less padding, so the captions fit the
+    // sizes the screens give them.
+    window->setStyleSheet(QStringLiteral("#%1 { background-color: %2; } #%1 QPushButton { padding: 1px 2px; }")
                               .arg(objectName, rgb(background)));
+    QPalette palette = window->palette();
+    palette.setColor(QPalette::WindowText, Qt::white);
+    window->setPalette(palette);
+}
+
+void applyWindowFont(QWidget *window)
+{
+    const QFont base = window->font();
+    for (QWidget *w : window->findChildren<QWidget *>()) {
+        const QFont own = w->font();
+        QFont merged = own.resolve(base);
+        merged.setResolveMask(own.resolveMask() | base.resolveMask());
+        w->setFont(merged);
+    }
+    // Labels and check boxes that size themselves to their text measure again in the final font.
+    for (QLabel *l : window->findChildren<QLabel *>()) {
+        if (l->property("kwWrapFit").toBool())
+            wrapLabel(l, l->width());
+        else if (!l->wordWrap() && l->pixmap().isNull() && l->minimumWidth() == 0)
+            l->adjustSize();
+    }
+    for (QCheckBox *c : window->findChildren<QCheckBox *>())
+        c->adjustSize();
+}
+
+void wrapLabel(QLabel *label, int width)
+{
+    label->setWordWrap(true);
+    label->setProperty("kwWrapFit", true);
+    label->setFixedWidth(width);
+    label->setFixedHeight(label->heightForWidth(width));
 }
 
 QLabel *label(QWidget *parent, const QString &name, const QString &text, int x, int y, bool bold)

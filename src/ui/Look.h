@@ -32,7 +32,14 @@ enum class Border
 void setupWindow(QWidget *window, const QString &objectName, const QString &caption, int width, int height,
                  Border border, const QColor &background, int fontPixels = 15);
 
+// Gives every control of the window the window's font, keeping what a control
+// set itself (bold, size). Called at the end of a screen's construction: under a
+// style sheet Qt stops handing the font down past a nested frame.
+void applyWindowFont(QWidget *window);
+
 QLabel *label(QWidget *parent, const QString &name, const QString &text, int x, int y, bool bold = false);
+// A label that wraps its text at this width and is as high as the text needs.
+void wrapLabel(QLabel *label, int width);
 QLineEdit *edit(QWidget *parent, const QString &name, int x, int y, int width, int height = 24);
 QPushButton *button(QWidget *parent, const QString &name, const QString &text, int x, int y, int width, int height = 27,
                     bool bold = false);

@@ -47,6 +47,7 @@ TfmMelding::TfmMelding(QWidget *parent) : TScreenDialog(parent)
     Label1->setFixedWidth(380);
     Button1 = Look::button(this, QStringLiteral("Button1"), QStringLiteral("Sluit"), 296, MeldingButtonTop, 75, 27);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+    Look::applyWindowFont(this);
 }
 
 bool TfmMelding::Execute()
@@ -106,6 +107,7 @@ TErrorMessage::TErrorMessage(QWidget *parent) : TScreenDialog(parent)
     Label2->setFixedWidth(450);
     Button1 = Look::button(this, QStringLiteral("Button1"), QStringLiteral("Sluit"), 520, ErrorButtonTop, 75, 27);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+    Look::applyWindowFont(this);
 }
 
 bool TErrorMessage::Execute()

@@ -13,6 +13,7 @@ namespace {
 bool s_active = false;
 QHash<QString, QList<ModalHooks::Answer>> s_answers;
 QStringList s_shown;
+ModalHooks::Answer s_boxObserver;
 
 int waitForClose(QDialog &dialog)
 {
@@ -49,6 +50,11 @@ ModalHooks::Answer ModalHooks::press(const QString &buttonName)
     };
 }
 
+void ModalHooks::setBoxObserver(Answer observer)
+{
+    s_boxObserver = std::move(observer);
+}
+
 int ModalHooks::pendingAnswers()
 {
     int count = 0;
@@ -66,6 +72,7 @@ void ModalHooks::clear()
 {
     s_answers.clear();
     s_shown.clear();
+    s_boxObserver = nullptr;
 }
 
 int ModalHooks::run(QDialog &dialog, const QString &dialogClass, const std::function<void()> &opening)
@@ -103,6 +110,8 @@ int ModalHooks::runBox(QDialog &dialog, const QString &record)
     if (!s_active)
         return waitForClose(dialog);
     s_shown.append(record);
+    if (s_boxObserver)
+        s_boxObserver(dialog);
     dialog.accept();
     return dialog.result();
 }

@@ -25,6 +25,8 @@ public:
     static void setNextAnswer(const QString &dialogClass, Answer answer);
     // An answer that clicks the button with this object name.
     static Answer press(const QString &buttonName);
+    // Called with every box shown while the hooks are on, before it closes itself.
+    static void setBoxObserver(Answer observer);
     // Answers not used yet.
     static int pendingAnswers();
 

@@ -39,6 +39,7 @@ TfmProcessing::TfmProcessing(QWidget *parent) : TScreenDialog(parent)
     connect(Button3, &QPushButton::clicked, this, [this] { Guarded([this] { Button3Click(); }); });
     connect(Button4, &QPushButton::clicked, this, &TfmProcessing::Button4Click);
     Button2->installEventFilter(this);
+    Look::applyWindowFont(this);
 }
 
 TfmProcessing::~TfmProcessing() = default;

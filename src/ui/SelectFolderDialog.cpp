@@ -53,6 +53,7 @@ TSelectFolderDialog::TSelectFolderDialog(QWidget *parent) : TScreenDialog(parent
             [this](QListWidgetItem *item) { setDirectory(item->data(PathRole).toString()); });
     DriveComboBox1->addItems(DriveRoots());
     setDirectory(QDir::currentPath());
+    Look::applyWindowFont(this);
 }
 
 QStringList TSelectFolderDialog::DriveRoots()

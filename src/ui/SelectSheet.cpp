@@ -37,6 +37,7 @@ TSelectSheet::TSelectSheet(QWidget *parent) : TScreenDialog(parent)
     connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this] { chooseHighlighted(); });
     connect(Edit1, &QLineEdit::textChanged, this, [this] { Button2->setEnabled(true); });
     ListBox1->installEventFilter(this);
+    Look::applyWindowFont(this);
 }
 
 bool TSelectSheet::Execute()

@@ -2,6 +2,7 @@
 
 #include "processing/ProcessingRun.h"
 
+#include <QColor>
 #include <QHeaderView>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -48,8 +49,10 @@ QTableWidgetItem *cell(QTableWidget *grid, int row, int column)
         item = new QTableWidgetItem;
         item->setFlags(Qt::ItemIsEnabled);
         // The first row and column are fixed cells, as on a string grid.
-        if (row == 0 || column == 0)
-            item->setBackground(grid->palette().button());
+        if (row == 0 || column == 0) {
+            item->setBackground(QColor(236, 236, 236));
+            item->setForeground(QColor(Qt::black));
+        }
         grid->setItem(row, column, item);
     }
     return item;

@@ -1,0 +1,124 @@
+// Draws every screen, dialog and box of the application into PNG files, with
+// the carried visual style, for the documentation. Not a test: scripts/screenshots
+// runs it under Xvfb with KW_SCREENSHOTS naming the output folder and KW_DOCS
+// the folder that holds the help text.
+#include "GuiFixture.h"
+#include "app/Dashboard.h"
+#include "app/Help.h"
+#include "app/KwintorApp.h"
+#include "ui/InputForm.h"
+#include "ui/Screens.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+class Screenshots : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void everyScreen();
+
+private:
+    void save(QWidget *window, const QString &name);
+    ModalHooks::Answer grabAndPress(const QString &name, const QString &button);
+
+    QDir m_out;
+};
+
+void Screenshots::initTestCase()
+{
+    const QString out = qEnvironmentVariable("KW_SCREENSHOTS");
+    if (out.isEmpty())
+        QSKIP("KW_SCREENSHOTS names no output folder");
+    QVERIFY(QDir().mkpath(out));
+    m_out = QDir(out);
+    QApplication::setApplicationName(QStringLiteral("SEPA Incasso"));
+    QVERIFY(ApplyVisualStyle());
+}
+
+void Screenshots::save(QWidget *window, const QString &name)
+{
+    QApplication::processEvents();
+    QVERIFY(window->grab().save(m_out.filePath(name + QStringLiteral(".png"))));
+}
+
+ModalHooks::Answer Screenshots::grabAndPress(const QString &name, const QString &button)
+{
+    return [this, name, button](QDialog &dialog) {
+        save(&dialog, name);
+        ModalHooks::press(button)(dialog);
+    };
+}
+
+void Screenshots::everyScreen()
+{
+    GuiFixture gui;
+    gui.writeWorkbook();
+    gui.writeValidSettings([](TInputData &d) { d.IncassoLabel = QStringLiteral("Contributie maart 2026"); });
+
+    auto *dashboard = static_cast<TDashboard *>(Screens().Dashboard);
+    dashboard->show();
+    save(dashboard, QStringLiteral("01-hoofdvenster"));
+
+    dashboard->Button1->click();
+    TInputForm *input = Screens().InputForm;
+    save(input, QStringLiteral("02-invoerscherm"));
+
+    ModalHooks::setNextAnswer(QStringLiteral("TLayout"),
+                              grabAndPress(QStringLiteral("03-layout"), QStringLiteral("Button2")));
+    input->Button2->click();
+    ModalHooks::setNextAnswer(QStringLiteral("TSelectFolderDialog"),
+                              grabAndPress(QStringLiteral("04-map-selecteren"), QStringLiteral("Button2")));
+    input->Button1->click();
+    ModalHooks::setNextAnswer(QStringLiteral("TFileSelectionDialog"),
+                              grabAndPress(QStringLiteral("05-bestand-selecteren"), QStringLiteral("Button1")));
+    input->Button11->click();
+    ModalHooks::setNextAnswer(QStringLiteral("TDateDialog"),
+                              grabAndPress(QStringLiteral("06-datum"), QStringLiteral("Button1")));
+    input->Button14->click();
+
+    ModalHooks::setBoxObserver([this](QDialog &box) { save(&box, QStringLiteral("07-melding")); });
+    input->Button9->click();
+    ModalHooks::setBoxObserver([this](QDialog &box) { save(&box, QStringLiteral("08-foutmelding")); });
+    const QString iban = input->edIBAN->text();
+    input->edIBAN->setText(QStringLiteral("NL13TEST0123456788"));
+    leaveField(input->edIBAN);
+    input->edIBAN->setText(iban);
+    ModalHooks::setBoxObserver(nullptr);
+
+    ModalHooks::setNextAnswer(QStringLiteral("TSelectSheet"), [this](QDialog &d) {
+        auto *list = child<QListWidget>(&d, QStringLiteral("ListBox1"));
+        QTest::keyClick(list, Qt::Key_Return);
+        save(&d, QStringLiteral("09-werkblad"));
+        child<QPushButton>(&d, QStringLiteral("Button2"))->click();
+    });
+    ModalHooks::setNextAnswer(QStringLiteral("TfmProcessing"), [this](QDialog &d) {
+        save(&d, QStringLiteral("10-verwerking"));
+        child<QPushButton>(&d, QStringLiteral("Button3"))->click();
+        save(&d, QStringLiteral("11-verwerking-na-run"));
+        ModalHooks::setNextAnswer(QStringLiteral("TFileSaveDialog"),
+                                  grabAndPress(QStringLiteral("12-log-opslaan"), QStringLiteral("Button3")));
+        child<QPushButton>(&d, QStringLiteral("Button2"))->click();
+        child<QPushButton>(&d, QStringLiteral("Button4"))->click();
+    });
+    input->Button10->click();
+    save(input, QStringLiteral("13-invoerscherm-na-run"));
+
+    const QString docs = qEnvironmentVariable("KW_DOCS");
+    if (!docs.isEmpty())
+        QDir::setCurrent(docs);
+    auto *help = static_cast<THelp *>(Screens().Help);
+    help->showScreen();
+    save(help, QStringLiteral("14-help"));
+    QVERIFY2(!gui.takeShown().join(QLatin1Char('|')).contains(QLatin1String("onbeantwoord")), "a dialog waited");
+}
+
+QTEST_MAIN(Screenshots)
+#include "Screenshots.moc"
