@@ -1,5 +1,6 @@
 #include "GuiFixture.h"
 #include "app/Dashboard.h"
+#include "app/Help.h"
 #include "model/Settings.h"
 #include "processing/ProcessingRun.h"
 #include "ui/ExcelApp.h"
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QTextEdit>
 
 namespace {
 QStringList gridRow(int row)
@@ -61,6 +63,8 @@ private Q_SLOTS:
     void serviceThatCannotStart();
     void inputScreenOpensOnce();
     void closingMainWindowSavesInput();
+    void startwaardenReloads();
+    void helpWindow();
 };
 
 void TestScreens::filterLine_data()
@@ -433,6 +437,52 @@ void TestScreens::closingMainWindowSavesInput()
     QCOMPARE(gui.takeShown(), QStringList{Saved});
     QVERIFY(!Screens().InputForm->isVisible());
     QVERIFY(settingsText().contains(QLatin1String("Incassolabel=Nog niet bewaard")));
+}
+
+void TestScreens::startwaardenReloads()
+{
+    GuiFixture gui;
+    gui.writeValidSettings([](TInputData &d) { d.InputArray[lfSeqCode] = 9; });
+    TInputForm *input = Screens().InputForm;
+    input->showScreen();
+    input->edIncassant->setText(QStringLiteral("Tijdelijk"));
+    Screens().Layout->KolomNumbers = QList<int>(LayoutFieldCount, 0);
+    gui.takeShown();
+    input->Button8->click();
+    QCOMPARE(gui.takeShown(),
+             QStringList{QStringLiteral("Melding: Input gegevens zijn teruggezet op de startwaarden")});
+    QCOMPARE(input->edIncassant->text(), QStringLiteral("Sportclub De Bal"));
+    QCOMPARE(Screens().Layout->KolomNumbers, (QList<int>{1, 2, 0, 3, 4, 0, 5, 6, 9, 7}));
+    QCOMPARE(Screens().fmMelding->width(), 420);
+}
+
+void TestScreens::helpWindow()
+{
+    GuiFixture gui;
+    const QString previous = QDir::currentPath();
+    auto *help = static_cast<THelp *>(Screens().Help);
+
+    QVERIFY(QDir::setCurrent(gui.folder()));
+    help->showScreen();
+    const QStringList missing = gui.takeShown();
+    QCOMPARE(missing.size(), 1);
+    QVERIFY2(missing.first().startsWith(QLatin1String("Foutmelding: ")), qPrintable(missing.first()));
+    QVERIFY(help->RichEdit1->toPlainText().isEmpty());
+    help->Button1->click();
+    QVERIFY(!help->isVisible());
+
+    QVERIFY(QDir::setCurrent(QStringLiteral(KW_DOCS_DIR)));
+    help->showScreen();
+    QDir::setCurrent(previous);
+    QVERIFY(gui.takeShown().isEmpty());
+    QVERIFY(help->RichEdit1->toPlainText().size() > 500);
+    help->Button2->click();
+    QCOMPARE(help->RichEdit1->textCursor().position(), help->RichEdit1->document()->characterCount() - 2);
+    help->Button3->click();
+    QCOMPARE(help->RichEdit1->textCursor().position(), 0);
+    // "Sluit" empties the view; the next showing loads the file again.
+    help->Button1->click();
+    QVERIFY(help->RichEdit1->toPlainText().isEmpty());
 }
 
 QTEST_MAIN(TestScreens)
