@@ -295,7 +295,15 @@ void TestScreens::layoutAcceptWarnsAndHandsBack()
         child<QLineEdit>(&d, QStringLiteral("Edit12"))->clear();
         child<QPushButton>(&d, QStringLiteral("Button1"))->click();
     });
+    QList<QPair<int, int>> boxes; // width, left edge of "Sluit"
+    ModalHooks::setBoxObserver([&boxes](QDialog &box) {
+        boxes.append({box.width(), child<QPushButton>(&box, QStringLiteral("Button1"))->x()});
+    });
     input->Button2->click();
+    // The wide box first, then the box at its standard size again.
+    QCOMPARE(boxes.size(), 2);
+    QCOMPARE(boxes.at(0), qMakePair(580, 480));
+    QVERIFY(boxes.at(1).first < 580);
     const QStringList shown = gui.takeShown();
     QCOMPARE(shown.size(), 3);
     QCOMPARE(shown.at(1), QStringLiteral("Melding: WAARSCHUWING\r\rAlleen de twee adresregels en de BIC code zijn "
