@@ -23,10 +23,6 @@ QString cellText(const WorkbookService &service, int row, int column, const QLoc
     return text;
 }
 
-// Transaction lines are gathered for many collections at a time and then
-// turned into bytes, rather than one list per collection.
-constexpr qsizetype LinesPerChunk = 8192;
-
 void appendLines(QByteArray &out, const QStringList &lines)
 {
     out += Pain008Bytes(lines);
@@ -100,8 +96,7 @@ bool BouwSEPAfile(TIncassobatch &batch, TInputData &data, WorkbookService &servi
         return false;
     }
     const int firstRow = ws.KolomHeadings ? 2 : 1;
-    QStringList lines;
-    lines.reserve(LinesPerChunk + 64);
+    QStringList lines; // one collection's lines, the list kept from row to row
     for (int r = firstRow; r <= ws.TotalNoRows; ++r) {
         bool taken = true;
         QString nameText;
@@ -140,16 +135,13 @@ bool BouwSEPAfile(TIncassobatch &batch, TInputData &data, WorkbookService &servi
             return false;
         ++collected;
         collectedCents += cents;
+        lines.clear();
         AppendPain008TransactionLines(lines, regel);
-        if (lines.size() >= LinesPerChunk) {
-            appendLines(document, lines);
-            lines.clear();
-        }
+        appendLines(document, lines);
         log.append(QStringLiteral("== ") + QString::number(r) + QStringLiteral("  ") + regel.DbtrNm +
                    QStringLiteral("  ") + regel.InstdAmt + QStringLiteral("  ") + regel.Ustrd);
     }
 
-    appendLines(document, lines);
     CloseWorksheet(ws);
     // NbOfTxs and CtrlSum come from the row control; a workbook changed since
     // then must not give a file whose totals disagree with its collections.
