@@ -102,7 +102,8 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
         }
 
         if (data.cbFilter) {
-            const QString filterText = trimmedCellText(service.readCell(r, data.intFilterCol), locale);
+            const QString filterText =
+                trimmedCellText(data.intFilterCol > 0 ? service.readCell(r, data.intFilterCol) : CellValue(), locale);
             if (filterText != data.strFilterReq) {
                 const qsizetype k = codes.indexOf(values[lfSeqCode]);
                 if (hasCodeColumn && k >= 0)

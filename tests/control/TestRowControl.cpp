@@ -284,6 +284,23 @@ private Q_SLOTS:
         QCOMPARE(c.count(3), 0);
     }
 
+    // A filter without a column (the layout screen only warns) reads an empty filter cell for
+    // every row instead of failing on a column that does not exist.
+    void filterWithoutColumn()
+    {
+        RunFixture f;
+        f.data.cbFilter = true;
+        f.data.intFilterCol = 0;
+        f.data.strFilterReq = QStringLiteral("ja");
+        Control c = control(f, {RunFixture::headings(), row()});
+        QVERIFY(c.ok);
+        QCOMPARE(c.count(1), 0);
+        f.data.strFilterReq.clear();
+        c = control(f, {RunFixture::headings(), row()});
+        QVERIFY(c.ok);
+        QCOMPARE(c.count(1), 1);
+    }
+
     // The blank-row lines and the test for at least one collection.
     void blankRows_data()
     {
