@@ -31,7 +31,7 @@ TfmProcessing::TfmProcessing(QWidget *parent) : TScreenDialog(parent)
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setStyleSheet(QStringLiteral("QPlainTextEdit { color: white; background-color: rgb(64, 124, 124); }"));
     Button3 = Look::button(this, QStringLiteral("Button3"), QStringLiteral("Verwerken"), 604, 392, 130, 33, true);
-    Button2 = Look::button(this, QStringLiteral("Button2"), QStringLiteral("Deze log opslaan"), 604, 454, 130, 33);
+    Button2 = Look::button(this, QStringLiteral("Button2"), QStringLiteral("Deze log opslaan"), 590, 454, 144, 33);
     Button4 = Look::button(this, QStringLiteral("Button4"), QStringLiteral("Terug"), 604, 515, 130, 33);
     Button3->hide();
 
@@ -92,10 +92,11 @@ void TfmProcessing::Button3Click()
 {
     const RunOutcome outcome = m_run->verwerken();
     followLog();
+    // After an error that ended the run, "Verwerken" stays only while no file was made.
+    Button3->setVisible(m_run->verwerkenOffered());
     if (outcome == RunOutcome::Aborted)
         return;
     FillSummaryGrid(Screens().InputForm->StringGrid1, m_run->incassobatches());
-    Button3->setVisible(m_run->verwerkenOffered());
     if (m_run->processed())
         Button4->setText(QStringLiteral("Afsluiten"));
     Button2->setFocus();
