@@ -2,32 +2,12 @@
 #include "RunFixture.h"
 #include "model/Error.h"
 #include "sepa/Builder.h"
+#include "util/FileSizeLimit.h"
 
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
-
 namespace {
 const QString Iban = QStringLiteral("NL91ABNA0417164300");
-
-// Lowers the largest file this process may write, so that a write comes up short.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit lower = m_old;
-        lower.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lower);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old{};
-};
 
 TIncassobatch batchOf(const QString &code, int count, qint64 cents)
 {

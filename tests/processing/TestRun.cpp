@@ -2,11 +2,9 @@
 #include "RunFixture.h"
 #include "processing/LogSaving.h"
 #include "processing/ProcessingRun.h"
+#include "util/FileSizeLimit.h"
 
 #include <QTest>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 const QString Iban1 = QStringLiteral("NL91ABNA0417164300");
@@ -36,22 +34,6 @@ QString endToEndIds(const QByteArray &xml)
     return ids.join(u' ');
 }
 
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit lower = m_old;
-        lower.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lower);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old{};
-};
 } // namespace
 
 class TestRun : public QObject
