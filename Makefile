@@ -23,9 +23,10 @@ run: build
 	cd docs && ../$(BUILD)/src/app/Kwintor2
 
 bench: deps
-	cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKW_BUILD_BENCH=ON -DKW_BUILD_TESTS=OFF
+	cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKW_BUILD_BENCH=ON -DKW_BUILD_TESTS=OFF -DKW_BUILD_GUI=OFF
 	cmake --build $(BUILD)-bench -j $(JOBS)
 	$(BUILD)-bench/bench/kwintor2-bench
+	$(BUILD)-bench/bench/kwintor2-run-bench
 
 screenshots: build
 	scripts/install-deps --screenshots

@@ -2,6 +2,7 @@
 
 #include <QDate>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -14,8 +15,10 @@ QString GeneralNumberText(double value, QChar decimalPoint)
 
     // Fifteen significant digits, then lay them out by hand so the switch to
     // exponent notation follows the spreadsheet's general form, not printf's.
+    // to_chars gives the same digits as "%.14e", many times faster; every amount passes here.
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", value);
+    const auto written = std::to_chars(buf, buf + sizeof buf - 1, value, std::chars_format::scientific, 14);
+    *written.ptr = '\0';
     const char *e = std::strchr(buf, 'e');
     const int exponent = std::atoi(e + 1);
     QString digits;

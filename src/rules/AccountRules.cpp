@@ -21,12 +21,16 @@ int alphabetValue(QChar c)
 // false at the first character outside the alphabet.
 bool digitString(const QString &text, QString &digits)
 {
+    // Checked for every debtor of a run: no allocation per character.
     digits.clear();
+    digits.reserve(text.size() * 2);
     for (const QChar c : text) {
         const int value = alphabetValue(c);
         if (value < 0)
             return false;
-        digits += QString::number(value);
+        if (value >= 10)
+            digits += QChar(char16_t(u'0' + value / 10));
+        digits += QChar(char16_t(u'0' + value % 10));
     }
     return true;
 }
@@ -39,7 +43,7 @@ int piecewiseRemainder(const QString &digits, int p)
     qint64 remainder = 0;
     for (int k = 0; k < 4; ++k) {
         qint64 number = remainder;
-        for (const QChar c : digits.mid(static_cast<qsizetype>(k) * p, p))
+        for (const QChar c : QStringView(digits).mid(static_cast<qsizetype>(k) * p, p))
             number = number * 10 + (c.unicode() - u'0');
         remainder = number % Modulus;
     }

@@ -98,15 +98,14 @@ bool BouwSEPAfile(TIncassobatch &batch, TInputData &data, WorkbookService &servi
     const int firstRow = ws.KolomHeadings ? 2 : 1;
     QStringList lines; // one collection's lines, the list kept from row to row
     for (int r = firstRow; r <= ws.TotalNoRows; ++r) {
-        bool taken = true;
+        // The three tests have no side effects, so the cheapest goes first: most rows of
+        // a four-code table belong to another file.
+        if (col[lfSeqCode] != 0 && TrimBlanks(cell(r, col[lfSeqCode])) != batch.SeqCode)
+            continue;
+        if (data.cbFilter && TrimBlanks(cell(r, data.intFilterCol)) != data.strFilterReq)
+            continue;
         QString nameText;
         if (!CellText(service.readCell(r, col[lfNaam]), nameText, locale) || TrimBlanks(nameText).isEmpty())
-            taken = false;
-        if (data.cbFilter && TrimBlanks(cell(r, data.intFilterCol)) != data.strFilterReq)
-            taken = false;
-        if (col[lfSeqCode] != 0 && TrimBlanks(cell(r, col[lfSeqCode])) != batch.SeqCode)
-            taken = false;
-        if (!taken)
             continue;
 
         ++counter;
