@@ -33,6 +33,8 @@ constexpr int ReadChunk = 256 * 1024;
 // Parts from this size on are inflated on a second thread.
 constexpr std::uint64_t PipelineFrom = 4 * MiB;
 constexpr std::uint32_t MaxColumn = 16384;
+// The last row of a sheet; the callers visit every row up to the last one.
+constexpr std::uint32_t MaxRow = 1048576;
 
 // --- zip -------------------------------------------------------------------
 
@@ -708,8 +710,9 @@ private:
     {
         const char *r = attribute(attrs, "r");
         std::uint32_t row = m_row + 1;
-        if (r && !parseUnsigned(std::string_view(r), row))
-            return fail(QStringLiteral("heeft een ongeldig rijnummer \"%1\"").arg(QString::fromUtf8(r)));
+        if ((r && !parseUnsigned(std::string_view(r), row)) || row > MaxRow)
+            return fail(QStringLiteral("heeft een ongeldig rijnummer \"%1\"")
+                            .arg(r ? QString::fromUtf8(r) : QString::number(row)));
         if (row == 0)
             return fail(QStringLiteral("heeft rijnummer 0"));
         m_row = row;
@@ -781,7 +784,7 @@ private:
         if (*p == '\0')
             return true;
         std::uint32_t r = 0;
-        if (!parseUnsigned(std::string_view(p), r) || r == 0)
+        if (!parseUnsigned(std::string_view(p), r) || r == 0 || r > MaxRow)
             return false;
         row = r;
         return true;

@@ -312,6 +312,17 @@ private Q_SLOTS:
         QCOMPARE(ws.TotalNoRows, lastRow);
     }
 
+    void lastSheetRowIsRead()
+    {
+        const QString path =
+            oneSheet(QStringLiteral("laatsterij.xlsx"), "<row r=\"1048576\"><c r=\"B1048576\"><v>3</v></c></row>");
+        WorkbookService service;
+        TWorksheet ws;
+        QVERIFY(OpenWorksheet(service, path, QStringLiteral("Blad1"), false, ws));
+        QCOMPARE(ws.TotalNoRows, 1048576);
+        QCOMPARE(service.readCell(1048576, 2), CellValue::fromNumber(3));
+    }
+
     // --- Workbooks written by libxlsxwriter -----------------------------
 
     void readsWhatLibxlsxwriterWrites()
@@ -696,6 +707,17 @@ private Q_SLOTS:
             << badRef << "Blad1"
             << damaged(badRef, QStringLiteral("het werkblad \"Blad1\" (xl/worksheets/sheet1.xml) heeft een ongeldige "
                                               "celverwijzing \"1A\""));
+        // A sheet ends at row 1048576; a row beyond it would have the callers visit billions of rows.
+        const QString farRow = oneSheet(QStringLiteral("verrij.xlsx"), "<row r=\"2147483647\"><c><v>3</v></c></row>");
+        QTest::newRow("row beyond the last sheet row")
+            << farRow << "Blad1"
+            << damaged(farRow, QStringLiteral("het werkblad \"Blad1\" (xl/worksheets/sheet1.xml) heeft een ongeldig "
+                                              "rijnummer \"2147483647\""));
+        const QString farRef = oneSheet(QStringLiteral("vercel.xlsx"), "<row><c r=\"A1048577\"><v>3</v></c></row>");
+        QTest::newRow("cell beyond the last sheet row")
+            << farRef << "Blad1"
+            << damaged(farRef, QStringLiteral("het werkblad \"Blad1\" (xl/worksheets/sheet1.xml) heeft een ongeldige "
+                                              "celverwijzing \"A1048577\""));
         const QString badNumber = oneSheet(QStringLiteral("getal.xlsx"), "<row><c r=\"B2\"><v>12,5</v></c></row>");
         QTest::newRow("bad number") << badNumber << "Blad1"
                                     << damaged(badNumber,
