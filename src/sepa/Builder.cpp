@@ -14,9 +14,10 @@
 
 namespace {
 // A cell as text; an error cell gives its code, which no check lets through.
+// No column (a filter column below 1 included) reads as an empty cell, as in the row control.
 QString cellText(const WorkbookService &service, int row, int column, const QLocale &locale)
 {
-    if (column == 0)
+    if (column < 1)
         return QString();
     QString text;
     CellText(service.readCell(row, column), text, locale);

@@ -131,6 +131,30 @@ private Q_SLOTS:
         QCOMPARE(log.lines(), QStringList{QStringLiteral("== 2  Jan  10.00  Contributie_mei")});
     }
 
+    // A filter column that is no column reads an empty filter cell, as in the row
+    // control, so the build takes exactly the rows the control counted.
+    void filterWithoutColumn_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::newRow("no column") << 0;
+        QTest::newRow("negative, from a hand-edited settings file") << -1;
+    }
+    void filterWithoutColumn()
+    {
+        QFETCH(int, column);
+        RunFixture f;
+        QVERIFY(
+            f.writeSheet({RunFixture::headings(), RunFixture::member(QStringLiteral("Jan"), 10, QStringLiteral("RCUR"),
+                                                                     Iban, QStringLiteral("LID-1"))}));
+        f.data.cbFilter = true;
+        f.data.intFilterCol = column;
+        f.data.strFilterReq.clear();
+        ProcessingLog log;
+        TIncassobatch batch = batchOf(QStringLiteral("RCUR"), 1, 1000);
+        QVERIFY(BouwSEPAfile(batch, f.data, f.service, log));
+        QCOMPARE(log.lines(), QStringList{QStringLiteral("== 2  Jan  10.00  Contributie_mei")});
+    }
+
     // The file is written through a temporary file: a write that comes up
     // short raises the error and leaves an older file of that name whole.
     void shortWriteKeepsTheOldFile()
