@@ -60,6 +60,9 @@ TLayout::TLayout(QWidget *parent) : TScreenDialog(parent), KolomNumbers(LayoutFi
 {
     Look::setupWindow(this, QStringLiteral("Layout"), QStringLiteral("Layout van de Excel tabel"), 719, 831,
                       Look::Border::None, Look::DialogBackground);
+    // Made first: the tab order starts at "Accepteer", so the screen opens with the focus there.
+    Button1 = Look::button(this, QStringLiteral("Button1"), QStringLiteral("Accepteer"), 520, 740, 130, 33, true);
+    Button2 = Look::button(this, QStringLiteral("Button2"), QStringLiteral("Terug"), 520, 660, 130, 33, true);
     QLabel *title = Look::label(this, QStringLiteral("Label1"),
                                 QStringLiteral("Indeling van de te verwerken Excel inputtabel"), 24, 16, true);
     title->setFont(Look::tahoma(18, true));
@@ -104,8 +107,6 @@ TLayout::TLayout(QWidget *parent) : TScreenDialog(parent), KolomNumbers(LayoutFi
                         QStringLiteral("selectief regels moeten worden opgenomen in het XML bestand.")},
                        24, 628, 438, 181);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Button2 = Look::button(this, QStringLiteral("Button2"), QStringLiteral("Terug"), 520, 660, 130, 33, true);
-    Button1 = Look::button(this, QStringLiteral("Button1"), QStringLiteral("Accepteer"), 520, 740, 130, 33, true);
 
     QWidget *previous = Button1;
     auto chain = [&previous, this](QWidget *next) {

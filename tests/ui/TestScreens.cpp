@@ -11,6 +11,7 @@
 #include "ui/ProcessingScreen.h"
 #include "ui/Screens.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -47,6 +48,8 @@ class TestScreens : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void tabOrder_data();
+    void tabOrder();
     void filterLine_data();
     void filterLine();
     void fieldExitChecks_data();
@@ -66,6 +69,46 @@ private Q_SLOTS:
     void startwaardenReloads();
     void helpWindow();
 };
+
+void TestScreens::tabOrder_data()
+{
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<QStringList>("order");
+    QTest::newRow("main window") << "Dashboard" << QStringList{"Button1", "Button5", "Button6", "Memo1"};
+    QTest::newRow("input screen") << "InputForm"
+                                  << QStringList{
+                                         "edIncassant",   "edZZZ",          "edIBAN",         "edBIC",
+                                         "Button1",       "Button11",       "Button2",        "cbHeadings",
+                                         "Button3",       "edIncassoLabel", "Button14",       "Button7",
+                                         "Button8",       "Button9",        "Button10",       "Button12",
+                                         "edInputFolder", "edInputFile",    "edTargetFolder", "edIncDate2",
+                                         "Memo1",         "StringGrid1",    "edOmschrijving", "edDefaultSequenceCode"};
+    QTest::newRow("layout screen") << "Layout"
+                                   << QStringList{"Button1", "Button2", "CheckBox1", "Edit1",  "Edit2", "Edit3",
+                                                  "Edit4",   "Edit5",   "Edit6",     "Edit7",  "Edit8", "Edit9",
+                                                  "Edit10",  "Memo1",   "CheckBox2", "Edit11", "Edit12"};
+}
+
+void TestScreens::tabOrder()
+{
+    QFETCH(QString, screen);
+    QFETCH(QStringList, order);
+    GuiFixture gui;
+    QWidget *window = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == screen)
+            window = w;
+    QVERIFY(window);
+    // The chain as the Tab key walks it from the window itself: its first control is the one that
+    // gets the focus when the window opens.
+    QStringList walked;
+    for (QWidget *w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain()) {
+        if ((w->focusPolicy() & Qt::TabFocus) && !w->objectName().isEmpty() &&
+            !w->objectName().startsWith(QLatin1String("qt_")))
+            walked.append(w->objectName());
+    }
+    QCOMPARE(walked, order);
+}
 
 void TestScreens::filterLine_data()
 {
