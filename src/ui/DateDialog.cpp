@@ -34,13 +34,14 @@ TDateDialog::TDateDialog(QWidget *parent) : TScreenDialog(parent)
 {
     Look::setupWindow(this, QStringLiteral("DateDialog"), QStringLiteral("Datum invoer"), 333, 119, Look::Border::None,
                       Look::DialogBackground);
+    // Made first: the tab order starts at "OK", so the dialog opens with the focus there.
+    Button2 = Look::button(this, QStringLiteral("Button2"), QStringLiteral("OK"), 224, 72, 75, 27);
     DateTimePicker1 = new QDateEdit(this);
     DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
     DateTimePicker1->setGeometry(32, 24, 225, 27);
     DateTimePicker1->setDisplayFormat(QStringLiteral("     dd-MM-yyyy"));
     DateTimePicker1->setCalendarPopup(true);
     Button1 = Look::button(this, QStringLiteral("Button1"), QStringLiteral("Cancel"), 88, 72, 75, 27);
-    Button2 = Look::button(this, QStringLiteral("Button2"), QStringLiteral("OK"), 224, 72, 75, 27);
     setTabOrder(Button2, DateTimePicker1);
     setTabOrder(DateTimePicker1, Button1);
 
