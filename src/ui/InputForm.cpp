@@ -82,7 +82,7 @@ TInputForm::TInputForm(QWidget *parent) : QWidget(parent, Qt::Window)
     Button2 =
         Look::button(this, QStringLiteral("Button2"), QStringLiteral("Definieer de layout"), 368, 335, 220, 30, true);
     cbHeadings =
-        Look::checkBox(this, QStringLiteral("cbHeadings"), QStringLiteral("Heeft de tabel koppen "), 599, 341, true);
+        Look::checkBox(this, QStringLiteral("cbHeadings"), QStringLiteral("Heeft de tabel koppen "), 599, 343, true);
     Label23 = Look::label(this, QStringLiteral("Label23"), QString(), 601, 377);
     Label23->setFixedWidth(500);
     Look::label(this, QStringLiteral("Label10"), QStringLiteral("Doelmap voor de SEPA bestanden"), 46, 415);
