@@ -219,7 +219,7 @@ void TInputForm::FormShow()
     SetupSummaryGrid(StringGrid1);
 
     if (!m_excel.attach()) {
-        ModalHooks::plainMessage(QMessageBox::Information, QApplication::applicationName(),
+        ModalHooks::plainMessage(QMessageBox::NoIcon, QApplication::applicationName(),
                                  QStringLiteral("Cannot start Excel/Excel not installed ?"));
         return;
     }

@@ -62,7 +62,7 @@ void TSelectSheet::FormShow()
     Button2->setEnabled(true);
     TExcelApp &excel = Screens().InputForm->excelApp();
     if (!excel.startAnew()) {
-        ModalHooks::plainMessage(QMessageBox::Information, QApplication::applicationName(),
+        ModalHooks::plainMessage(QMessageBox::NoIcon, QApplication::applicationName(),
                                  QStringLiteral("Het Excel werkboek kan niet worden gevonden. Exit."));
         return;
     }
