@@ -28,6 +28,13 @@ void appendLines(QByteArray &out, const QStringList &lines)
 {
     out += Pain008Bytes(lines);
 }
+
+// The next counter value; past the top of a 32-bit integer it goes on at its
+// bottom, as the counters always did, rather than overflowing.
+int nextNumber(int number)
+{
+    return static_cast<int>(static_cast<unsigned>(number) + 1u);
+}
 } // namespace
 
 QString TruncateInput(const QString &text, int maximum)
@@ -55,7 +62,7 @@ QString SEPAFileNameFor(const QString &reqdColltnDt, const QString &seqCode, int
 bool BouwSEPAfile(TIncassobatch &batch, TInputData &data, WorkbookService &service, ProcessingLog &log)
 {
     ReadCounters(data);
-    data.BatchVolgnummer += 1;
+    data.BatchVolgnummer = nextNumber(data.BatchVolgnummer);
     const QString batchNumber = QString::number(data.BatchVolgnummer);
 
     Pain008Header header;
@@ -109,7 +116,7 @@ bool BouwSEPAfile(TIncassobatch &batch, TInputData &data, WorkbookService &servi
         if (!CellText(service.readCell(r, col[lfNaam]), nameText, locale) || TrimBlanks(nameText).isEmpty())
             continue;
 
-        ++counter;
+        counter = nextNumber(counter);
         TIncassoRegel regel;
         if (!CheckAmount(TrimBlanks(cell(r, col[lfBedrag])), regel.InstdAmt))
             return false;

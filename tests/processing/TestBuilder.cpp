@@ -6,6 +6,8 @@
 
 #include <QTest>
 
+#include <limits>
+
 namespace {
 const QString Iban = QStringLiteral("NL91ABNA0417164300");
 
@@ -129,6 +131,25 @@ private Q_SLOTS:
         QCOMPARE(storedCounters().Incassovolgnummer, 40);
         // The first row was logged before the stop.
         QCOMPARE(log.lines(), QStringList{QStringLiteral("== 2  Jan  10.00  Contributie_mei")});
+    }
+
+    // Counters at the top of a 32-bit integer (a hand-edited settings file) go on
+    // at its bottom, as 32-bit counters do, instead of overflowing.
+    void countersWrapAtTheTop()
+    {
+        RunFixture f;
+        QVERIFY(
+            f.writeSheet({RunFixture::headings(), RunFixture::member(QStringLiteral("Jan"), 10, QStringLiteral("RCUR"),
+                                                                     Iban, QStringLiteral("LID-1"))}));
+        constexpr int top = std::numeric_limits<int>::max();
+        writeCounters(top, top);
+        ProcessingLog log;
+        TIncassobatch batch = batchOf(QStringLiteral("RCUR"), 1, 1000);
+        QVERIFY(BouwSEPAfile(batch, f.data, f.service, log));
+        QCOMPARE(batch.SEPAFileName, QStringLiteral("Incasso_dd_2024-05-10_RCUR_08_-2147483648.xml"));
+        QVERIFY(f.readTarget(batch.SEPAFileName).contains("<EndToEndId>LID-13648</EndToEndId>"));
+        QCOMPARE(storedCounters().BatchVolgnummer, std::numeric_limits<int>::min());
+        QCOMPARE(storedCounters().Incassovolgnummer, std::numeric_limits<int>::min());
     }
 
     // A filter column that is no column reads an empty filter cell, as in the row
