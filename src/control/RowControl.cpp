@@ -7,6 +7,7 @@
 #include "workbook/Worksheet.h"
 
 #include <array>
+#include <limits>
 
 const int MaxFieldLengths[LayoutFieldCount] = {70, 50, 50, 0, 0, 0, 30, 0, 0, 140};
 
@@ -54,6 +55,7 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
     const QStringList &codes = SeqCodes();
     std::array<int, 4> counts{};
     std::array<qint64, 4> sums{};
+    qint64 allCents = 0;
     std::array<int, 4> leftOut{};
     int blankRows = 0;
     bool result = true;
@@ -161,8 +163,12 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
 
         if (k >= 0) {
             ++counts[k];
-            if (readable || CellAmountCents(service.readCell(r, data.column(lfBedrag)), cents)) {
+            // An amount that would take the sums of all codes past what cents can hold is
+            // not readable either, so neither a code's sum nor the run's total overflows.
+            if ((readable || CellAmountCents(service.readCell(r, data.column(lfBedrag)), cents)) &&
+                cents <= std::numeric_limits<qint64>::max() - allCents) {
                 sums[k] += cents;
+                allCents += cents;
             } else {
                 log.append(rowLine(n, QStringLiteral("Bedrag is niet leesbaar. Corrigeer")));
                 result = false;

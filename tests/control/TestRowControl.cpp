@@ -199,6 +199,19 @@ private Q_SLOTS:
         QCOMPARE(c.count(1), 1); // counted like any row that reaches the count
     }
 
+    // Amounts that each fit in cents but whose sum would not: the one that does
+    // not fit is not readable, and the sum stays what it was.
+    void sumBeyondCents()
+    {
+        RunFixture f;
+        const QString huge = QStringLiteral("90000000000000000");
+        const Control c = control(f, {RunFixture::headings(), with(row(), D, huge), with(row(), D, huge)});
+        QVERIFY(!c.ok);
+        QCOMPARE(c.lines(), (QStringList{rowLine(2, QStringLiteral("Bedrag is niet leesbaar. Corrigeer")), QString()}));
+        QCOMPARE(c.count(1), 2);
+        QCOMPARE(c.cents(1), qint64(9000000000000000000));
+    }
+
     // With a code column an empty code cell is a fault, whatever default an
     // earlier verification left: the file builder takes no such row.
     void emptyCodeCell_data()
