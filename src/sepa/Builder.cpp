@@ -12,6 +12,8 @@
 #include "workbook/WorkbookService.h"
 #include "workbook/Worksheet.h"
 
+#include <limits>
+
 namespace {
 // A cell as text; an error cell gives its code, which no check lets through.
 // No column (a filter column below 1 included) reads as an empty cell, as in the row control.
@@ -138,7 +140,8 @@ bool BouwSEPAfile(TIncassobatch &batch, TInputData &data, WorkbookService &servi
         regel.Ustrd = TruncateInput(data.Omschrijving + QLatin1Char('_') + cell(r, col[lfOmschrijving]), 140);
         regel.EndToEndId = AppendCounter(regel.MndtId, counter);
         qint64 cents = 0;
-        if (!AmountTextToCents(regel.InstdAmt, cents))
+        // Beyond what cents can hold the sum cannot equal the control's either.
+        if (!AmountTextToCents(regel.InstdAmt, cents) || cents > std::numeric_limits<qint64>::max() - collectedCents)
             return false;
         ++collected;
         collectedCents += cents;

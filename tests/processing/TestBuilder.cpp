@@ -152,6 +152,21 @@ private Q_SLOTS:
         QCOMPARE(storedCounters().Incassovolgnummer, std::numeric_limits<int>::min());
     }
 
+    // A workbook changed after the control to amounts whose sum no cents can hold:
+    // the collections cannot match the control's sum, so no file.
+    void collectionsBeyondCents()
+    {
+        RunFixture f;
+        QVariantList huge =
+            RunFixture::member(QStringLiteral("Jan"), 0, QStringLiteral("RCUR"), Iban, QStringLiteral("LID-1"));
+        huge[3] = QStringLiteral("90000000000000000");
+        QVERIFY(f.writeSheet({RunFixture::headings(), huge, huge}));
+        ProcessingLog log;
+        TIncassobatch batch = batchOf(QStringLiteral("RCUR"), 2, 2000);
+        QVERIFY(!BouwSEPAfile(batch, f.data, f.service, log));
+        QVERIFY(QDir(f.data.TargetFolder).isEmpty(QDir::Files | QDir::Hidden));
+    }
+
     // A filter column that is no column reads an empty filter cell, as in the row
     // control, so the build takes exactly the rows the control counted.
     void filterWithoutColumn_data()
