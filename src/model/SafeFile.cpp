@@ -30,9 +30,16 @@ bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *
     if (fd < 0)
         return fail(error, path, errno);
 
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
+    // The new file takes the old one's permissions (a private file stays private);
+    // a file made anew gets the usual ones.
+    struct stat old;
+    if (::stat(QFile::encodeName(info.absoluteFilePath()).constData(), &old) == 0) {
+        fchmod(fd, old.st_mode & 07777);
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        fchmod(fd, 0666 & ~mask);
+    }
 
     qsizetype done = 0;
     while (done < bytes.size()) {

@@ -274,6 +274,21 @@ private Q_SLOTS:
                  QStringList{QStringLiteral("Kwintor2.ini")});
     }
 
+    // Saving replaces the file, but a file the user made private stays private.
+    void saveKeepsTheFilePermissions()
+    {
+        const QString file = path(QStringLiteral("Kwintor2.ini"));
+        writeFile(file, "[Counters]\nLaatste batchnummer=3\n");
+        QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        // Seen from the owner who runs the test: read and write for owner and user, nothing for others.
+        const QFileDevice::Permissions privateFile = QFile::permissions(file);
+        QVERIFY(!(privateFile & (QFileDevice::ReadGroup | QFileDevice::ReadOther)));
+        QVERIFY(SaveSettings(TInputData()));
+        QCOMPARE(QFile::permissions(file), privateFile);
+        WriteCounters(TInputData());
+        QCOMPARE(QFile::permissions(file), privateFile);
+    }
+
     void saveIntoMissingFolderFails()
     {
         setSettingsFolder(path(QStringLiteral("bestaat-niet")));
