@@ -401,6 +401,16 @@ void TestXls::readsCraftedRecords_data()
     QTest::newRow("RK integer") << book({}, rk) << 1 << 1 << CellValue::fromNumber(-3);
     QTest::newRow("RK times 100") << book({}, rk) << 1 << 2 << CellValue::fromNumber(12.34);
     QTest::newRow("RK double") << book({}, rk) << 1 << 3 << CellValue::fromNumber(1.5);
+
+    // Dates before 1 March 1900: the 1900 system counts a 29 February 1900 that
+    // never was, the automation date does not, as in the .xlsx reader.
+    QByteArray xfs; // 16 XF records, the last one (the cells' 15) with built-in date format 14
+    for (int i = 0; i < 16; ++i)
+        xfs += record(0x00E0, u16(0) + u16(i == 15 ? 14 : 0) + QByteArray(16, '\0'));
+    const QByteArray early = number(0, 0, 1) + number(0, 1, 59) + number(0, 2, 61);
+    QTest::newRow("date 1 January 1900") << book(xfs, early) << 1 << 1 << CellValue::fromDate(2);
+    QTest::newRow("date 28 February 1900") << book(xfs, early) << 1 << 2 << CellValue::fromDate(60);
+    QTest::newRow("date 1 March 1900") << book(xfs, early) << 1 << 3 << CellValue::fromDate(61);
 }
 
 void TestXls::readsCraftedRecords()

@@ -472,8 +472,12 @@ private:
 
     CellValue numberValue(double v, quint16 xf) const
     {
-        if (xf < m_xfIsDate.size() && m_xfIsDate[xf])
-            return CellValue::fromDate(m_1904 ? v + Days1904 : v);
+        if (xf < m_xfIsDate.size() && m_xfIsDate[xf]) {
+            if (m_1904)
+                return CellValue::fromDate(v + Days1904);
+            // The 1900 system counts a 29 February 1900 that never was.
+            return CellValue::fromDate(v >= 1.0 && v < 60.0 ? v + 1.0 : v);
+        }
         return CellValue::fromNumber(v);
     }
 
