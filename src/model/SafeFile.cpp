@@ -54,10 +54,12 @@ bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *
         }
         done += n;
     }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        const int err = errno;
+    // The handle is closed whatever fsync says.
+    const int synced = ::fsync(fd) == 0 ? 0 : errno;
+    const int closed = ::close(fd) == 0 ? 0 : errno;
+    if (synced != 0 || closed != 0) {
         ::unlink(temp.constData());
-        return fail(error, path, err);
+        return fail(error, path, synced != 0 ? synced : closed);
     }
     if (std::rename(temp.constData(), QFile::encodeName(info.absoluteFilePath()).constData()) != 0) {
         const int err = errno;
