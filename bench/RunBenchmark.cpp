@@ -6,6 +6,7 @@
 //   kwintor2-run-bench --maak-werkboek=/tmp/kwrun
 //   /usr/bin/time -v kwintor2-batch --instellingen /tmp/kwrun/Kwintor2.ini --werkblad Incasso >/dev/null
 // ("Maximum resident set size"; the command writes its files into /tmp/kwrun/doel).
+#include "PeakMemory.h"
 #include "model/InputData.h"
 #include "model/Settings.h"
 #include "processing/ProcessingRun.h"
@@ -124,22 +125,6 @@ void emptyTarget(const QString &folder)
     QDir target(QDir(folder).filePath(QStringLiteral("doel")));
     for (const QString &name : target.entryList(QDir::Files | QDir::Hidden))
         target.remove(name);
-}
-
-void resetPeakMemory()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
-
-double peakMemoryMB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stod(line.substr(6)) / 1024.0;
-    }
-    return 0;
 }
 
 double targetMB(const QString &folder)

@@ -1,5 +1,6 @@
 // Reading a large collection table: 100,000 rows of 10 columns, written by
 // libxlsxwriter once per run into a temporary folder.
+#include "PeakMemory.h"
 #include "model/CellValue.h"
 #include "workbook/WorkbookService.h"
 #include "workbook/Worksheet.h"
@@ -64,23 +65,6 @@ const QString &tableFile()
         return file;
     }();
     return path;
-}
-
-// Peak resident memory since the last reset, in MB (Linux).
-void resetPeakMemory()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
-
-double peakMemoryMB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stod(line.substr(6)) / 1024.0;
-    }
-    return 0;
 }
 
 // What the row control does: open the sheet, read every cell of every row.
