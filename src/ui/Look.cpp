@@ -31,8 +31,15 @@ void setupWindow(QWidget *window, const QString &objectName, const QString &capt
 {
     window->setObjectName(objectName);
     window->setWindowTitle(caption);
+    window->resize(width, height);
+    setupFormWindow(window, border, background, fontPixels);
+}
+
+void setupFormWindow(QWidget *window, Border border, const QColor &background, int fontPixels)
+{
+    const QString objectName = window->objectName();
     window->setFont(tahoma(fontPixels));
-    window->setFixedSize(width, height);
+    window->setFixedSize(window->size());
     Qt::WindowFlags flags =
         window->windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint;
     flags &= ~(Qt::WindowMinMaxButtonsHint | Qt::WindowContextHelpButtonHint | Qt::WindowCloseButtonHint |

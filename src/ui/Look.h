@@ -31,6 +31,9 @@ enum class Border
 };
 void setupWindow(QWidget *window, const QString &objectName, const QString &caption, int width, int height,
                  Border border, const QColor &background, int fontPixels = 15);
+// The same for a window built by its Designer form, which already gave it its
+// object name, caption and client size.
+void setupFormWindow(QWidget *window, Border border, const QColor &background, int fontPixels = 15);
 
 // Gives every control of the window the window's font, keeping what a control
 // set itself (bold, size). Called at the end of a screen's construction: under a

@@ -4,6 +4,7 @@
 #include "ui/Look.h"
 #include "ui/ModalHooks.h"
 #include "ui/Screens.h"
+#include "ui_ErrorMessage.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -98,14 +99,12 @@ void TfmMelding::SetButtonLeft(int left)
 
 TErrorMessage::TErrorMessage(QWidget *parent) : TScreenDialog(parent)
 {
-    Look::setupWindow(this, QStringLiteral("ErrorMessage"), QStringLiteral("Foutmelding"), 626, ErrorStandardHeight,
-                      Look::Border::None, Look::BoxBackground);
-    Label1 = Look::label(this, QStringLiteral("Label1"), QStringLiteral("Foutmelding :"), 56, 32);
-    Label2 = Look::label(this, QStringLiteral("Label2"), QString(), 56, 72);
-    Label2->setWordWrap(true);
-    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label2->setFixedWidth(450);
-    Button1 = Look::button(this, QStringLiteral("Button1"), QStringLiteral("Sluit"), 520, ErrorButtonTop, 75, 27);
+    Ui::TErrorMessage form;
+    form.setupUi(this);
+    Label1 = form.Label1;
+    Label2 = form.Label2;
+    Button1 = form.Button1;
+    Look::setupFormWindow(this, Look::Border::None, Look::BoxBackground);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
     Look::applyWindowFont(this);
 }
