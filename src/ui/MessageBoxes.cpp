@@ -5,6 +5,7 @@
 #include "ui/ModalHooks.h"
 #include "ui/Screens.h"
 #include "ui_ErrorMessage.h"
+#include "ui_Melding.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -40,13 +41,11 @@ void fitHeight(QDialog *box, QLabel *text, QPushButton *button, int standardHeig
 
 TfmMelding::TfmMelding(QWidget *parent) : TScreenDialog(parent)
 {
-    Look::setupWindow(this, QStringLiteral("fmMelding"), QStringLiteral("Melding"), 388, 150, Look::Border::None,
-                      Look::BoxBackground);
-    Label1 = Look::label(this, QStringLiteral("Label1"), QString(), 47, 24);
-    Label1->setWordWrap(true);
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label1->setFixedWidth(380);
-    Button1 = Look::button(this, QStringLiteral("Button1"), QStringLiteral("Sluit"), 296, MeldingButtonTop, 75, 27);
+    Ui::TfmMelding form;
+    form.setupUi(this);
+    Label1 = form.Label1;
+    Button1 = form.Button1;
+    Look::setupFormWindow(this, Look::Border::None, Look::BoxBackground);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
     Look::applyWindowFont(this);
 }
