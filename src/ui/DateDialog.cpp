@@ -4,6 +4,7 @@
 #include "ui/Look.h"
 #include "ui/ModalHooks.h"
 #include "ui/Screens.h"
+#include "ui_DateDialog.h"
 
 #include <QCalendarWidget>
 #include <QDateEdit>
@@ -32,18 +33,13 @@ QDate parseDatum(const QString &text)
 
 TDateDialog::TDateDialog(QWidget *parent) : TScreenDialog(parent)
 {
-    Look::setupWindow(this, QStringLiteral("DateDialog"), QStringLiteral("Datum invoer"), 333, 119, Look::Border::None,
-                      Look::DialogBackground);
-    // Made first: the tab order starts at "OK", so the dialog opens with the focus there.
-    Button2 = Look::button(this, QStringLiteral("Button2"), QStringLiteral("OK"), 224, 72, 75, 27);
-    DateTimePicker1 = new QDateEdit(this);
-    DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
-    DateTimePicker1->setGeometry(32, 24, 225, 27);
-    DateTimePicker1->setDisplayFormat(QStringLiteral("     dd-MM-yyyy"));
-    DateTimePicker1->setCalendarPopup(true);
-    Button1 = Look::button(this, QStringLiteral("Button1"), QStringLiteral("Cancel"), 88, 72, 75, 27);
-    setTabOrder(Button2, DateTimePicker1);
-    setTabOrder(DateTimePicker1, Button1);
+    // The form makes "OK" first and starts the tab order there, so the dialog opens with the focus on it.
+    Ui::TDateDialog form;
+    form.setupUi(this);
+    Button2 = form.Button2;
+    DateTimePicker1 = form.DateTimePicker1;
+    Button1 = form.Button1;
+    Look::setupFormWindow(this, Look::Border::None, Look::DialogBackground);
 
     connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
     connect(Button2, &QPushButton::clicked, this, [this] {
