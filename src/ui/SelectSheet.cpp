@@ -6,6 +6,7 @@
 #include "ui/MessageBoxes.h"
 #include "ui/ModalHooks.h"
 #include "ui/Screens.h"
+#include "ui_SelectSheet.h"
 #include "workbook/WorkbookService.h"
 
 #include <QApplication>
@@ -17,20 +18,14 @@
 
 TSelectSheet::TSelectSheet(QWidget *parent) : TScreenDialog(parent)
 {
-    Look::setupWindow(this, QStringLiteral("SelectSheet"), QStringLiteral("Selecteer Excel Worksheet"), 545, 357,
-                      Look::Border::None, Look::DialogBackground);
-    Label1 = Look::label(this, QStringLiteral("Label1"), QStringLiteral("Kies het werkblad met de incassogegevens :"),
-                         32, 16);
-    Label1->setWordWrap(true);
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label1->setFixedSize(490, 108);
-    ListBox1 = new QListWidget(this);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setGeometry(56, 128, 221, 106);
-    Look::label(this, QStringLiteral("Label2"), QStringLiteral("Geselecteerd :"), 32, 272);
-    Edit1 = Look::edit(this, QStringLiteral("Edit1"), 56, 302, 221, 26);
-    Button1 = Look::button(this, QStringLiteral("Button1"), QStringLiteral("Terug"), 442, 249, 75, 29);
-    Button2 = Look::button(this, QStringLiteral("Button2"), QStringLiteral("Verder"), 442, 295, 75, 29);
+    Ui::TSelectSheet form;
+    form.setupUi(this);
+    Label1 = form.Label1;
+    ListBox1 = form.ListBox1;
+    Edit1 = form.Edit1;
+    Button1 = form.Button1;
+    Button2 = form.Button2;
+    Look::setupFormWindow(this, Look::Border::None, Look::DialogBackground);
 
     connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
     connect(Button2, &QPushButton::clicked, this, &QDialog::accept);
