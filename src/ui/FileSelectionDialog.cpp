@@ -3,32 +3,25 @@
 #include "ui/Look.h"
 #include "ui/ModalHooks.h"
 #include "ui/Screens.h"
+#include "ui_FileSelectionDialog.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 
 TFileSelectionDialog::TFileSelectionDialog(QWidget *parent) : TScreenDialog(parent)
 {
-    Look::setupWindow(this, QStringLiteral("FileSelectionDialog"), QStringLiteral("Excel bestand Selecteren"), 580, 347,
-                      Look::Border::None, Look::DialogBackground);
-    Look::label(this, QStringLiteral("Label1"), QStringLiteral("Selecteer een bestand (dubbelklik of Enter) :"), 40,
-                24);
-    FileListBox1 = new QListWidget(this);
-    FileListBox1->setObjectName(QStringLiteral("FileListBox1"));
-    FileListBox1->setGeometry(40, 56, 385, 97);
-    Look::label(this, QStringLiteral("Label2"), QStringLiteral("Geselecteerd bestand :"), 40, 173);
-    Edit1 = Look::edit(this, QStringLiteral("Edit1"), 40, 195, 385);
-    Button1 = Look::button(this, QStringLiteral("Button1"), QStringLiteral("Cancel"), 332, 240, 93, 25);
-    Button2 = Look::button(this, QStringLiteral("Button2"), QStringLiteral("OK"), 456, 240, 93, 25);
-    Look::label(this, QStringLiteral("Label3"), QStringLiteral("in de geselecteerde map :"), 40, 269);
-    Edit2 = Look::edit(this, QStringLiteral("Edit2"), 40, 293, 377);
-    Edit2->setFrame(false);
-    Edit2->setReadOnly(true);
+    Ui::TFileSelectionDialog form;
+    form.setupUi(this);
+    FileListBox1 = form.FileListBox1;
+    Edit1 = form.Edit1;
+    Button1 = form.Button1;
+    Button2 = form.Button2;
+    Edit2 = form.Edit2;
+    Look::setupFormWindow(this, Look::Border::None, Look::DialogBackground);
     Edit2->setStyleSheet(
         QStringLiteral("QLineEdit { color: white; background-color: rgb(48, 62, 69); border: none; }"));
 
