@@ -5,11 +5,11 @@
 #include "ui/MessageBoxes.h"
 #include "ui/ModalHooks.h"
 #include "ui/Screens.h"
+#include "ui_SelectFolderDialog.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -26,24 +26,16 @@ QString cleanFolder(const QString &folder)
 
 TSelectFolderDialog::TSelectFolderDialog(QWidget *parent) : TScreenDialog(parent)
 {
-    Look::setupWindow(this, QStringLiteral("SelectFolderDialog"), QStringLiteral("Map Selecteren"), 575, 470,
-                      Look::Border::None, Look::DialogBackground);
-    Look::label(this, QStringLiteral("Label1"), QStringLiteral("Dubbelklik om een map te selecteren"), 42, 21);
-    Look::label(this, QStringLiteral("Label2"), QStringLiteral("Drive :"), 48, 74);
-    DriveComboBox1 = new QComboBox(this);
-    DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
-    DriveComboBox1->setGeometry(42, 100, 127, 26);
-    Look::label(this, QStringLiteral("Label3"), QStringLiteral("Nieuwe map"), 266, 75);
-    edNewFolder = Look::edit(this, QStringLiteral("edNewFolder"), 264, 100, 169, 26);
-    Button1 = Look::button(this, QStringLiteral("Button1"), QStringLiteral("Toevoegen"), 458, 97, 87, 33);
-    Look::label(this, QStringLiteral("Label4"), QStringLiteral("Folder :"), 42, 132);
-    DirectoryListBox1 = new QListWidget(this);
-    DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
-    DirectoryListBox1->setGeometry(42, 161, 503, 144);
-    Look::label(this, QStringLiteral("Label5"), QStringLiteral("Geselecteerd :"), 42, 327);
-    Edit1 = Look::edit(this, QStringLiteral("Edit1"), 42, 360, 503, 26);
-    Button2 = Look::button(this, QStringLiteral("Button2"), QStringLiteral("Cancel"), 290, 414, 121, 33);
-    Button3 = Look::button(this, QStringLiteral("Button3"), QStringLiteral("OK"), 445, 414, 98, 33);
+    Ui::TSelectFolderDialog form;
+    form.setupUi(this);
+    DriveComboBox1 = form.DriveComboBox1;
+    edNewFolder = form.edNewFolder;
+    Button1 = form.Button1;
+    DirectoryListBox1 = form.DirectoryListBox1;
+    Edit1 = form.Edit1;
+    Button2 = form.Button2;
+    Button3 = form.Button3;
+    Look::setupFormWindow(this, Look::Border::None, Look::DialogBackground);
 
     connect(Button1, &QPushButton::clicked, this, &TSelectFolderDialog::addFolder);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
