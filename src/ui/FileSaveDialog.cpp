@@ -7,6 +7,7 @@
 #include "ui/ModalHooks.h"
 #include "ui/Screens.h"
 #include "ui/SelectFolderDialog.h"
+#include "ui_FileSaveDialog.h"
 
 #include <QDir>
 #include <QLabel>
@@ -15,30 +16,19 @@
 
 TFileSaveDialog::TFileSaveDialog(QWidget *parent) : TScreenDialog(parent)
 {
-    Look::setupWindow(this, QStringLiteral("FileSaveDialog"), QStringLiteral("Bestand opslaan"), 553, 400,
-                      Look::Border::None, Look::DialogBackground);
-    QLabel *title =
-        Look::label(this, QStringLiteral("Label2"), QStringLiteral("Opslaan van het logbestand"), 32, 20, true);
-    title->setFont(Look::tahoma(17, true));
-    title->adjustSize();
-    const QString hint = QStringLiteral("<map van het Excel incassobestand>");
-    Look::label(this, QStringLiteral("Label5"), QStringLiteral("Map"), 32, 76);
-    edSaveFolder = Look::edit(this, QStringLiteral("edSaveFolder"), 140, 72, 330, 26);
-    edSaveFolder->setReadOnly(true);
-    edSaveFolder->setToolTip(hint);
-    Button1 = Look::button(this, QStringLiteral("Button1"), QStringLiteral(" . . ."), 480, 72, 40, 26);
-    Look::label(this, QStringLiteral("Label4"), QStringLiteral("Prefix"), 32, 120);
-    edLogSavePrefix = Look::edit(this, QStringLiteral("edLogSavePrefix"), 140, 116, 330, 26);
-    Look::label(this, QStringLiteral("Label8"), QStringLiteral("Naam"), 32, 164);
-    edBestandsNaam = Look::edit(this, QStringLiteral("edBestandsNaam"), 140, 160, 330, 26);
-    Look::label(this, QStringLiteral("Label1"), QStringLiteral("Extensie"), 32, 208);
-    edLogExtension = Look::edit(this, QStringLiteral("edLogExtension"), 140, 204, 80, 26);
-    Look::label(this, QStringLiteral("Label3"), QStringLiteral("Bestandsnaam :"), 32, 256);
-    edFileSaveName = Look::edit(this, QStringLiteral("edFileSaveName"), 32, 282, 488, 26);
-    edFileSaveName->setReadOnly(true);
-    edFileSaveName->setToolTip(hint);
-    Button3 = Look::button(this, QStringLiteral("Button3"), QStringLiteral("Cancel"), 300, 344, 100, 30);
-    btSave = Look::button(this, QStringLiteral("btSave"), QStringLiteral("Opslaan"), 420, 344, 100, 30, true);
+    Ui::TFileSaveDialog form;
+    form.setupUi(this);
+    edSaveFolder = form.edSaveFolder;
+    Button1 = form.Button1;
+    edLogSavePrefix = form.edLogSavePrefix;
+    edBestandsNaam = form.edBestandsNaam;
+    edLogExtension = form.edLogExtension;
+    edFileSaveName = form.edFileSaveName;
+    Button3 = form.Button3;
+    btSave = form.btSave;
+    Look::setupFormWindow(this, Look::Border::None, Look::DialogBackground);
+    form.Label2->setFont(Look::tahoma(17, true));
+    form.Label2->adjustSize();
 
     connect(edLogSavePrefix, &QLineEdit::textChanged, this, [this](const QString &text) {
         InputData().LogSavePrefix = text;
