@@ -16,11 +16,17 @@
 #include <QPushButton>
 #include <QTest>
 
-GuiFixture::GuiFixture() : m_clock(QDateTime(QDate(2026, 3, 2), QTime(9, 5, 7)))
+GuiFixture::GuiFixture(const QString &fixedFolder)
+    : m_folder(fixedFolder.isEmpty() ? m_dir.path() : fixedFolder),
+      m_clock(QDateTime(QDate(2026, 3, 2), QTime(9, 5, 7)))
 {
+    if (!fixedFolder.isEmpty()) {
+        QDir(fixedFolder).removeRecursively();
+        QDir().mkpath(fixedFolder);
+    }
     ModalHooks::setActive(true);
     ModalHooks::clear();
-    setSettingsFolder(m_dir.path());
+    setSettingsFolder(m_folder);
     setClock(&m_clock);
     m_app = std::make_unique<TKwintorApp>();
 }
@@ -39,7 +45,7 @@ TInputData &GuiFixture::data()
 
 QString GuiFixture::path(const QString &name) const
 {
-    return QDir(m_dir.path()).filePath(name);
+    return QDir(m_folder).filePath(name);
 }
 
 void GuiFixture::writeSettings(const std::function<void(TInputData &)> &edit)
@@ -52,8 +58,8 @@ void GuiFixture::writeSettings(const std::function<void(TInputData &)> &edit)
 
 void GuiFixture::writeValidSettings(const std::function<void(TInputData &)> &edit)
 {
-    QDir(m_dir.path()).mkpath(QStringLiteral("in"));
-    QDir(m_dir.path()).mkpath(QStringLiteral("uit"));
+    QDir(m_folder).mkpath(QStringLiteral("in"));
+    QDir(m_folder).mkpath(QStringLiteral("uit"));
     writeSettings([this, &edit](TInputData &d) {
         d.Incassant = QStringLiteral("Sportclub De Bal");
         d.ZZZCode = QStringLiteral("NL69ZZZ123456780000");
@@ -68,7 +74,7 @@ void GuiFixture::writeValidSettings(const std::function<void(TInputData &)> &edi
         d.IncassoDate = QStringLiteral("16-03-2026");
         d.Omschrijving = QStringLiteral("Contributie");
         d.InputArray = {1, 2, 0, 3, 4, 0, 5, 6, 0, 7};
-        d.LogSaveFolder = QDir::toNativeSeparators(m_dir.path());
+        d.LogSaveFolder = QDir::toNativeSeparators(m_folder);
         d.LogSavePrefix = QStringLiteral("SEPA_log_");
         if (edit)
             edit(d);
@@ -77,7 +83,7 @@ void GuiFixture::writeValidSettings(const std::function<void(TInputData &)> &edi
 
 void GuiFixture::writeWorkbook()
 {
-    QDir(m_dir.path()).mkpath(QStringLiteral("in"));
+    QDir(m_folder).mkpath(QStringLiteral("in"));
     const SheetRows rows = {
         {QStringLiteral("Naam"), QStringLiteral("Adres"), QStringLiteral("Bedrag"), QStringLiteral("IBAN"),
          QStringLiteral("Mandaat"), QStringLiteral("Getekend"), QStringLiteral("Omschrijving")},

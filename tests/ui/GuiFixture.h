@@ -19,12 +19,14 @@ class QWidget;
 class GuiFixture final
 {
 public:
-    GuiFixture();
+    // fixedFolder: a folder of this name is used (emptied first) instead of a temporary one,
+    // so that pictures of the screens show the same paths on every run.
+    explicit GuiFixture(const QString &fixedFolder = QString());
     ~GuiFixture();
 
     TInputData &data();
     // The temporary folder, and a path inside it.
-    QString folder() const { return m_dir.path(); }
+    QString folder() const { return m_folder; }
     QString path(const QString &name) const;
     // Writes the settings file from a record that edit has filled in.
     void writeSettings(const std::function<void(TInputData &)> &edit);
@@ -39,6 +41,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    QString m_folder;
     FixedClock m_clock;
     std::unique_ptr<TKwintorApp> m_app;
 };

@@ -59,7 +59,7 @@ ModalHooks::Answer Screenshots::grabAndPress(const QString &name, const QString 
 
 void Screenshots::everyScreen()
 {
-    GuiFixture gui;
+    GuiFixture gui(QDir::tempPath() + QStringLiteral("/Kwintor2 voorbeeld"));
     gui.writeWorkbook();
     gui.writeValidSettings([](TInputData &d) { d.IncassoLabel = QStringLiteral("Contributie maart 2026"); });
 
