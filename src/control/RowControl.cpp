@@ -17,12 +17,6 @@ QString rowLine(int n, const QString &text)
     return QStringLiteral("== ") + QString::number(n) + QStringLiteral(" : ") + text;
 }
 
-QString trimmedCellText(const CellValue &cell, const QLocale &locale)
-{
-    QString text;
-    CellText(cell, text, locale);
-    return TrimBlanks(text);
-}
 } // namespace
 
 bool CellAmountCents(const CellValue &cell, qint64 &cents)
@@ -104,8 +98,7 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
         }
 
         if (data.cbFilter) {
-            const QString filterText =
-                trimmedCellText(data.intFilterCol > 0 ? service.readCell(r, data.intFilterCol) : CellValue(), locale);
+            const QString filterText = TrimBlanks(CellTextAt(service, r, data.intFilterCol, locale));
             if (filterText != data.strFilterReq) {
                 const qsizetype k = codes.indexOf(values[lfSeqCode]);
                 if (hasCodeColumn && k >= 0)

@@ -54,6 +54,12 @@ QString GeneralNumberText(double value, QChar decimalPoint)
     return sign + intPart + decimalPoint + fracPart;
 }
 
+QChar DecimalPoint(const QLocale &locale)
+{
+    const QString dp = locale.decimalPoint();
+    return dp.isEmpty() ? QLatin1Char('.') : dp.at(0);
+}
+
 QDate DateFromSerial(double serial)
 {
     // The fraction is the time of day on both sides of the epoch, so the day is the truncated part.
@@ -77,8 +83,7 @@ bool CellText(const CellValue &value, QString &out, const QLocale &locale)
         out = value.text;
         return true;
     case CellValue::Kind::Number: {
-        const QString dp = locale.decimalPoint();
-        out = GeneralNumberText(value.number, dp.isEmpty() ? QLatin1Char('.') : dp.at(0));
+        out = GeneralNumberText(value.number, DecimalPoint(locale));
         return true;
     }
     case CellValue::Kind::Date:

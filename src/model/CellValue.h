@@ -40,6 +40,8 @@ struct CellValue
 // thousands separator, fixed notation from 0.00001 up to below 10^15, the
 // given decimal separator.
 QString GeneralNumberText(double value, QChar decimalPoint = QLatin1Char('.'));
+// The locale's decimal separator as one character ("." where it has none).
+QChar DecimalPoint(const QLocale &locale = QLocale());
 
 // The text a cell shows: text unchanged, a number in the general form with the
 // locale's decimal separator, a date as the locale's short date, a truth value

@@ -13,12 +13,6 @@
 #include <QRegularExpression>
 
 namespace {
-QChar localeDecimalPoint()
-{
-    const QString dp = QLocale().decimalPoint();
-    return dp.isEmpty() ? QLatin1Char('.') : dp.at(0);
-}
-
 QString incassos(int count)
 {
     return QString::number(count) + QStringLiteral(" incasso") + QLatin1Char('\'') + QLatin1Char('s');
@@ -27,7 +21,7 @@ QString incassos(int count)
 
 QString RunAmountText(double amount)
 {
-    const QString general = GeneralNumberText(amount, localeDecimalPoint());
+    const QString general = GeneralNumberText(amount, DecimalPoint());
     QString normalised;
     return CheckAmount(general, normalised) ? normalised : general;
 }
@@ -178,7 +172,7 @@ RunOutcome ProcessingRun::verwerken()
 
     m_log.append(QString());
     m_log.append(QStringLiteral("== Totaal : ") + incassos(totalCount) + QLatin1Char('.'));
-    m_log.append(QStringLiteral("== Totaal bedrag : ") + GeneralNumberText(total.TotalAmount(), localeDecimalPoint()) +
+    m_log.append(QStringLiteral("== Totaal bedrag : ") + GeneralNumberText(total.TotalAmount(), DecimalPoint()) +
                  QStringLiteral(" euro."));
     m_log.append(QString());
     m_log.append((allMade ? QStringLiteral("Verwerking succesvol afgesloten om ")

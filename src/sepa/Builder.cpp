@@ -15,17 +15,6 @@
 #include <limits>
 
 namespace {
-// A cell as text; an error cell gives its code, which no check lets through.
-// No column (a filter column below 1 included) reads as an empty cell, as in the row control.
-QString cellText(const WorkbookService &service, int row, int column, const QLocale &locale)
-{
-    if (column < 1)
-        return QString();
-    QString text;
-    CellText(service.readCell(row, column), text, locale);
-    return text;
-}
-
 void appendLines(QByteArray &out, const QStringList &lines)
 {
     out += Pain008Bytes(lines);
@@ -94,7 +83,7 @@ bool BouwSEPAfile(TIncassobatch &batch, TInputData &data, WorkbookService &servi
     appendLines(document, Pain008HeaderLines(header));
 
     const QLocale locale;
-    const auto cell = [&](int row, int column) { return cellText(service, row, column, locale); };
+    const auto cell = [&](int row, int column) { return CellTextAt(service, row, column, locale); };
     const QList<int> &col = data.InputArray;
     int counter = data.Incassovolgnummer;
     int collected = 0;

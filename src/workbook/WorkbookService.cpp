@@ -208,3 +208,12 @@ void ListWorksheetNames(const WorkbookService &service, QStringList &list)
     list.clear();
     list.append(service.worksheetNames());
 }
+
+QString CellTextAt(const WorkbookService &service, int row, int column, const QLocale &locale)
+{
+    if (column < 1)
+        return QString();
+    QString text;
+    CellText(service.readCell(row, column), text, locale);
+    return text;
+}

@@ -63,3 +63,7 @@ private:
 
 // The worksheet names of the active workbook, in workbook order.
 void ListWorksheetNames(const WorkbookService &service, QStringList &list);
+
+// The text of a cell of the active sheet; no column (below 1) reads as an empty
+// cell, an error cell as its code, which no check lets through.
+QString CellTextAt(const WorkbookService &service, int row, int column, const QLocale &locale);
