@@ -138,8 +138,6 @@ private Q_SLOTS:
             QVERIFY2(checkTotals(it.value()).isEmpty(), qPrintable(it.key() + u' ' + checkTotals(it.value())));
         if (written.isEmpty())
             return;
-        if (pain008Schema().isEmpty())
-            QSKIP("pain.008.001.08 schema not found");
         for (auto it = written.cbegin(); it != written.cend(); ++it) {
             QString out;
             QVERIFY2(validatePain008(QStringLiteral("doel/") + it.key(), &out), qPrintable(out));

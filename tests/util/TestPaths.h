@@ -10,11 +10,10 @@ inline QString testData(const QString &name)
     return QStringLiteral(KW_TEST_DATA "/") + name;
 }
 
-// The official schema beside the checkout; empty when absent (a bare clone).
+// The official schema, kept under tests/data.
 inline QString pain008Schema()
 {
-    const QString path = QStringLiteral(KW_PAIN008_XSD);
-    return QFileInfo::exists(path) ? path : QString();
+    return QStringLiteral(KW_PAIN008_XSD);
 }
 
 // Validates a file with xmllint against the schema; out gets xmllint's output.
