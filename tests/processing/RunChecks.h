@@ -74,7 +74,8 @@ inline QString checkTotals(const QByteArray &xml)
     return QString();
 }
 
-// Every pain.008 file in the folder read back and validated against the schema. Empty when all is well, else the first file and what is wrong.
+// Every pain.008 file in the folder read back and validated against the schema.
+// Empty when all is well, else the first file and what is wrong.
 inline QString checkPain008Files(const QString &folder)
 {
     const QDir dir(folder);
