@@ -102,3 +102,16 @@ bool CheckZZZCode(const QString &code)
     ShowErrorMessage(QStringLiteral("ZZZ-code : ") + code + QStringLiteral(" is niet correct. Controleer de input."));
     return false;
 }
+
+bool IsBIC(QStringView text)
+{
+    if (text.size() != 8 && text.size() != 11)
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const int value = alphabetValue(text.at(i));
+        // Characters 5 and 6 are the country code: letters only.
+        if (value < 0 || ((i == 4 || i == 5) && value < 10))
+            return false;
+    }
+    return true;
+}

@@ -74,6 +74,26 @@ QString isoPiece(const QString &piece, int width)
     return piece.mid(zeros).rightJustified(width, QLatin1Char('0'));
 }
 
+// Easter Sunday of the Gregorian calendar (the anonymous algorithm).
+QDate easterSunday(int year)
+{
+    const int a = year % 19;
+    const int b = year / 100;
+    const int c = year % 100;
+    const int d = b / 4;
+    const int e = b % 4;
+    const int f = (b + 8) / 25;
+    const int g = (b - f + 1) / 3;
+    const int h = (19 * a + b - d - g + 15) % 30;
+    const int i = c / 4;
+    const int k = c % 4;
+    const int l = (32 + 2 * e + 2 * i - h - k) % 7;
+    const int m = (a + 11 * h + 22 * l) / 451;
+    const int month = (h + l - 7 * m + 114) / 31;
+    const int day = (h + l - 7 * m + 114) % 31 + 1;
+    return QDate(year, month, day);
+}
+
 } // namespace
 
 QString CreationDateTime()
@@ -146,25 +166,60 @@ bool CheckDateValue(const CellValue &cell, double &dateValue)
     return false;
 }
 
-bool CheckDateText(const QString &text)
+QDate DateOfText(const QString &text)
 {
-    if (text.isEmpty())
-        return false;
     QChar separator;
     if (text.count(QLatin1Char('-')) == 2)
         separator = QLatin1Char('-');
     else if (text.count(QLatin1Char('/')) == 2)
         separator = QLatin1Char('/');
+    if (separator.isNull())
+        return {};
+    const QStringList pieces = text.split(separator);
+    int day = 0;
+    int month = 0;
+    int year = 0;
+    if (wholeNumber(pieces.at(0), day) && wholeNumber(pieces.at(1), month) && wholeNumber(pieces.at(2), year) &&
+        validDate(day, month, year))
+        return QDate(year, month, day);
+    return {};
+}
 
-    if (!separator.isNull()) {
-        const QStringList pieces = text.split(separator);
-        int day = 0;
-        int month = 0;
-        int year = 0;
-        if (wholeNumber(pieces.at(0), day) && wholeNumber(pieces.at(1), month) && wholeNumber(pieces.at(2), year) &&
-            validDate(day, month, year))
-            return true;
+QString DateText(const QDate &date)
+{
+    return padded(date.day(), 2) + QLatin1Char('-') + padded(date.month(), 2) + QLatin1Char('-') +
+           padded(date.year(), 4);
+}
+
+bool IsBankWorkingDay(const QDate &date)
+{
+    if (date.dayOfWeek() >= 6)
+        return false;
+    const int month = date.month();
+    const int day = date.day();
+    if ((month == 1 && day == 1) || (month == 5 && day == 1) || (month == 12 && (day == 25 || day == 26)))
+        return false;
+    const QDate easter = easterSunday(date.year());
+    return date != easter.addDays(-2) && date != easter.addDays(1);
+}
+
+QDate BankWorkingDayAfter(const QDate &date, int n)
+{
+    QDate day = date;
+    for (int found = 0; found < n && day.isValid();) {
+        day = day.addDays(1);
+        if (IsBankWorkingDay(day))
+            ++found;
     }
+    return day;
+}
+
+bool CheckDateText(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    if (DateOfText(text).isValid())
+        return true;
     ShowErrorMessage(QStringLiteral("De datum ") + text +
                      QStringLiteral(" is niet correct.\rGeef als input een valide datum in het format dd-mm-yyyy"));
     return false;

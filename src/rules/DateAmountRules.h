@@ -2,6 +2,7 @@
 
 #include "model/CellValue.h"
 
+#include <QDate>
 #include <QString>
 
 // Now from the clock as yyyy-mm-ddThh:nn:ss.
@@ -16,6 +17,18 @@ bool TryDateValue(const CellValue &cell, double &dateValue);
 bool CheckDateValue(const CellValue &cell, double &dateValue);
 // True for a valid dd-mm-yyyy or dd/mm/yyyy text; an empty text is false without a box.
 bool CheckDateText(const QString &text);
+// The date of a text that CheckDateText accepts; an invalid date otherwise.
+QDate DateOfText(const QString &text);
+// The date as dd-mm-yyyy.
+QString DateText(const QDate &date);
+// True on a day the banks collect: not a weekend nor a TARGET2 closing day
+// (1 January, Good Friday, Easter Monday, 1 May, 25 and 26 December).
+bool IsBankWorkingDay(const QDate &date);
+// The n-th bank working day after the date (0: the date itself).
+QDate BankWorkingDayAfter(const QDate &date, int n = 1);
+
+// The highest amount SEPA allows, 999,999,999.99 euro, in cents.
+constexpr qint64 MaxAmountCents = 99999999999;
 // True when the text is an acceptable amount: out is then the normalised amount
 // (decimal point, at least two decimals); else out is the message.
 bool CheckAmount(const QString &text, QString &out);

@@ -248,6 +248,29 @@ private Q_SLOTS:
         QCOMPARE(rec.all, message.isEmpty() ? QStringList() : errorBoxes({message}));
     }
 
+    // The form the banks take, for the creditor's BIC and every debtor's.
+    void isBIC_data()
+    {
+        QTest::addColumn<QString>("bic");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("8 characters") << QStringLiteral("RABONL2U") << true;
+        QTest::newRow("11 characters") << QStringLiteral("ABNANL2AXXX") << true;
+        QTest::newRow("digits in the bank code") << QStringLiteral("1234NL2A") << true;
+        QTest::newRow("bank code only") << QStringLiteral("RABO") << false;
+        QTest::newRow("lower case") << QStringLiteral("rabonl2u") << false;
+        QTest::newRow("placeholder") << QStringLiteral("<BIC>") << false;
+        QTest::newRow("digit in the country code") << QStringLiteral("RABON12U") << false;
+        QTest::newRow("10 characters") << QStringLiteral("RABONL2UXX") << false;
+        QTest::newRow("blank at the end") << QStringLiteral("RABONL2U ") << false;
+        QTest::newRow("empty") << QString() << false;
+    }
+    void isBIC()
+    {
+        QFETCH(QString, bic);
+        QFETCH(bool, valid);
+        QCOMPARE(IsBIC(bic), valid);
+    }
+
     void checkZZZCode_data()
     {
         QTest::addColumn<QString>("code");
@@ -557,6 +580,58 @@ private Q_SLOTS:
         qint64 result = -1;
         QCOMPARE(AmountTextToCents(text, result), ok);
         QCOMPARE(result, ok ? cents : qint64(-1));
+    }
+
+    // TARGET2 closes on weekends, 1 January, Good Friday, Easter Monday, 1 May, 25 and 26 December.
+    void bankWorkingDays_data()
+    {
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<bool>("working");
+        QTest::addColumn<QDate>("next"); // the first working day after the date
+        QTest::newRow("Wednesday") << QDate(2026, 12, 9) << true << QDate(2026, 12, 10);
+        QTest::newRow("Friday") << QDate(2026, 12, 11) << true << QDate(2026, 12, 14);
+        QTest::newRow("Saturday") << QDate(2026, 12, 12) << false << QDate(2026, 12, 14);
+        QTest::newRow("Sunday") << QDate(2026, 12, 13) << false << QDate(2026, 12, 14);
+        QTest::newRow("24 December") << QDate(2026, 12, 24) << true << QDate(2026, 12, 28);
+        QTest::newRow("25 December, Friday") << QDate(2026, 12, 25) << false << QDate(2026, 12, 28);
+        QTest::newRow("26 December, Thursday") << QDate(2024, 12, 26) << false << QDate(2024, 12, 27);
+        QTest::newRow("1 January") << QDate(2027, 1, 1) << false << QDate(2027, 1, 4);
+        QTest::newRow("1 May") << QDate(2026, 5, 1) << false << QDate(2026, 5, 4);
+        QTest::newRow("Ascension Day is a working day") << QDate(2026, 5, 14) << true << QDate(2026, 5, 15);
+        QTest::newRow("Maundy Thursday 2027") << QDate(2027, 3, 25) << true << QDate(2027, 3, 30);
+        QTest::newRow("Good Friday 2027") << QDate(2027, 3, 26) << false << QDate(2027, 3, 30);
+        QTest::newRow("Easter Monday 2027") << QDate(2027, 3, 29) << false << QDate(2027, 3, 30);
+        QTest::newRow("Good Friday 2024") << QDate(2024, 3, 29) << false << QDate(2024, 4, 2);
+        QTest::newRow("Easter Monday 2025") << QDate(2025, 4, 21) << false << QDate(2025, 4, 22);
+        // Easter as late and as early as it comes.
+        QTest::newRow("Good Friday 2038") << QDate(2038, 4, 23) << false << QDate(2038, 4, 27);
+        QTest::newRow("Good Friday 2285") << QDate(2285, 3, 20) << false << QDate(2285, 3, 24);
+    }
+    void bankWorkingDays()
+    {
+        QFETCH(QDate, date);
+        QFETCH(bool, working);
+        QFETCH(QDate, next);
+        QCOMPARE(IsBankWorkingDay(date), working);
+        QCOMPARE(BankWorkingDayAfter(date), next);
+    }
+
+    void bankWorkingDayAfter_data()
+    {
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<int>("n");
+        QTest::addColumn<QDate>("day");
+        QTest::newRow("0 is the day itself") << QDate(2026, 12, 12) << 0 << QDate(2026, 12, 12);
+        QTest::newRow("5 over a weekend") << QDate(2026, 12, 9) << 5 << QDate(2026, 12, 16);
+        QTest::newRow("2 over Christmas") << QDate(2026, 12, 23) << 2 << QDate(2026, 12, 28);
+        QTest::newRow("3 over Easter") << QDate(2027, 3, 24) << 3 << QDate(2027, 3, 31);
+    }
+    void bankWorkingDayAfter()
+    {
+        QFETCH(QDate, date);
+        QFETCH(int, n);
+        QFETCH(QDate, day);
+        QCOMPARE(BankWorkingDayAfter(date, n), day);
     }
 
     // What the amount check accepts, the cents conversion reads.
