@@ -10,6 +10,7 @@
 #include "model/InputData.h"
 #include "model/Settings.h"
 #include "processing/ProcessingRun.h"
+#include "rules/DateAmountRules.h"
 #include "workbook/WorkbookService.h"
 
 #include <QDir>
@@ -96,7 +97,8 @@ TInputData runData(const QString &folder)
     d.InputFile = QStringLiteral("incasso.xlsx");
     d.HasHeadings = true;
     d.TargetFolder = QDir(folder).filePath(QStringLiteral("doel"));
-    d.IncassoDate = QStringLiteral("10-05-2024");
+    // After every mandate date of the table, and a date the batch command accepts today.
+    d.IncassoDate = DateText(BankWorkingDayAfter(QDate::currentDate(), 5));
     d.Omschrijving = QStringLiteral("Contributie");
     d.DefaultSequenceCode.clear();
     d.InputArray = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};

@@ -1,10 +1,12 @@
 #include "batch/BatchRun.h"
 
+#include "model/Clock.h"
 #include "model/Error.h"
 #include "model/Notice.h"
 #include "model/Settings.h"
 #include "processing/LogSaving.h"
 #include "processing/ProcessingRun.h"
+#include "rules/DateAmountRules.h"
 #include "rules/Verification.h"
 #include "workbook/WorkbookService.h"
 
@@ -82,6 +84,21 @@ int exitFor(RunOutcome outcome)
 }
 } // namespace
 
+QString CollectionDateFor(const QString &option)
+{
+    // "+N": a monthly script needs no date arithmetic. Anything else is left
+    // to the verification, which says what is wrong with it.
+    if (option.size() < 2 || option.size() > 5 || option.at(0) != QLatin1Char('+'))
+        return option;
+    int n = 0;
+    for (const QChar c : QStringView(option).sliced(1)) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return option;
+        n = n * 10 + (c.unicode() - u'0');
+    }
+    return DateText(BankWorkingDayAfter(currentDateTime().date(), n));
+}
+
 int RunBatch(const BatchOptions &options, QTextStream &out, QTextStream &err)
 {
     StderrNotices notices(out, err);
@@ -115,7 +132,7 @@ int RunBatch(const BatchOptions &options, QTextStream &out, QTextStream &err)
     if (!options.targetFolder.isEmpty())
         data.TargetFolder = QFileInfo(options.targetFolder).absoluteFilePath();
     if (!options.incassoDate.isEmpty())
-        data.IncassoDate = options.incassoDate;
+        data.IncassoDate = CollectionDateFor(options.incassoDate);
     data.SelectedWorkbook = JoinPath(data.InputFolder, data.InputFile);
     data.SelectedSheet = options.sheet;
 

@@ -11,7 +11,7 @@ struct BatchOptions
     QString sheet;
     QString workbook;     // overrides the workbook of the settings for this run
     QString targetFolder; // overrides the target folder for this run
-    QString incassoDate;  // overrides the collection date for this run
+    QString incassoDate;  // overrides the collection date for this run: dd-mm-yyyy, or +N bank working days
     QString logFile;      // also save the processing log here
     bool onlyControl = false;
 };
@@ -23,6 +23,10 @@ enum BatchExit
     BatchFaults = 1,
     BatchError = 2
 };
+
+// The collection date an --incassodatum option stands for: "+N" is the N-th
+// bank working day after today; any other text is taken as it is.
+QString CollectionDateFor(const QString &option);
 
 // Verifies the input, controls the rows and, unless only the control is
 // asked, writes the files. Boxes go to err, the processing log to out.

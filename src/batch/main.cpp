@@ -29,7 +29,7 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(
         QStringLiteral("Kwintor2 zonder venster.\n\n"
                        "Verwerken: kwintor2-batch [--instellingen BESTAND] --werkblad NAAM [--werkboek BESTAND]\n"
-                       "           [--doelmap MAP] [--incassodatum DD-MM-JJJJ] [--alleen-controle] [--log BESTAND]\n"
+                       "           [--doelmap MAP] [--incassodatum DD-MM-JJJJ|+N] [--alleen-controle] [--log BESTAND]\n"
                        "  controleert de invoer en elke regel van het werkblad en maakt per sequentiecode een\n"
                        "  SEPA incassobestand (pain.008.001.08) in de doelmap; de volgnummers lopen door in het\n"
                        "  instellingenbestand. Meldingen gaan naar stderr, het verwerkingslog naar stdout.\n"
@@ -57,9 +57,13 @@ int main(int argc, char *argv[])
     const QCommandLineOption targetOption(QStringLiteral("doelmap"),
                                           QStringLiteral("De map voor de SEPA bestanden, alleen voor deze verwerking."),
                                           QStringLiteral("map"));
-    const QCommandLineOption dateOption(QStringLiteral("incassodatum"),
-                                        QStringLiteral("De incassodatum, alleen voor deze verwerking."),
-                                        QStringLiteral("DD-MM-JJJJ"));
+    const QCommandLineOption dateOption(
+        QStringLiteral("incassodatum"),
+        QStringLiteral("De incassodatum, alleen voor deze verwerking: een datum DD-MM-JJJJ, of +N voor de N-de "
+                       "bankwerkdag na vandaag (+5: over vijf werkdagen). De datum moet na vandaag liggen en "
+                       "een werkdag van de banken zijn (geen weekend, 1 januari, Goede Vrijdag, Tweede Paasdag, "
+                       "1 mei, 25 of 26 december)."),
+        QStringLiteral("DD-MM-JJJJ|+N"));
     const QCommandLineOption controlOption(QStringLiteral("alleen-controle"),
                                            QStringLiteral("Alleen controleren; er worden geen bestanden gemaakt."));
     const QCommandLineOption logOption(QStringLiteral("log"),

@@ -1,6 +1,7 @@
 #include "control/RowControl.h"
 
 #include "rules/AccountRules.h"
+#include "rules/AddressRules.h"
 #include "rules/DateAmountRules.h"
 #include "rules/TextRules.h"
 #include "workbook/WorkbookService.h"
@@ -57,6 +58,9 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
     const int nameColumn = data.column(lfNaam);
     const bool hasCodeColumn = data.column(lfSeqCode) != 0;
     const QLocale locale; // once: every cell is turned into text with it
+    const bool hasBicColumn = data.column(lfBIC) != 0;
+    // The verification has accepted it; without a date (a run not verified) nothing is compared.
+    const QDate collectionDate = DateOfText(data.IncassoDate);
 
     log.append(QStringLiteral("== Start van de controle van : ") + QString::number(lastRow - h) +
                QStringLiteral(" inputregels."));
@@ -116,9 +120,17 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
                 result = false;
             }
         }
+        if (values[lfMandaatId].isEmpty()) {
+            log.append(rowLine(n, QStringLiteral("Mandaat code ontbreekt")));
+            result = false;
+        }
 
         if (!CheckIBAN(values[lfIBAN])) {
             log.append(rowLine(n, QStringLiteral("IBAN rekening nummer is onjuist : ") + values[lfIBAN]));
+            result = false;
+        }
+        if (hasBicColumn && !values[lfBIC].isEmpty() && !IsBIC(values[lfBIC])) {
+            log.append(rowLine(n, QStringLiteral("BIC code is onjuist : ") + values[lfBIC]));
             result = false;
         }
 
@@ -136,6 +148,11 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
             log.append(rowLine(n, QStringLiteral("Datum van de machtiging : ") + values[lfMandaatDatum] +
                                       QStringLiteral(" is geen geldige datum")));
             result = false;
+        } else if (collectionDate.isValid() && DateFromSerial(date) > collectionDate) {
+            // A mandate must be signed before it is used.
+            log.append(rowLine(n, QStringLiteral("Datum van de machtiging : ") + values[lfMandaatDatum] +
+                                      QStringLiteral(" ligt na de incassodatum")));
+            result = false;
         }
 
         QString amount;
@@ -152,6 +169,10 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
                 log.append(rowLine(n, QStringLiteral("Bedrag ontbreekt of is 0")));
                 result = false;
             }
+            if (!readable || cents > MaxAmountCents) {
+                log.append(rowLine(n, QStringLiteral("Bedrag is te hoog : ") + values[lfBedrag]));
+                result = false;
+            }
         }
 
         if (k >= 0) {
@@ -166,6 +187,14 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
                 log.append(rowLine(n, QStringLiteral("Bedrag is niet leesbaar. Corrigeer")));
                 result = false;
             }
+        }
+
+        // The file builder leaves out an address it cannot send structured; the user should know.
+        if ((!values[lfAdres1].isEmpty() || !values[lfAdres2].isEmpty()) &&
+            ReadPostalAddress(values[lfAdres1], values[lfAdres2]).isEmpty()) {
+            log.append(QStringLiteral("== LET OP : ") + QString::number(n) +
+                       QStringLiteral(" : geen postcode en plaats gevonden in het adres; het adres wordt niet "
+                                      "meegestuurd"));
         }
     }
 

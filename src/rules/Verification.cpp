@@ -1,5 +1,6 @@
 #include "rules/Verification.h"
 
+#include "model/Clock.h"
 #include "model/Notice.h"
 #include "rules/AccountRules.h"
 #include "rules/DateAmountRules.h"
@@ -9,6 +10,36 @@
 #include <QFileInfo>
 
 namespace {
+
+// The creditor's own BIC goes into every file; an empty one is sent as not provided.
+bool checkCreditorBIC(const QString &bic)
+{
+    if (bic.isEmpty() || IsBIC(bic))
+        return true;
+    ShowErrorMessage(QStringLiteral("BIC : ") + bic + QStringLiteral(" is geen geldige BIC code.\r") +
+                     QStringLiteral("Een BIC heeft 8 of 11 tekens, bijvoorbeeld RABONL2U."));
+    return false;
+}
+
+// A date the bank can still execute: after today and a TARGET2 working day.
+bool checkCollectionDay(const QString &text)
+{
+    const QDate date = DateOfText(text);
+    if (date <= currentDateTime().date()) {
+        ShowErrorMessage(QStringLiteral("De incassodatum ") + text + QStringLiteral(" ligt niet na vandaag.\r") +
+                         QStringLiteral("Kies een latere datum: de bank moet het bestand uiterlijk een werkdag voor "
+                                        "de incassodatum ontvangen."));
+        return false;
+    }
+    if (!IsBankWorkingDay(date)) {
+        ShowErrorMessage(QStringLiteral("Op ") + text +
+                         QStringLiteral(" voeren de banken geen incasso's uit (weekend of feestdag).\r") +
+                         QStringLiteral("De eerstvolgende werkdag is ") + DateText(BankWorkingDayAfter(date)) +
+                         QLatin1Char('.'));
+        return false;
+    }
+    return true;
+}
 
 // Steps 1 to 6: the creditor data, folders, workbook, identifiers and date.
 // Each check shows its own box; the first failure ends the testing.
@@ -20,7 +51,8 @@ bool verifyData(TInputData &data)
     data.ssAlgOmschr = data.Omschrijving;
     return chars && CheckFolderExists(data.InputFolder) && CheckFolderExists(data.TargetFolder) &&
            CheckFileExists(JoinPath(data.InputFolder, data.InputFile)) && CheckZZZCode(data.ZZZCode) &&
-           CheckIBAN(data.IBAN) && CheckDateText(data.IncassoDate);
+           CheckIBAN(data.IBAN) && checkCreditorBIC(data.BIC) && CheckDateText(data.IncassoDate) &&
+           checkCollectionDay(data.IncassoDate);
 }
 
 bool layoutComplete(const TInputData &data)

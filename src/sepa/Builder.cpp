@@ -38,6 +38,15 @@ QString TruncateInput(const QString &text, int maximum)
     return text.left(maximum);
 }
 
+TPostalAddress DebtorAddress(const QString &line1, const QString &line2)
+{
+    TPostalAddress address = ReadPostalAddress(line1, line2);
+    address.StrtNm = TruncateInput(address.StrtNm, 70);
+    address.BldgNb = TruncateInput(address.BldgNb, 16);
+    address.TwnNm = TruncateInput(address.TwnNm, 35);
+    return address;
+}
+
 QString AppendCounter(const QString &text, int number)
 {
     const QString padded = QStringLiteral("00000") + QString::number(number);
@@ -56,9 +65,10 @@ bool BouwSEPAfile(TIncassobatch &batch, TInputData &data, WorkbookService &servi
     data.BatchVolgnummer = nextNumber(data.BatchVolgnummer);
     const QString batchNumber = QString::number(data.BatchVolgnummer);
 
+    // The label gives way, not the batch number: every file keeps an identifier of its own.
     Pain008Header header;
-    header.MsgId =
-        TruncateInput(data.IncassoLabel + QLatin1Char('_') + batch.SeqCode + QLatin1Char('_') + batchNumber, 25);
+    const QString msgIdEnd = QLatin1Char('_') + batch.SeqCode + QLatin1Char('_') + batchNumber;
+    header.MsgId = TruncateInput(data.IncassoLabel, 25 - int(msgIdEnd.size())) + msgIdEnd;
     header.CreDtTm = CreationDateTime();
     header.InitgPtyName = TruncateInput(data.Incassant, 70);
     if (header.InitgPtyName.isEmpty())
@@ -66,7 +76,8 @@ bool BouwSEPAfile(TIncassobatch &batch, TInputData &data, WorkbookService &servi
     header.NbOfTxs = QString::number(batch.NoTransactions);
     if (!CheckAmount(GeneralNumberText(batch.TotalAmount(), QLatin1Char('.')), header.CtrlSum))
         return false;
-    header.PmtInfId = TruncateInput(data.IncassoLabel + QLatin1Char('_') + batchNumber, 35);
+    const QString pmtInfIdEnd = QLatin1Char('_') + batchNumber;
+    header.PmtInfId = TruncateInput(data.IncassoLabel, 35 - int(pmtInfIdEnd.size())) + pmtInfIdEnd;
     header.ReqdColltnDt = ReverseDateText(data.IncassoDate);
     header.CdtrName = TruncateInput(data.Incassant, 70);
     header.CdtrIBAN = data.IBAN;
@@ -111,7 +122,8 @@ bool BouwSEPAfile(TIncassobatch &batch, TInputData &data, WorkbookService &servi
         TIncassoRegel regel;
         if (!CheckAmount(TrimBlanks(cell(r, col[lfBedrag])), regel.InstdAmt))
             return false;
-        regel.MndtId = TruncateInput(cell(r, col[lfMandaatId]), 35);
+        // As the debtor signed it: blanks at its ends would make another mandate id.
+        regel.MndtId = TruncateInput(TrimBlanks(cell(r, col[lfMandaatId])), 35);
         double date = 0;
         if (!TryDateValue(service.readCell(r, col[lfMandaatDatum]), date)) {
             ShowErrorDialog(QStringLiteral("Conversiefout in datum van machtiging in Excel input op regel ") +
@@ -120,12 +132,14 @@ bool BouwSEPAfile(TIncassobatch &batch, TInputData &data, WorkbookService &servi
         }
         regel.DtOfSgntr = DateToISO(date);
         regel.DbtrIBAN = TrimBlanks(cell(r, col[lfIBAN]));
-        regel.DbtrAgtBIC = col[lfBIC] != 0 ? TruncateInput(cell(r, col[lfBIC]), 8) : QStringLiteral("NOTPROVIDED");
+        // The control checked the BIC without its blanks; in the file a blank would break it.
+        regel.DbtrAgtBIC =
+            col[lfBIC] != 0 ? TruncateInput(TrimBlanks(cell(r, col[lfBIC])), 8) : QStringLiteral("NOTPROVIDED");
         regel.DbtrNm = TruncateInput(nameText, 70);
-        if (col[lfAdres1] != 0)
-            regel.AdrLine1 = TruncateInput(cell(r, col[lfAdres1]), 50);
-        if (col[lfAdres2] != 0)
-            regel.AdrLine2 = TruncateInput(cell(r, col[lfAdres2]), 50);
+        if (col[lfAdres1] != 0 || col[lfAdres2] != 0) {
+            regel.DbtrAdr = DebtorAddress(col[lfAdres1] != 0 ? TrimBlanks(cell(r, col[lfAdres1])) : QString(),
+                                          col[lfAdres2] != 0 ? TrimBlanks(cell(r, col[lfAdres2])) : QString());
+        }
         regel.Ustrd = TruncateInput(data.Omschrijving + QLatin1Char('_') + cell(r, col[lfOmschrijving]), 140);
         regel.EndToEndId = AppendCounter(regel.MndtId, counter);
         qint64 cents = 0;

@@ -2,6 +2,7 @@
 
 #include "model/InputData.h"
 #include "processing/RunRecords.h"
+#include "rules/AddressRules.h"
 
 #include <QString>
 
@@ -17,6 +18,9 @@ bool BouwSEPAfile(TIncassobatch &batch, TInputData &data, WorkbookService &servi
 // The text cut to maximum characters (measured without blanks at the ends),
 // with a warning in the message box when it is cut.
 QString TruncateInput(const QString &text, int maximum);
+// The debtor's structured address from the row's two address texts (trimmed),
+// its parts cut to what the file allows, with TruncateInput's warning.
+TPostalAddress DebtorAddress(const QString &line1, const QString &line2);
 // The text followed by the last four digits of number, zero-padded.
 QString AppendCounter(const QString &text, int number);
 // Incasso_dd_<yyyy-mm-dd>_<code>_08_<batch>.xml

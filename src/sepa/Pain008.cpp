@@ -72,6 +72,24 @@ void addAgentIdentification(QStringList &lines, int tabCount, const QString &bic
     }
 }
 
+// Structured only: the banks refuse an address of <AdrLine> lines.
+void addPostalAddress(QStringList &lines, const TPostalAddress &address)
+{
+    if (address.isEmpty())
+        return;
+    addLine(lines, 3, u"<PstlAdr>");
+    const auto part = [&lines](QStringView tag, const QString &value) {
+        if (!value.isEmpty())
+            addElement(lines, 4, tag, value);
+    };
+    part(u"StrtNm", address.StrtNm);
+    part(u"BldgNb", address.BldgNb);
+    part(u"PstCd", address.PstCd);
+    part(u"TwnNm", address.TwnNm);
+    part(u"Ctry", address.Ctry);
+    addLine(lines, 3, u"</PstlAdr>");
+}
+
 // UTF-8 needs at most three bytes per UTF-16 unit (a surrogate pair takes four for two).
 qsizetype utf8Bound(const QString &line)
 {
@@ -165,14 +183,7 @@ void AppendPain008TransactionLines(QStringList &lines, const TIncassoRegel &rege
     addLine(lines, 2, u"</DbtrAgt>");
     addLine(lines, 2, u"<Dbtr>");
     addElement(lines, 3, u"Nm", regel.DbtrNm);
-    if (!regel.AdrLine1.isEmpty() || !regel.AdrLine2.isEmpty()) {
-        addLine(lines, 3, u"<PstlAdr>");
-        if (!regel.AdrLine1.isEmpty())
-            addElement(lines, 4, u"AdrLine", regel.AdrLine1);
-        if (!regel.AdrLine2.isEmpty())
-            addElement(lines, 4, u"AdrLine", regel.AdrLine2);
-        addLine(lines, 3, u"</PstlAdr>");
-    }
+    addPostalAddress(lines, regel.DbtrAdr);
     addLine(lines, 2, u"</Dbtr>");
     addLine(lines, 2, u"<DbtrAcct>");
     addLine(lines, 3, u"<Id>");

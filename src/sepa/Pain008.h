@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rules/AddressRules.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -30,8 +32,7 @@ struct TIncassoRegel
     QString DtOfSgntr;
     QString DbtrAgtBIC; // "NOTPROVIDED" when the layout has no BIC column; may be empty
     QString DbtrNm;
-    QString AdrLine1;
-    QString AdrLine2;
+    TPostalAddress DbtrAdr; // empty: no postal address
     QString DbtrIBAN;
     QString Ustrd;
 };

@@ -15,7 +15,9 @@ struct Result
     QByteArray err;
 };
 
-Result runBatch(const QStringList &arguments, const QString &folder,
+// The command is started with libfaketime's clock set to now: the clock starts
+// there and runs on, so "today" is the same on every day the tests run.
+Result runBatch(const QStringList &arguments, const QString &folder, const QDateTime &now,
                 const QString &program = QStringLiteral(KW_BATCH_EXE), bool merged = false)
 {
     QProcess p;
@@ -24,9 +26,11 @@ Result runBatch(const QStringList &arguments, const QString &folder,
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("nl_NL.UTF-8"));
     env.insert(QStringLiteral("LANG"), QStringLiteral("nl_NL.UTF-8"));
+    env.insert(QStringLiteral("FAKETIME_DONT_FAKE_MONOTONIC"), QStringLiteral("1"));
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(folder);
-    p.start(program, arguments);
+    p.start(QStringLiteral("faketime"),
+            QStringList{now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), program} + arguments);
     Result r;
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
         return r;
@@ -69,6 +73,9 @@ QString settingsIn(const QString &folder)
     return QDir(folder).filePath(QStringLiteral("Kwintor2.ini"));
 }
 
+// Friday 11 December 2026, for the example club.
+const QDateTime ClubDay(QDate(2026, 12, 11), QTime(10, 0));
+
 } // namespace
 
 // kwintor2-batch as a user starts it: the exit status, stdout and stderr,
@@ -98,7 +105,7 @@ private Q_SLOTS:
         const Result r =
             runBatch({QStringLiteral("--instellingen"), QStringLiteral("Kwintor2.ini"), QStringLiteral("--werkblad"),
                       QStringLiteral("Leden"), QStringLiteral("--log"), QStringLiteral("run.log")},
-                     work.path());
+                     work.path(), goldenClock(name));
         QCOMPARE(r.exitCode, exitFor(fileBytes(expected + QStringLiteral("result.txt"))));
 
         QByteArray boxes = fileBytes(expected + QStringLiteral("boxes.txt"));
@@ -126,9 +133,10 @@ private Q_SLOTS:
     {
         QTemporaryDir work;
         QVERIFY(prepareGoldenCase(QStringLiteral("four_codes"), work.path()));
-        const Result r = runBatch({QStringLiteral("--instellingen"), QStringLiteral("Kwintor2.ini"),
-                                   QStringLiteral("--werkblad"), QStringLiteral("Leden")},
-                                  work.path(), QStringLiteral(KW_BATCH_EXE), true);
+        const Result r =
+            runBatch({QStringLiteral("--instellingen"), QStringLiteral("Kwintor2.ini"), QStringLiteral("--werkblad"),
+                      QStringLiteral("Leden")},
+                     work.path(), goldenClock(QStringLiteral("four_codes")), QStringLiteral(KW_BATCH_EXE), true);
         QCOMPARE(r.exitCode, 0);
         const qsizetype row = r.out.indexOf("== 1  Anna de Vries  25.00  Lidmaatschap_jan\n");
         const qsizetype box = r.out.indexOf("Melding: Bestand : \nIncasso_dd_2024-01-31_FRST_08_42.xml\n");
@@ -159,7 +167,7 @@ private Q_SLOTS:
         const Result r =
             runBatch({QStringLiteral("--instellingen"), QStringLiteral("Kwintor2.ini"), QStringLiteral("--werkblad"),
                       QStringLiteral("Leden"), QStringLiteral("--log"), QStringLiteral("run.log")},
-                     work.path());
+                     work.path(), goldenClock(QStringLiteral("four_codes")));
         QCOMPARE(r.exitCode, 1);
         QCOMPARE(r.out, QByteArray());
         QCOMPARE(r.err, QByteArray("Foutmelding: IBAN nummer : NL13TEST0123456788 is niet correct\n"
@@ -193,7 +201,7 @@ private Q_SLOTS:
         QTemporaryDir work;
         QVERIFY(prepareGoldenCase(QStringLiteral("four_codes"), work.path()));
         const QByteArray before = fileBytes(settingsIn(work.path()));
-        const Result r = runBatch(arguments, work.path());
+        const Result r = runBatch(arguments, work.path(), goldenClock(QStringLiteral("four_codes")));
         QCOMPARE(r.exitCode, 2);
         QCOMPARE(r.out, QByteArray());
         QCOMPARE(r.err, err);
@@ -223,7 +231,7 @@ private Q_SLOTS:
         const Result r = runBatch(QStringList{QStringLiteral("--instellingen"), QStringLiteral("Kwintor2.ini"),
                                               QStringLiteral("--log"), QStringLiteral("run.log")} +
                                       arguments,
-                                  work.path());
+                                  work.path(), goldenClock(QStringLiteral("four_codes")));
         QCOMPARE(r.exitCode, 2);
         const QString err = QString::fromUtf8(r.err);
         QVERIFY2(err.startsWith(QStringLiteral("Foutmelding: ") + message), qPrintable(err));
@@ -253,9 +261,10 @@ private Q_SLOTS:
                                     QStringLiteral("--werkblad"),     QStringLiteral("Leden"),
                                     QStringLiteral("--werkboek"),     workbook,
                                     QStringLiteral("--doelmap"),      QStringLiteral("uit"),
-                                    QStringLiteral("--incassodatum"), QStringLiteral("02-01-2027")};
+                                    QStringLiteral("--incassodatum"), QStringLiteral("+5")};
 
-        const Result control = runBatch(arguments + QStringList{QStringLiteral("--alleen-controle")}, work.path());
+        const Result control =
+            runBatch(arguments + QStringList{QStringLiteral("--alleen-controle")}, work.path(), ClubDay);
         QCOMPARE(control.exitCode, 0);
         QVERIFY(control.out.endsWith("== De Excel input is correct. Kies Verwerken.\n\n"));
         QCOMPARE(control.err, QByteArray());
@@ -263,22 +272,23 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(settingsIn(work.path())), before);
 
         for (int pass = 0; pass < 2; ++pass) {
-            const Result r =
-                runBatch(arguments + QStringList{QStringLiteral("--log"), QStringLiteral("run.log")}, work.path());
+            const Result r = runBatch(arguments + QStringList{QStringLiteral("--log"), QStringLiteral("run.log")},
+                                      work.path(), ClubDay);
             QCOMPARE(r.exitCode, 0);
             QVERIFY(r.out.contains(QByteArray("        " + workbook.toUtf8() + "\n")));
             // The saved log: Windows-1252, CR LF, the line break inside a line kept.
             const QByteArray saved = fileBytes(dir.filePath(QStringLiteral("run.log")));
             QVERIFY(saved.contains(QByteArray("        " + workbook.toLatin1() + "\r\n")));
             QVERIFY(saved.contains("== Bestand : Er zijn geen incasso's met code FNAL in \rdit Excelbestand.\r\n"));
-            QVERIFY(r.err.startsWith(QByteArray("Melding: Bestand : \nIncasso_dd_2027-01-02_FRST_08_" +
+            // +5 on Friday 11 December: the fifth bank working day after it is Friday the 18th.
+            QVERIFY(r.err.startsWith(QByteArray("Melding: Bestand : \nIncasso_dd_2026-12-18_FRST_08_" +
                                                 QByteArray::number(2 * pass + 1) + ".xml\nis aangemaakt.\n")));
         }
         const QStringList files = QDir(dir.filePath(QStringLiteral("uit"))).entryList(QDir::Files | QDir::Hidden);
-        QCOMPARE(files, (QStringList{QStringLiteral("Incasso_dd_2027-01-02_FRST_08_1.xml"),
-                                     QStringLiteral("Incasso_dd_2027-01-02_FRST_08_3.xml"),
-                                     QStringLiteral("Incasso_dd_2027-01-02_RCUR_08_2.xml"),
-                                     QStringLiteral("Incasso_dd_2027-01-02_RCUR_08_4.xml")}));
+        QCOMPARE(files, (QStringList{QStringLiteral("Incasso_dd_2026-12-18_FRST_08_1.xml"),
+                                     QStringLiteral("Incasso_dd_2026-12-18_FRST_08_3.xml"),
+                                     QStringLiteral("Incasso_dd_2026-12-18_RCUR_08_2.xml"),
+                                     QStringLiteral("Incasso_dd_2026-12-18_RCUR_08_4.xml")}));
 
         QByteArray after = fileBytes(settingsIn(work.path()));
         QVERIFY(after.contains("Laatste batchnummer=4\n"));
@@ -287,6 +297,40 @@ private Q_SLOTS:
         after.replace("Laatste incassonummer=50\n", "Laatste incassonummer=0\n");
         QCOMPARE(after, before);
         KW_CHECK_PAIN008_FILES(dir.filePath(QStringLiteral("uit")));
+    }
+
+    // --incassodatum goes through the verification of the collection date, "+N" too.
+    void collectionDateOption_data()
+    {
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QByteArray>("err");
+        QTest::newRow("Saturday") << QStringLiteral("12-12-2026")
+                                  << QByteArray("Foutmelding: Op 12-12-2026 voeren de banken geen incasso's uit "
+                                                "(weekend of feestdag).\nDe eerstvolgende werkdag is 14-12-2026.\n\n");
+        QTest::newRow("+0 is today") << QStringLiteral("+0")
+                                     << QByteArray("Foutmelding: De incassodatum 11-12-2026 ligt niet na vandaag.\n"
+                                                   "Kies een latere datum: de bank moet het bestand uiterlijk een "
+                                                   "werkdag voor de incassodatum ontvangen.\n\n");
+        QTest::newRow("not a number of days")
+            << QStringLiteral("+vijf")
+            << QByteArray("Foutmelding: De datum +vijf is niet correct.\n"
+                          "Geef als input een valide datum in het format dd-mm-yyyy\n\n");
+    }
+    void collectionDateOption()
+    {
+        QFETCH(QString, date);
+        QFETCH(QByteArray, err);
+        QTemporaryDir work;
+        QVERIFY(QFile::copy(QStringLiteral(KW_SOURCE_DIR "/examples/Kwintor2.ini"), settingsIn(work.path())));
+        QFile::setPermissions(settingsIn(work.path()), QFile::ReadOwner | QFile::WriteOwner);
+        const Result r = runBatch({QStringLiteral("--instellingen"), settingsIn(work.path()),
+                                   QStringLiteral("--werkblad"), QStringLiteral("Leden"), QStringLiteral("--werkboek"),
+                                   QStringLiteral(KW_SOURCE_DIR "/examples/Sportclub.xlsx"),
+                                   QStringLiteral("--doelmap"), work.path(), QStringLiteral("--incassodatum"), date},
+                                  work.path(), ClubDay);
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.out, QByteArray());
+        QCOMPARE(r.err, err);
     }
 
     // The command next to only the old settings file: the first run takes
@@ -299,7 +343,8 @@ private Q_SLOTS:
         QVERIFY(QFile::copy(QStringLiteral(KW_BATCH_EXE), program));
         const QByteArray old = fileBytes(work.filePath(QStringLiteral("Dravelin.INI")));
         for (int pass = 0; pass < 2; ++pass) {
-            const Result r = runBatch({QStringLiteral("--werkblad"), QStringLiteral("Leden")}, work.path(), program);
+            const Result r = runBatch({QStringLiteral("--werkblad"), QStringLiteral("Leden")}, work.path(),
+                                      goldenClock(QStringLiteral("dravelin")), program);
             QVERIFY2(r.exitCode == 0, r.err.constData());
             const QString name = QStringLiteral("doel/Incasso_dd_2024-05-10_FRST_08_%1.xml").arg(8 + pass);
             QVERIFY2(QFile::exists(work.filePath(name)), qPrintable(name));

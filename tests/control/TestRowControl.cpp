@@ -68,6 +68,8 @@ QString rowLine(int n, const QString &text)
 }
 
 const QString InvalidCode = QStringLiteral("Ongeldige sequentiecode (FRST, RCUR, FNAL of OOFF) : ");
+const QString NoAddress =
+    QStringLiteral("== LET OP : %1 : geen postcode en plaats gevonden in het adres; het adres wordt niet meegestuurd");
 } // namespace
 
 class TestRowControl : public QObject
@@ -94,7 +96,6 @@ private Q_SLOTS:
         // "Contributie" + " " + the cell: 12 + 128 = 140.
         QTest::newRow("description to 140") << int(J) << 128 << 0;
         QTest::newRow("description to 141") << int(J) << 129 << 140;
-        QTest::newRow("BIC has no limit here") << int(F) << 40 << 0;
     }
     void lengthLimits()
     {
@@ -106,14 +107,18 @@ private Q_SLOTS:
         const Control c = control(f, {RunFixture::headings(), with(row(), column, text)});
         QCOMPARE(c.ok, maximum == 0);
         if (maximum == 0) {
-            QCOMPARE(c.lines(), QStringList{QString()});
+            const QStringList expected =
+                column == B ? QStringList{NoAddress.arg(1), QString()} : QStringList{QString()};
+            QCOMPARE(c.lines(), expected);
             return;
         }
         const QString value = column == J ? QStringLiteral("Contributie ") + text : text;
-        QCOMPARE(c.lines(), (QStringList{rowLine(1, QStringLiteral("De input : ") + value +
-                                                        QStringLiteral(" is te lang. \rMaximaal ") +
-                                                        QString::number(maximum) + QStringLiteral(" characters.")),
-                                         QString()}));
+        QStringList expected{rowLine(1, QStringLiteral("De input : ") + value +
+                                            QStringLiteral(" is te lang. \rMaximaal ") + QString::number(maximum) +
+                                            QStringLiteral(" characters."))};
+        if (column == B || column == C)
+            expected << NoAddress.arg(1);
+        QCOMPARE(c.lines(), expected + QStringList{QString()});
         QVERIFY(f.notices.isEmpty());
     }
 
@@ -207,9 +212,98 @@ private Q_SLOTS:
         const QString huge = QStringLiteral("90000000000000000");
         const Control c = control(f, {RunFixture::headings(), with(row(), D, huge), with(row(), D, huge)});
         QVERIFY(!c.ok);
-        QCOMPARE(c.lines(), (QStringList{rowLine(2, QStringLiteral("Bedrag is niet leesbaar. Corrigeer")), QString()}));
+        const QString tooHigh = QStringLiteral("Bedrag is te hoog : ") + huge;
+        QCOMPARE(c.lines(), (QStringList{rowLine(1, tooHigh), rowLine(2, tooHigh),
+                                         rowLine(2, QStringLiteral("Bedrag is niet leesbaar. Corrigeer")), QString()}));
         QCOMPARE(c.count(1), 2);
         QCOMPARE(c.cents(1), qint64(9000000000000000000));
+    }
+
+    // What a bank would refuse: one cell changed in an ordinary row. The collection date is 10-05-2024.
+    void bankFaults_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("line"); // empty: no fault
+        QTest::newRow("no mandate id") << int(G) << QVariant() << rowLine(1, QStringLiteral("Mandaat code ontbreekt"));
+        QTest::newRow("mandate id of blanks")
+            << int(G) << QVariant(QStringLiteral("   ")) << rowLine(1, QStringLiteral("Mandaat code ontbreekt"));
+        QTest::newRow("BIC of a bank code only")
+            << int(F) << QVariant(QStringLiteral("RABO")) << rowLine(1, QStringLiteral("BIC code is onjuist : RABO"));
+        QTest::newRow("BIC in lower case") << int(F) << QVariant(QStringLiteral("rabonl2u"))
+                                           << rowLine(1, QStringLiteral("BIC code is onjuist : rabonl2u"));
+        QTest::newRow("BIC of 11") << int(F) << QVariant(QStringLiteral("RABONL2UXXX")) << QString();
+        QTest::newRow("BIC with blanks around") << int(F) << QVariant(QStringLiteral(" RABONL2U ")) << QString();
+        QTest::newRow("signed after the collection date")
+            << int(H) << QVariant(QDate(2024, 5, 11))
+            << rowLine(1, QStringLiteral("Datum van de machtiging : 11-05-2024 ligt na de incassodatum"));
+        QTest::newRow("signed after, as a text")
+            << int(H) << QVariant(QStringLiteral("1/6/2024"))
+            << rowLine(1, QStringLiteral("Datum van de machtiging : 1/6/2024 ligt na de incassodatum"));
+        QTest::newRow("signed on the collection date") << int(H) << QVariant(QDate(2024, 5, 10)) << QString();
+        QTest::newRow("the highest amount") << int(D) << QVariant(999999999.99) << QString();
+        QTest::newRow("a cent more") << int(D) << QVariant(QStringLiteral("1000000000,00"))
+                                     << rowLine(1, QStringLiteral("Bedrag is te hoog : 1000000000,00"));
+        QTest::newRow("10^12 euro") << int(D) << QVariant(1e12)
+                                    << rowLine(1, QStringLiteral("Bedrag is te hoog : 1000000000000"));
+    }
+    void bankFaults()
+    {
+        QFETCH(int, column);
+        QFETCH(QVariant, value);
+        QFETCH(QString, line);
+        RunFixture f;
+        const Control c = control(f, {RunFixture::headings(), with(row(), column, value)});
+        QCOMPARE(c.ok, line.isEmpty());
+        const QStringList expected = line.isEmpty() ? QStringList{QString()} : QStringList{line, QString()};
+        QCOMPARE(c.lines(), expected);
+        QVERIFY(f.notices.isEmpty());
+    }
+
+    // The new faults stand each after their step; the address warning after
+    // all of a row's lines, and only for rows that are checked.
+    void bankFaultsInOrder()
+    {
+        RunFixture f;
+        f.data.cbFilter = true;
+        f.data.strFilterReq = QStringLiteral("ja");
+        f.data.intFilterCol = K + 1;
+        QVariantList all = row(QStringLiteral("Alles Fout"), QStringLiteral("1000000000"));
+        all[B] = QStringLiteral("Dorpsstraat 12");
+        all[E] = QStringLiteral("NL91ABNA0417164301");
+        all[F] = QStringLiteral("RABO");
+        all[G] = QString();
+        all[H] = QDate(2024, 6, 1);
+        all[J] = QString(129, QLatin1Char('t'));
+        QVariantList address = with(row(), C, QStringLiteral("Wikkeldam"));
+        QVariantList leftOut = with(with(row(), B, QStringLiteral("Nergens")), K, QStringLiteral("nee"));
+        QVariantList blank = with(with(row(), A, QString()), B, QStringLiteral("Nergens"));
+        const Control c = control(f, {RunFixture::headings(), all, address, leftOut, blank});
+        QVERIFY(!c.ok);
+        QCOMPARE(
+            c.lines().mid(0, 8),
+            (QStringList{rowLine(1, QStringLiteral("De input : Contributie ") + all[J].toString() +
+                                        QStringLiteral(" is te lang. \rMaximaal 140 characters.")),
+                         rowLine(1, QStringLiteral("Mandaat code ontbreekt")),
+                         rowLine(1, QStringLiteral("IBAN rekening nummer is onjuist : NL91ABNA0417164301")),
+                         rowLine(1, QStringLiteral("BIC code is onjuist : RABO")),
+                         rowLine(1, QStringLiteral("Datum van de machtiging : 01-06-2024 ligt na de incassodatum")),
+                         rowLine(1, QStringLiteral("Bedrag is te hoog : 1000000000")), NoAddress.arg(1),
+                         NoAddress.arg(2)}));
+        QCOMPARE(c.lines().at(8), QStringLiteral("== LET OP : Er wordt/worden 1 regel(s) met sequentiecode RCUR "
+                                                 "geselecteerd voor verwerking."));
+        QCOMPARE(c.lines().at(9), QString());
+        QCOMPARE(f.notices.errors.size(), 1); // the IBAN's own box
+    }
+
+    // A warning only: the address is left out of the file, the row is sound.
+    void unreadableAddressIsAWarning()
+    {
+        RunFixture f;
+        const Control c = control(f, {RunFixture::headings(), with(row(), B, QStringLiteral("Postbus 12")),
+                                      with(row(), C, QStringLiteral("1234 AB Wikkeldam"))});
+        QVERIFY(c.ok);
+        QCOMPARE(c.lines(), (QStringList{NoAddress.arg(1), QString()}));
     }
 
     // With a code column an empty code cell is a fault, whatever default an

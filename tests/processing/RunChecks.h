@@ -2,6 +2,7 @@
 
 #include "util/TestPaths.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QMap>
@@ -74,7 +75,20 @@ inline QString checkTotals(const QByteArray &xml)
     return QString();
 }
 
-// Every pain.008 file in the folder read back and validated against the schema.
+// One written pain.008 file as a bank takes it: valid against the schema, and
+// an address only in structured form. Empty when all is well, else what is wrong.
+inline QString checkPain008Document(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("niet te lezen");
+    if (f.readAll().contains("<AdrLine>"))
+        return QStringLiteral("adres in <AdrLine> regels");
+    QString out;
+    return validatePain008(path, &out) ? QString() : out;
+}
+
+// Every pain.008 file in the folder read back: its totals and the checks above.
 // Empty when all is well, else the first file and what is wrong.
 inline QString checkPain008Files(const QString &folder)
 {
@@ -86,9 +100,9 @@ inline QString checkPain008Files(const QString &folder)
         const QString totals = checkTotals(f.readAll());
         if (!totals.isEmpty())
             return name + QStringLiteral(": ") + totals;
-        QString out;
-        if (!validatePain008(dir.filePath(name), &out))
-            return name + QStringLiteral(": ") + out;
+        const QString document = checkPain008Document(dir.filePath(name));
+        if (!document.isEmpty())
+            return name + QStringLiteral(": ") + document;
     }
     return QString();
 }
@@ -131,6 +145,15 @@ inline QStringList goldenCases()
 inline QString goldenCase(const QString &name)
 {
     return testData(QStringLiteral("run/") + name);
+}
+
+// The moment a case runs at: the date and time in its clock.txt, else 6 May 2024, 08:58:24.
+inline QDateTime goldenClock(const QString &name)
+{
+    QFile f(goldenCase(name) + QStringLiteral("/clock.txt"));
+    if (!f.open(QIODevice::ReadOnly))
+        return QDateTime(QDate(2024, 5, 6), QTime(8, 58, 24));
+    return QDateTime::fromString(QString::fromLatin1(f.readAll().trimmed()), Qt::ISODate);
 }
 
 // The folder a case runs in: its settings files, invoer/leden.xlsx and an empty doel/.

@@ -8,6 +8,8 @@
 
 #include <limits>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 const QString Iban = QStringLiteral("NL91ABNA0417164300");
 
@@ -75,6 +77,116 @@ private Q_SLOTS:
                                    QStringLiteral(" is te lang.\rMaximaal ") + QString::number(maximum) +
                                    QStringLiteral(" characters. Wordt ingekort. ")};
         QCOMPARE(notices.all, warned ? expected : QStringList());
+    }
+
+    // The debtor's address, read from the two address texts as a row holds them.
+    void debtorAddress_data()
+    {
+        QTest::addColumn<QString>("line1");
+        QTest::addColumn<QString>("line2");
+        QTest::addColumn<QStringList>("parts"); // street, number, postcode, town; none: no address
+        QTest::addColumn<QString>("cut");       // the text TruncateInput warned about, with its maximum
+
+        const auto nl = [](const char *street, const char *number, const char *postcode, const char *town) {
+            return QStringList{QString::fromUtf8(street), QString::fromUtf8(number), QString::fromUtf8(postcode),
+                               QString::fromUtf8(town)};
+        };
+        QTest::newRow("two lines") << u"Dorpsstraat 12"_s << u"1234 AB Wikkeldam"_s
+                                   << nl("Dorpsstraat", "12", "1234 AB", "Wikkeldam") << QString();
+        QTest::newRow("postcode in line 1") << u"1234 AB Wikkeldam"_s << u"Dorpsstraat 12"_s
+                                            << nl("Dorpsstraat", "12", "1234 AB", "Wikkeldam") << QString();
+        QTest::newRow("one line with a comma") << u"Dorpsstraat 12, 1234 AB Wikkeldam"_s << QString()
+                                               << nl("Dorpsstraat", "12", "1234 AB", "Wikkeldam") << QString();
+        QTest::newRow("postcode without blank")
+            << u"Kerkweg 3"_s << u"1234AB Wikkeldam"_s << nl("Kerkweg", "3", "1234 AB", "Wikkeldam") << QString();
+        QTest::newRow("lower-case letters")
+            << u"Kerkweg 3"_s << u"1234 ab den Ham"_s << nl("Kerkweg", "3", "1234 AB", "den Ham") << QString();
+        QTest::newRow("blanks around and between") << u"  Kerkweg  3 "_s << u" 1234 AB   Den Haag  "_s
+                                                   << nl("Kerkweg", "3", "1234 AB", "Den Haag") << QString();
+        QTest::newRow("number with a word") << u"Lange Gracht 4 bis"_s << u"2311 XA Leiden"_s
+                                            << nl("Lange Gracht", "4 bis", "2311 XA", "Leiden") << QString();
+        QTest::newRow("number with a letter") << u"Dorpsstraat 12-A"_s << u"1234 AB Wikkeldam"_s
+                                              << nl("Dorpsstraat", "12-A", "1234 AB", "Wikkeldam") << QString();
+        QTest::newRow("digits in the street") << u"2e Helmersstraat 5 hs"_s << u"1054 DE Amsterdam"_s
+                                              << nl("2e Helmersstraat", "5 hs", "1054 DE", "Amsterdam") << QString();
+        QTest::newRow("number part longer than 16")
+            << u"Weg 12 achter de oude kerk"_s << u"1234 AB Wikkeldam"_s
+            << nl("Weg 12 achter de oude kerk", "", "1234 AB", "Wikkeldam") << QString();
+        QTest::newRow("street without a number")
+            << u"Dorpsplein"_s << u"1234 AB Wikkeldam"_s << nl("Dorpsplein", "", "1234 AB", "Wikkeldam") << QString();
+        QTest::newRow("only a town line")
+            << QString() << u"1234 AB Wikkeldam"_s << nl("", "", "1234 AB", "Wikkeldam") << QString();
+        QTest::newRow("no postcode") << u"Dorpsstraat 12"_s << u"Wikkeldam"_s << QStringList() << QString();
+        QTest::newRow("post box") << u"Postbus 12"_s << QString() << QStringList() << QString();
+        QTest::newRow("postcode starting with 0")
+            << u"Dorpsstraat 12"_s << u"0123 AB Wikkeldam"_s << QStringList() << QString();
+        QTest::newRow("postcode without town") << u"Dorpsstraat 12"_s << u"1234 AB"_s << QStringList() << QString();
+        QTest::newRow("Belgian postcode") << u"Grote Markt 1"_s << u"1000 Brussel"_s << QStringList() << QString();
+        const QString town40 = u"Wikkeldam aan de Oude Rijn bij de Molens"_s;
+        QCOMPARE(town40.size(), 40);
+        QTest::newRow("40-character town") << u"Dorpsstraat 1"_s << u"1234 AB "_s + town40
+                                           << nl("Dorpsstraat", "1", "1234 AB", qPrintable(town40.left(35)))
+                                           << town40 + u" is te lang.\rMaximaal 35"_s;
+    }
+    void debtorAddress()
+    {
+        QFETCH(QString, line1);
+        QFETCH(QString, line2);
+        QFETCH(QStringList, parts);
+        QFETCH(QString, cut);
+        NoticeRecorder notices;
+        TPostalAddress want;
+        if (!parts.isEmpty())
+            want = {parts[0], parts[1], parts[2], parts[3], u"NL"_s};
+        const TPostalAddress got = DebtorAddress(line1, line2);
+        QCOMPARE(QStringList({got.StrtNm, got.BldgNb, got.PstCd, got.TwnNm, got.Ctry}),
+                 QStringList({want.StrtNm, want.BldgNb, want.PstCd, want.TwnNm, want.Ctry}));
+        QCOMPARE(notices.all,
+                 cut.isEmpty() ? QStringList()
+                               : QStringList{u"Melding: De input : \r"_s + cut + u" characters. Wordt ingekort. "_s});
+    }
+
+    // MsgId and PmtInfId keep their batch number; the label gives way, and the
+    // warning names the label and what is left for it.
+    void identifiersKeepTheBatchNumber_data()
+    {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("msgId");
+        QTest::addColumn<QString>("pmtInfId");
+        QTest::addColumn<QStringList>("boxes");
+        const auto cut = [](const QString &label, int maximum) -> QString {
+            return u"Melding: De input : \r"_s + label + u" is te lang.\rMaximaal "_s + QString::number(maximum) +
+                   u" characters. Wordt ingekort. "_s;
+        };
+        QTest::newRow("short label") << u"Contributie mei"_s << u"Contributie mei_FRST_10"_s << u"Contributie mei_10"_s
+                                     << QStringList();
+        QTest::newRow("25 characters") << u"Contributie december 2026"_s << u"Contributie decem_FRST_10"_s
+                                       << u"Contributie december 2026_10"_s
+                                       << QStringList{cut(u"Contributie december 2026"_s, 17)};
+        const QString label34 = u"Contributie en bijdragen seizoen 27"_s.left(34);
+        QTest::newRow("34 characters") << label34 << u"Contributie en bi_FRST_10"_s << label34.left(32) + u"_10"_s
+                                       << QStringList{cut(label34, 17), cut(label34, 32)};
+    }
+    void identifiersKeepTheBatchNumber()
+    {
+        QFETCH(QString, label);
+        QFETCH(QString, msgId);
+        QFETCH(QString, pmtInfId);
+        QFETCH(QStringList, boxes);
+        RunFixture f;
+        f.data.IncassoLabel = label;
+        QVERIFY(
+            f.writeSheet({RunFixture::headings(), RunFixture::member(QStringLiteral("Jan"), 10, QStringLiteral("FRST"),
+                                                                     Iban, QStringLiteral("LID-1"))}));
+        writeCounters(9, 0);
+        ProcessingLog log;
+        TIncassobatch batch = batchOf(QStringLiteral("FRST"), 1, 1000);
+        QVERIFY(BouwSEPAfile(batch, f.data, f.service, log));
+        const QByteArray xml = f.readTarget(batch.SEPAFileName);
+        QVERIFY(xml.contains(QByteArray("<MsgId>" + msgId.toUtf8() + "</MsgId>")));
+        QVERIFY(xml.contains(QByteArray("<PmtInfId>" + pmtInfId.toUtf8() + "</PmtInfId>")));
+        QCOMPARE(f.notices.all, boxes);
+        KW_CHECK_PAIN008_FILES(f.data.TargetFolder);
     }
 
     void appendCounter_data()

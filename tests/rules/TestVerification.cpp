@@ -1,4 +1,5 @@
 #include "RuleMessages.h"
+#include "model/Clock.h"
 #include "model/InputData.h"
 #include "rules/Verification.h"
 #include "util/NoticeRecorder.h"
@@ -7,6 +8,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -47,6 +50,7 @@ public:
         QDir(m_dir.path()).mkpath(QStringLiteral("invoer"));
         QDir(m_dir.path()).mkpath(QStringLiteral("uitvoer"));
         touch(path(QStringLiteral("invoer/incasso.xlsx")));
+        setClock(&m_clock);
 
         data.Incassant = QStringLiteral("Stichting De Vrolijke Noot");
         data.IncassoLabel = QStringLiteral("Contributie 2024-1");
@@ -56,12 +60,15 @@ public:
         data.TargetFolder = path(QStringLiteral("uitvoer"));
         data.ZZZCode = QStringLiteral("NL69ZZZ123456780000");
         data.IBAN = QStringLiteral("NL13TEST0123456789");
+        data.BIC = QStringLiteral("TESTNL2A");
         data.IncassoDate = QStringLiteral("15-03-2024");
         data.DefaultSequenceCode.clear();
         data.InputArray = {1, 2, 3, 4, 5, 6, 7, 8, 0, 9};
         // Values a passing verification must overwrite or keep.
         data.defaultSeqCode = QStringLiteral("OOFF");
     }
+
+    ~Workspace() { setClock(nullptr); }
 
     bool ready() const { return m_dir.isValid(); }
     QString path(const QString &name) const { return m_dir.filePath(name); }
@@ -88,6 +95,8 @@ public:
             return data.ZZZCode;
         if (name == QLatin1String("IBAN"))
             return data.IBAN;
+        if (name == QLatin1String("BIC"))
+            return data.BIC;
         if (name == QLatin1String("IncassoDate"))
             return data.IncassoDate;
         qFatal("unknown field");
@@ -97,6 +106,8 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    // Today is Monday 11 March 2024.
+    FixedClock m_clock{QDateTime(QDate(2024, 3, 11), QTime(9, 30))};
 };
 
 } // namespace
@@ -153,6 +164,39 @@ private Q_SLOTS:
                                                 "De datum 31-02-2024 is niet correct.\r"
                                                 "Geef als input een valide datum in het format dd-mm-yyyy")};
         QTest::newRow("no collection date") << QStringLiteral("IncassoDate") << QString() << QStringList();
+        // After the IBAN the creditor's BIC, when there is one.
+        for (const QString &bic : {QStringLiteral("RABO"), QStringLiteral("rabonl2u"), QStringLiteral("<BIC>")})
+            QTest::newRow(qPrintable(QStringLiteral("BIC ") + bic))
+                << QStringLiteral("BIC") << bic
+                << QStringList{QStringLiteral("BIC : ") + bic +
+                               QStringLiteral(" is geen geldige BIC code.\rEen BIC heeft 8 of 11 tekens, "
+                                              "bijvoorbeeld RABONL2U.")};
+        // A collection date the bank can execute: after today, on a working day.
+        const auto notAfterToday = [](const QString &date) {
+            return QStringList{QStringLiteral("De incassodatum ") + date +
+                               QStringLiteral(" ligt niet na vandaag.\rKies een latere datum: de bank moet het "
+                                              "bestand uiterlijk een werkdag voor de incassodatum ontvangen.")};
+        };
+        const auto closed = [](const QString &date, const QString &next) {
+            return QStringList{QStringLiteral("Op ") + date +
+                               QStringLiteral(" voeren de banken geen incasso's uit (weekend of feestdag).\r"
+                                              "De eerstvolgende werkdag is ") +
+                               next + QLatin1Char('.')};
+        };
+        QTest::newRow("collection date today")
+            << QStringLiteral("IncassoDate") << QStringLiteral("11-03-2024") << notAfterToday(u"11-03-2024"_s);
+        QTest::newRow("collection date yesterday")
+            << QStringLiteral("IncassoDate") << QStringLiteral("10/03/2024") << notAfterToday(u"10/03/2024"_s);
+        QTest::newRow("a two-digit year is long past")
+            << QStringLiteral("IncassoDate") << QStringLiteral("15-03-24") << notAfterToday(u"15-03-24"_s);
+        QTest::newRow("past and a Sunday: the first reason only")
+            << QStringLiteral("IncassoDate") << QStringLiteral("03-03-2024") << notAfterToday(u"03-03-2024"_s);
+        QTest::newRow("Saturday") << QStringLiteral("IncassoDate") << QStringLiteral("16-03-2024")
+                                  << closed(u"16-03-2024"_s, u"18-03-2024"_s);
+        QTest::newRow("Good Friday 2027")
+            << QStringLiteral("IncassoDate") << QStringLiteral("26-3-2027") << closed(u"26-3-2027"_s, u"30-03-2027"_s);
+        QTest::newRow("26 December") << QStringLiteral("IncassoDate") << QStringLiteral("26-12-2024")
+                                     << closed(u"26-12-2024"_s, u"27-12-2024"_s);
     }
     void firstFailureStops()
     {
@@ -172,6 +216,27 @@ private Q_SLOTS:
         QCOMPARE(ws.data.ssAlgOmschr, ws.data.Omschrijving);
         QCOMPARE(ws.data.defaultSeqCode, QStringLiteral("OOFF"));
         QVERIFY(!ws.data.onlyRCUR);
+    }
+
+    void collectionDateAccepted_data()
+    {
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("bic");
+        QTest::newRow("tomorrow") << QStringLiteral("12-03-2024") << QStringLiteral("TESTNL2A");
+        QTest::newRow("a Friday, with slashes") << QStringLiteral("15/03/2024") << QStringLiteral("ABNANL2AXXX");
+        QTest::newRow("Easter Tuesday 2027, no creditor BIC") << QStringLiteral("30-03-2027") << QString();
+    }
+    void collectionDateAccepted()
+    {
+        QFETCH(QString, date);
+        QFETCH(QString, bic);
+        Workspace ws;
+        QVERIFY(ws.ready());
+        ws.data.IncassoDate = date;
+        ws.data.BIC = bic;
+        NoticeRecorder rec;
+        QVERIFY(VerifyInput(ws.data));
+        QVERIFY(rec.isEmpty());
     }
 
     // The warning for another business code does not stop the verification.

@@ -1,3 +1,4 @@
+#include "processing/RunChecks.h"
 #include "sepa/Pain008.h"
 #include "util/TestPaths.h"
 
@@ -11,6 +12,7 @@ using namespace Qt::StringLiterals;
 using Regels = QList<TIncassoRegel>;
 Q_DECLARE_METATYPE(Pain008Header)
 Q_DECLARE_METATYPE(TIncassoRegel)
+Q_DECLARE_METATYPE(TPostalAddress)
 
 namespace {
 
@@ -88,32 +90,36 @@ private Q_SLOTS:
         QTest::newRow("empty debtor BIC as NOTPROVIDED")
             << header(u"FRST"_s, 17, u"125.00"_s) << Regels{with(regel(), [](auto &r) { r.DbtrAgtBIC.clear(); })}
             << u"one_notprovided.xml"_s;
-        QTest::newRow("BIC and both address lines") << header(u"RCUR"_s, 18, u"12.50"_s)
-                                                    << Regels{with(regel(),
-                                                                   [](auto &r) {
-                                                                       r.EndToEndId = u"MND-2020-1170002"_s;
-                                                                       r.InstdAmt = u"12.50"_s;
-                                                                       r.MndtId = u"MND-2020-117"_s;
-                                                                       r.DtOfSgntr = u"2020-01-31"_s;
-                                                                       r.DbtrAgtBIC = u"ABNANL2A"_s;
-                                                                       r.DbtrNm = u"A. Smit"_s;
-                                                                       r.AdrLine1 = u"Dorpsstraat 12"_s;
-                                                                       r.AdrLine2 = u"1234 AB Ergens"_s;
-                                                                       r.DbtrIBAN = u"NL20INGB0001234567"_s;
-                                                                       r.Ustrd = u"Contributie 2024_Lid 1117"_s;
-                                                                   })}
-                                                    << u"bic_address.xml"_s;
-        QTest::newRow("only address line 2") << header(u"OOFF"_s, 19, u"0.30"_s) << Regels{with(regel(), [](auto &r) {
-            r.EndToEndId = u"EENMALIG-80003"_s;
-            r.InstdAmt = u"0.30"_s;
-            r.MndtId = u"EENMALIG-8"_s;
-            r.DtOfSgntr = u"2024-04-30"_s;
-            r.DbtrAgtBIC = u"RABONL2U"_s;
-            r.DbtrNm = u"K. Visser"_s;
-            r.AdrLine2 = u"9876 ZX Nergens"_s;
-            r.DbtrIBAN = u"NL39RABO0300065264"_s;
-            r.Ustrd = u"Contributie 2024_Toernooi"_s;
-        })} << u"address2.xml"_s;
+        QTest::newRow("BIC and a whole address")
+            << header(u"RCUR"_s, 18, u"12.50"_s)
+            << Regels{with(regel(),
+                           [](auto &r) {
+                               r.EndToEndId = u"MND-2020-1170002"_s;
+                               r.InstdAmt = u"12.50"_s;
+                               r.MndtId = u"MND-2020-117"_s;
+                               r.DtOfSgntr = u"2020-01-31"_s;
+                               r.DbtrAgtBIC = u"ABNANL2A"_s;
+                               r.DbtrNm = u"A. Smit"_s;
+                               r.DbtrAdr = {u"Dorpsstraat"_s, u"12"_s, u"1234 AB"_s, u"Ergens"_s, u"NL"_s};
+                               r.DbtrIBAN = u"NL20INGB0001234567"_s;
+                               r.Ustrd = u"Contributie 2024_Lid 1117"_s;
+                           })}
+            << u"bic_address.xml"_s;
+        QTest::newRow("only postcode and town")
+            << header(u"OOFF"_s, 19, u"0.30"_s)
+            << Regels{with(regel(),
+                           [](auto &r) {
+                               r.EndToEndId = u"EENMALIG-80003"_s;
+                               r.InstdAmt = u"0.30"_s;
+                               r.MndtId = u"EENMALIG-8"_s;
+                               r.DtOfSgntr = u"2024-04-30"_s;
+                               r.DbtrAgtBIC = u"RABONL2U"_s;
+                               r.DbtrNm = u"K. Visser"_s;
+                               r.DbtrAdr = {{}, {}, u"9876 ZX"_s, u"Nergens"_s, u"NL"_s};
+                               r.DbtrIBAN = u"NL39RABO0300065264"_s;
+                               r.Ustrd = u"Contributie 2024_Toernooi"_s;
+                           })}
+            << u"address2.xml"_s;
         QTest::newRow("empty creditor BIC") << with(header(u"FNAL"_s, 20, u"10.125"_s), [](auto &h) {
             h.CdtrBIC.clear();
         }) << Regels{with(regel(), [](auto &r) {
@@ -131,7 +137,7 @@ private Q_SLOTS:
             r.MndtId = u"A&B<1>"_s;
             r.DbtrAgtBIC = u"ABNANL2A"_s;
             r.DbtrNm = u"Bakker & Zn. \"De Molen\" 't Hoekje"_s;
-            r.AdrLine1 = u"Kade 3 <achterom>"_s;
+            r.DbtrAdr = {u"Kade <achterom>"_s, u"3"_s, u"1234 AB"_s, u"Ergens"_s, u"NL"_s};
             r.Ustrd = u"Contributie_les > 2 uur & meer"_s;
         })} << u"escaped.xml"_s;
         QTest::newRow("UTF-8") << with(header(u"RCUR"_s, 22, u"5.00"_s), [](auto &h) {
@@ -141,7 +147,7 @@ private Q_SLOTS:
             r.InstdAmt = u"5.00"_s;
             r.MndtId = u"MND-66-"_s;
             r.DbtrNm = u"\u00c5. \u00c5ngstr\u00f6m-M\u00fcller"_s;
-            r.AdrLine1 = u"C\u00f4te d'Or 1"_s;
+            r.DbtrAdr = {u"C\u00f4te d'Or"_s, u"1"_s, u"1234 AB"_s, u"Zo\u00eb"_s, u"NL"_s};
             r.Ustrd = u"Bijdrage_\u20ac5 koffie"_s;
         })} << u"utf8.xml"_s;
         QTest::newRow("leading and trailing blanks kept") << with(header(u"RCUR"_s, 23, u"20.00"_s), [](auto &h) {
@@ -152,8 +158,7 @@ private Q_SLOTS:
             r.MndtId = u"MND-7  "_s;
             r.DbtrAgtBIC = u"ABNANL2A"_s;
             r.DbtrNm = u" P. Jansen  "_s;
-            r.AdrLine1 = u"Laan 5 "_s;
-            r.AdrLine2 = u"  "_s;
+            r.DbtrAdr = {u"Laan"_s, u"5 "_s, u"1234 AB"_s, u" Ergens  "_s, u"NL"_s};
             r.Ustrd = u"Contributie_Lid 7   "_s;
         })} << u"trailing_blanks.xml"_s;
         QTest::newRow("three collections in row order")
@@ -167,7 +172,7 @@ private Q_SLOTS:
                                r.DtOfSgntr = u"2020-01-31"_s;
                                r.DbtrAgtBIC = u"ABNANL2A"_s;
                                r.DbtrNm = u"A. Smit"_s;
-                               r.AdrLine1 = u"Dorpsstraat 12"_s;
+                               r.DbtrAdr = {u"Dorpsstraat"_s, u"12"_s, u"1234 AB"_s, u"Wikkeldam"_s, u"NL"_s};
                                r.DbtrIBAN = u"NL20INGB0001234567"_s;
                                r.Ustrd = u"Contributie 2024_Lid 1117"_s;
                            }),
@@ -179,8 +184,7 @@ private Q_SLOTS:
                                r.DtOfSgntr = u"2021-09-01"_s;
                                r.DbtrAgtBIC.clear();
                                r.DbtrNm = u"B. Mulder"_s;
-                               r.AdrLine1 = u"Kerkpad 1"_s;
-                               r.AdrLine2 = u"4321 CD Elders"_s;
+                               r.DbtrAdr = {u"Kerkpad"_s, u"1"_s, u"4321 CD"_s, u"Elders"_s, u"NL"_s};
                                r.DbtrIBAN = u"NL39RABO0300065264"_s;
                                r.Ustrd = u"Contributie 2024_Lid 1203"_s;
                            })}
@@ -239,42 +243,40 @@ private Q_SLOTS:
         QString error;
         QVERIFY2(SavePain008(path, lines, &error), qPrintable(error));
         QCOMPARE(readAll(path), Pain008Bytes(lines));
-        QString out;
-        QVERIFY2(validatePain008(path, &out), qPrintable(out));
+        const QString problem = checkPain008Document(path);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 
     void transactionLineCount_data()
     {
         QTest::addColumn<QString>("bic");
-        QTest::addColumn<QString>("adrLine1");
-        QTest::addColumn<QString>("adrLine2");
+        QTest::addColumn<TPostalAddress>("address");
         QTest::addColumn<int>("count");
         QTest::addColumn<QString>("agentLine"); // the line between <FinInstnId> and </FinInstnId>
 
         const QString othr = u"\t\t\t\t<Othr>"_s;
-        QTest::newRow("NOTPROVIDED") << u"NOTPROVIDED"_s << QString() << QString() << 30 << othr;
-        QTest::newRow("empty BIC") << QString() << QString() << QString() << 30 << othr;
-        QTest::newRow("BIC") << u"ABNANL2A"_s << QString() << QString() << 28 << u"\t\t\t\t<BICFI>ABNANL2A</BICFI>"_s;
+        const TPostalAddress none;
+        const TPostalAddress town{{}, {}, u"1234 AB"_s, u"Ergens"_s, u"NL"_s};
+        const TPostalAddress whole{u"Laan"_s, u"5"_s, u"1234 AB"_s, u"Ergens"_s, u"NL"_s};
+        QTest::newRow("NOTPROVIDED") << u"NOTPROVIDED"_s << none << 30 << othr;
+        QTest::newRow("empty BIC") << QString() << none << 30 << othr;
+        QTest::newRow("BIC") << u"ABNANL2A"_s << none << 28 << u"\t\t\t\t<BICFI>ABNANL2A</BICFI>"_s;
         QTest::newRow("lower-case notprovided is a BIC")
-            << u"notprovided"_s << QString() << QString() << 28 << u"\t\t\t\t<BICFI>notprovided</BICFI>"_s;
-        QTest::newRow("BIC, address line 1")
-            << u"ABNANL2A"_s << u"Laan 5"_s << QString() << 31 << u"\t\t\t\t<BICFI>ABNANL2A</BICFI>"_s;
-        QTest::newRow("NOTPROVIDED, both address lines")
-            << u"NOTPROVIDED"_s << u"Laan 5"_s << u"Ergens"_s << 34 << othr;
+            << u"notprovided"_s << none << 28 << u"\t\t\t\t<BICFI>notprovided</BICFI>"_s;
+        QTest::newRow("BIC, postcode and town") << u"ABNANL2A"_s << town << 33 << u"\t\t\t\t<BICFI>ABNANL2A</BICFI>"_s;
+        QTest::newRow("NOTPROVIDED, whole address") << u"NOTPROVIDED"_s << whole << 37 << othr;
     }
 
     void transactionLineCount()
     {
         QFETCH(QString, bic);
-        QFETCH(QString, adrLine1);
-        QFETCH(QString, adrLine2);
+        QFETCH(TPostalAddress, address);
         QFETCH(int, count);
         QFETCH(QString, agentLine);
 
         const QStringList lines = Pain008TransactionLines(with(regel(), [&](auto &r) {
             r.DbtrAgtBIC = bic;
-            r.AdrLine1 = adrLine1;
-            r.AdrLine2 = adrLine2;
+            r.DbtrAdr = address;
         }));
         QCOMPARE(lines.size(), count);
         const qsizetype finInstnId = lines.indexOf(u"\t\t\t<FinInstnId>"_s);

@@ -3,6 +3,7 @@
 #include "app/Help.h"
 #include "model/Settings.h"
 #include "processing/ProcessingRun.h"
+#include "processing/RunChecks.h"
 #include "ui/ExcelApp.h"
 #include "ui/FileSaveDialog.h"
 #include "ui/InputForm.h"
@@ -301,6 +302,7 @@ void TestScreens::wholeRun()
     const QString fileName = gridRow(2).at(1);
     QVERIFY(fileName.startsWith(QLatin1String("Incasso_dd_")));
     QVERIFY(QFile::exists(gui.path(QStringLiteral("uit/")) + fileName));
+    KW_CHECK_PAIN008_FILES(gui.path(QStringLiteral("uit")));
     QCOMPARE(gridRow(0).mid(0, 2), (QStringList{QStringLiteral("Code"), QStringLiteral("Bestand naam")}));
     QCOMPARE(gridRow(1), (QStringList{QStringLiteral("FRST"), QString(), QStringLiteral("0"), QStringLiteral("0.00")}));
     QCOMPARE(gridRow(2),

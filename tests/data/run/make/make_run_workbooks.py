@@ -164,3 +164,20 @@ save("unreadable_cell", [
     ["Derde Lid", None, None, "=2*10", TEST, None, "U-3", SIGNED, "RCUR", "jan"],
     ["Vierde Lid", None, None, "twintig", TEST, None, "U-4", SIGNED, "RCUR", "jan"],
 ])
+
+# What the banks take: a 25-character label (settings) for distinct message ids,
+# every form of address the reading knows, one it cannot read, a mandate id and
+# a BIC with blanks around them.
+save("bank_rules", [
+    HEAD[:10],
+    ["Anna de Vries", "Dorpsstraat 12", "1234 AB Wikkeldam", 25, ABNA, "ABNANL2A", "M-101", SIGNED, "FRST", "dec"],
+    ["Bert Bakker", "Lange Gracht 4 bis, 2311 XA Leiden", None, 25, TEST, "TESTNL2A ", " M-102 ", SIGNED, "RCUR",
+     "dec"],
+    ["Carla Claes", "Kerkweg 3-A", "1234ab den Ham", 30.5, INGB, None, "M-103", SIGNED, "RCUR", "dec"],
+    ["Dirk Dekker", "Dorpsplein", "9876 ZX   Nergens", 40, RABO, "RABONL2U", "M-104", SIGNED, "RCUR", "dec"],
+    ["Eva Evers", None, "5678 CD Elders", 12, ABNA, "ABNANL2A", "M-105", SIGNED, "RCUR", "dec"],
+    ["Frank Fokker", "Postbus 12", None, 12, ABNA, "ABNANL2A", "M-106", SIGNED, "RCUR", "dec"],
+    ["Gerda Groen", "1234 AB Wikkeldam", "Beukenlaan 8", 12, ABNA, "ABNANL2A", "M-107", SIGNED, "FRST", "dec"],
+    ["Hans Hoek", "Weg 12 achter de oude kerk", "1234 AB Wikkeldam aan de Oude Rijn bij de Molen", 50, TEST,
+     "TESTNL2A", "M-108", SIGNED, "RCUR", "dec"],
+])
