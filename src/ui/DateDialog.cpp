@@ -1,6 +1,7 @@
 #include "ui/DateDialog.h"
 
 #include "model/Clock.h"
+#include "rules/DateAmountRules.h"
 #include "ui/Look.h"
 #include "ui/ModalHooks.h"
 #include "ui/Screens.h"
@@ -11,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTextCharFormat>
 
 namespace {
 // The picker's date from a "d-m-y" text; an invalid text gives no date.
@@ -53,6 +55,7 @@ TDateDialog::TDateDialog(QWidget *parent) : TScreenDialog(parent)
     if (QCalendarWidget *calendar = DateTimePicker1->calendarWidget()) {
         m_calendarWindow = calendar->window();
         m_calendarWindow->installEventFilter(this);
+        connect(calendar, &QCalendarWidget::currentPageChanged, this, &TDateDialog::muteUnusableDays);
     }
     setPickerColour(Look::DialogBackground);
     Look::applyWindowFont(this);
@@ -74,6 +77,26 @@ void TDateDialog::FormShow()
         date = currentDateTime().date();
     const QSignalBlocker block(DateTimePicker1);
     DateTimePicker1->setDate(date);
+    muteUnusableDays(date.year(), date.month());
+}
+
+void TDateDialog::muteUnusableDays(int year, int month)
+{
+    QCalendarWidget *calendar = DateTimePicker1->calendarWidget();
+    if (!calendar)
+        return;
+    // Today and before, weekends and bank holidays: the bank cannot collect on them. They
+    // can still be chosen; the verification then says why the date is refused.
+    calendar->setDateTextFormat(QDate(), QTextCharFormat());
+    QTextCharFormat muted;
+    muted.setForeground(MutedDayColour);
+    const QDate today = currentDateTime().date();
+    const QDate first(year, month, 1);
+    // A page shows six weeks, some days of the months before and after included.
+    for (QDate day = first.addDays(-7); day <= first.addDays(45); day = day.addDays(1)) {
+        if (day <= today || !IsBankWorkingDay(day))
+            calendar->setDateTextFormat(day, muted);
+    }
 }
 
 void TDateDialog::setPickerColour(const QColor &colour)

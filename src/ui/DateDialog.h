@@ -23,6 +23,8 @@ public:
     bool Execute();
 
     QColor pickerColour() const { return m_colour; }
+    // The colour of the days in the calendar that the bank cannot use.
+    static inline const QColor MutedDayColour{160, 160, 160};
 
     QDateEdit *DateTimePicker1;
     QPushButton *Button1; // Cancel
@@ -33,6 +35,7 @@ protected:
 
 private:
     void FormShow();
+    void muteUnusableDays(int year, int month);
     void setPickerColour(const QColor &colour);
 
     QColor m_colour;

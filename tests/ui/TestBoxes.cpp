@@ -8,6 +8,7 @@
 #include "ui/Screens.h"
 #include "ui/SelectFolderDialog.h"
 
+#include <QCalendarWidget>
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
@@ -52,6 +53,7 @@ private Q_SLOTS:
     void dateDialog_data();
     void dateDialog();
     void dateDialogCancelKeepsDate();
+    void dateDialogMutesDaysTheBankCannotUse();
     void datePickerColours();
     void fileSelectionListsWorkbooksOnce();
     void fileSelectionChoosesWithEnterOnly();
@@ -183,6 +185,36 @@ void TestBoxes::dateDialogCancelKeepsDate()
     });
     QVERIFY(!dialog->Execute());
     QCOMPARE(dialog->DatumStr, QStringLiteral("5-3-2024"));
+}
+
+// Today (Monday 2 March 2026) and before, weekends and bank holidays look muted,
+// also on a page the user turns to; they can still be chosen.
+void TestBoxes::dateDialogMutesDaysTheBankCannotUse()
+{
+    GuiFixture gui;
+    TDateDialog *dialog = Screens().DateDialog;
+    dialog->DatumStr = QStringLiteral("16-03-2026");
+    QCalendarWidget *calendar = dialog->DateTimePicker1->calendarWidget();
+    const auto muted = [calendar](const QDate &day) {
+        return calendar->dateTextFormat(day).foreground().color() == TDateDialog::MutedDayColour;
+    };
+    ModalHooks::setNextAnswer(QStringLiteral("TDateDialog"), [&](QDialog &d) {
+        QVERIFY(muted(QDate(2026, 3, 1)));
+        QVERIFY(muted(QDate(2026, 3, 2)));
+        QVERIFY(!muted(QDate(2026, 3, 3)));
+        QVERIFY(muted(QDate(2026, 3, 7)));
+        QVERIFY(!muted(QDate(2026, 3, 16)));
+        QVERIFY(muted(QDate(2026, 4, 3))); // Good Friday, on the page of March
+        calendar->setCurrentPage(2026, 12);
+        QVERIFY(muted(QDate(2026, 12, 25)));
+        QVERIFY(muted(QDate(2026, 12, 26)));
+        QVERIFY(!muted(QDate(2026, 12, 24)));
+        QVERIFY(muted(QDate(2027, 1, 1)));
+        child<QDateEdit>(&d, QStringLiteral("DateTimePicker1"))->setDate(QDate(2026, 12, 26));
+        child<QPushButton>(&d, QStringLiteral("Button2"))->click();
+    });
+    QVERIFY(dialog->Execute());
+    QCOMPARE(dialog->DatumStr, QStringLiteral("26-12-2026"));
 }
 
 void TestBoxes::datePickerColours()
