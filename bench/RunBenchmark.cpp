@@ -10,6 +10,7 @@
 #include "model/InputData.h"
 #include "model/Settings.h"
 #include "processing/ProcessingRun.h"
+#include "rules/AddressRules.h"
 #include "rules/DateAmountRules.h"
 #include "workbook/WorkbookService.h"
 
@@ -24,6 +25,8 @@
 #include <fstream>
 #include <malloc.h>
 #include <string>
+#include <utility>
+#include <vector>
 #include <xlsxwriter.h>
 
 namespace {
@@ -202,6 +205,26 @@ void BM_Verwerken(benchmark::State &state)
     }
 }
 BENCHMARK(BM_Verwerken)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
+
+// The address reading alone, as the control and the file builder each do it
+// once per row: the share of the whole run it costs.
+void BM_AddressReading(benchmark::State &state)
+{
+    std::vector<std::pair<QString, QString>> addresses;
+    addresses.reserve(Rows);
+    for (int r = 1; r <= Rows; ++r) {
+        addresses.emplace_back(QStringLiteral("Kerkstraat %1").arg(r % 997 + 1),
+                               QStringLiteral("%1 AB Wikkeldam").arg(1000 + r % 9000));
+    }
+    for (auto _ : state) {
+        for (const auto &[line1, line2] : addresses) {
+            benchmark::DoNotOptimize(HasPostcodeAndTown(line1, line2));
+            benchmark::DoNotOptimize(ReadPostalAddress(line1, line2));
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * Rows);
+}
+BENCHMARK(BM_AddressReading)->Unit(benchmark::kMillisecond);
 
 // Leaves the workbook and a settings file for the batch command in folder.
 int makeWorkbook(const QString &folder)

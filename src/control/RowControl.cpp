@@ -191,7 +191,7 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
 
         // The file builder leaves out an address it cannot send structured; the user should know.
         if ((!values[lfAdres1].isEmpty() || !values[lfAdres2].isEmpty()) &&
-            ReadPostalAddress(values[lfAdres1], values[lfAdres2]).isEmpty()) {
+            !HasPostcodeAndTown(values[lfAdres1], values[lfAdres2])) {
             log.append(QStringLiteral("== LET OP : ") + QString::number(n) +
                        QStringLiteral(" : geen postcode en plaats gevonden in het adres; het adres wordt niet "
                                       "meegestuurd"));

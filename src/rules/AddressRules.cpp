@@ -31,8 +31,8 @@ QStringView trimmed(QStringView text)
 }
 
 // Four digits (the first not 0), an optional blank, two letters, one or more
-// blanks and the town: postcode "1234 AB" and the town, or false.
-bool readPostcodeAndTown(QStringView text, TPostalAddress &address)
+// blanks and the town: postcode "1234 AB" and the town (when address is given), or false.
+bool readPostcodeAndTown(QStringView text, TPostalAddress *address)
 {
     if (text.size() < 8 || text.at(0).unicode() < u'1' || text.at(0).unicode() > u'9' || !isDigit(text.at(1)) ||
         !isDigit(text.at(2)) || !isDigit(text.at(3)))
@@ -48,11 +48,20 @@ bool readPostcodeAndTown(QStringView text, TPostalAddress &address)
         ++i;
     if (i == text.size())
         return false;
-    address.PstCd.reserve(7);
-    address.PstCd.append(text.first(4)).append(u' ').append(letters, 2);
-    address.TwnNm = text.sliced(i).toString();
-    address.Ctry = QStringLiteral("NL");
+    if (address) {
+        address->PstCd.reserve(7);
+        address->PstCd.append(text.first(4)).append(u' ').append(letters, 2);
+        address->TwnNm = text.sliced(i).toString();
+        address->Ctry = QStringLiteral("NL");
+    }
     return true;
+}
+
+// The part of line 1 after its last comma; empty without a comma.
+QStringView afterLastComma(QStringView line1)
+{
+    const qsizetype comma = line1.lastIndexOf(u',');
+    return comma < 0 ? QStringView() : trimmed(line1.sliced(comma + 1));
 }
 
 // "Dorpsstraat 12" -> "Dorpsstraat" and "12": split at the last blank that a
@@ -80,17 +89,23 @@ TPostalAddress ReadPostalAddress(QStringView line1, QStringView line2)
     line2 = trimmed(line2);
     TPostalAddress address;
     QStringView street;
-    if (readPostcodeAndTown(line2, address)) {
+    if (readPostcodeAndTown(line2, &address)) {
         street = line1;
-    } else if (readPostcodeAndTown(line1, address)) {
+    } else if (readPostcodeAndTown(line1, &address)) {
         street = line2;
+    } else if (readPostcodeAndTown(afterLastComma(line1), &address)) {
+        street = trimmed(line1.first(line1.lastIndexOf(u',')));
     } else {
-        const qsizetype comma = line1.lastIndexOf(u',');
-        if (comma < 0 || !readPostcodeAndTown(trimmed(line1.sliced(comma + 1)), address))
-            return {};
-        street = trimmed(line1.first(comma));
+        return {};
     }
     if (!street.isEmpty())
         readStreet(street, address);
     return address;
+}
+
+bool HasPostcodeAndTown(QStringView line1, QStringView line2)
+{
+    line1 = trimmed(line1);
+    return readPostcodeAndTown(trimmed(line2), nullptr) || readPostcodeAndTown(line1, nullptr) ||
+           readPostcodeAndTown(afterLastComma(line1), nullptr);
 }

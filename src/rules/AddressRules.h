@@ -25,3 +25,5 @@ struct TPostalAddress
 // (or the part before that comma) gives street and house number. No readable
 // postcode and town: an empty address.
 TPostalAddress ReadPostalAddress(QStringView line1, QStringView line2);
+// True when ReadPostalAddress finds postcode and town; nothing is copied.
+bool HasPostcodeAndTown(QStringView line1, QStringView line2);

@@ -138,6 +138,8 @@ private Q_SLOTS:
         TPostalAddress want;
         if (!parts.isEmpty())
             want = {parts[0], parts[1], parts[2], parts[3], u"NL"_s};
+        // The control's quick test agrees with the reading.
+        QCOMPARE(HasPostcodeAndTown(line1, line2), !parts.isEmpty());
         const TPostalAddress got = DebtorAddress(line1, line2);
         QCOMPARE(QStringList({got.StrtNm, got.BldgNb, got.PstCd, got.TwnNm, got.Ctry}),
                  QStringList({want.StrtNm, want.BldgNb, want.PstCd, want.TwnNm, want.Ctry}));
