@@ -500,6 +500,19 @@ private Q_SLOTS:
             QStringLiteral("Geef als input een valide datum in het format dd-mm-yyyy"),
             QStringLiteral("'abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789/-?:().,+ "),
             QStringLiteral("Incasso_dd_"),
+            QStringLiteral(" ligt niet na vandaag."),
+            QStringLiteral("Kies een latere datum: de bank moet het bestand uiterlijk een werkdag voor de incassodatum "
+                           "ontvangen."),
+            QStringLiteral(" voeren de banken geen incasso's uit (weekend of feestdag)."),
+            QStringLiteral("De eerstvolgende werkdag is "),
+            QStringLiteral(" is geen geldige BIC code."),
+            QStringLiteral("Een BIC heeft 8 of 11 tekens, bijvoorbeeld RABONL2U."),
+            QStringLiteral(" : Mandaat code ontbreekt"),
+            QStringLiteral(" : BIC code is onjuist : "),
+            QStringLiteral(" ligt na de incassodatum"),
+            QStringLiteral(" : Bedrag is te hoog : "),
+            QStringLiteral(" : geen postcode en plaats gevonden in het adres; het adres wordt niet meegestuurd"),
+            QStringLiteral("--incassodatum +5"),
             QStringLiteral("Kwintor2.ini"),
             QStringLiteral("kwintor2-batch"),
         };
@@ -510,15 +523,11 @@ private Q_SLOTS:
         const QTextCharFormat body = formatOf(doc, QStringLiteral("Kwintor2 maakt"));
         QVERIFY(!isBold(body));
         const QStringList headings = {
-            QStringLiteral("Wat doet Kwintor2?"),
-            QStringLiteral("De Excel tabel"),
-            QStringLiteral("Het invoerscherm"),
-            QStringLiteral("Het layoutscherm"),
-            QStringLiteral("De sequentiecodes"),
-            QStringLiteral("Volgnummers"),
-            QStringLiteral("Verwerken"),
-            QStringLiteral("Naar de bank"),
-            QStringLiteral("Meldingen en wat u eraan doet"),
+            QStringLiteral("Wat doet Kwintor2?"), QStringLiteral("De Excel tabel"),
+            QStringLiteral("Het invoerscherm"),   QStringLiteral("Het layoutscherm"),
+            QStringLiteral("De sequentiecodes"),  QStringLiteral("Volgnummers"),
+            QStringLiteral("Verwerken"),          QStringLiteral("Wat Kwintor2 voor de bank controleert"),
+            QStringLiteral("Naar de bank"),       QStringLiteral("Meldingen en wat u eraan doet"),
         };
         for (const QString &h : headings) {
             QTextBlock block = doc.begin();
