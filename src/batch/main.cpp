@@ -63,7 +63,7 @@ int main(int argc, char *argv[])
                        "bankwerkdag na vandaag (+5: over vijf werkdagen). De datum moet na vandaag liggen en "
                        "een werkdag van de banken zijn (geen weekend, 1 januari, Goede Vrijdag, Tweede Paasdag, "
                        "1 mei, 25 of 26 december)."),
-        QStringLiteral("DD-MM-JJJJ|+N"));
+        QStringLiteral("datum"));
     const QCommandLineOption controlOption(QStringLiteral("alleen-controle"),
                                            QStringLiteral("Alleen controleren; er worden geen bestanden gemaakt."));
     const QCommandLineOption logOption(QStringLiteral("log"),

@@ -5,7 +5,9 @@ Run with Debian's python3 (python3-openpyxl):
     /usr/bin/python3 tests/data/run/make/make_run_workbooks.py
 Every workbook has one sheet "Leden"; the settings beside it say which
 column holds what. The expected files beside them were checked by hand
-against the rules; regenerating a workbook does not change them.
+against the rules; regenerating a workbook does not change them. A case
+runs on 6 May 2024 at 08:58:24, or at the moment in its clock.txt (a
+collection date must lie after the day of the run).
 """
 import datetime
 import os
