@@ -3,6 +3,7 @@
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -85,6 +86,12 @@ class TestBatch : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("faketime")).isEmpty(),
+                 "faketime is missing: scripts/install-deps installs it");
+    }
+
     // Every end-to-end case through the command: the same files and the same
     // settings as the desktop application makes, boxes on stderr, the log on
     // stdout and in the --log file. Only the moments differ.
