@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTextCharFormat>
 
 namespace {
@@ -56,6 +57,10 @@ TDateDialog::TDateDialog(QWidget *parent) : TScreenDialog(parent)
         m_calendarWindow = calendar->window();
         m_calendarWindow->installEventFilter(this);
         connect(calendar, &QCalendarWidget::currentPageChanged, this, &TDateDialog::muteUnusableDays);
+        // The calendar draws the days of the months before and after in the view's disabled text
+        // colour, over any format of their own; the style makes that white, as if they were usable.
+        if (auto *view = calendar->findChild<QTableView *>(QStringLiteral("qt_calendar_calendarview")))
+            view->setStyleSheet(QStringLiteral("QTableView:disabled { color: %1; }").arg(MutedDayColour.name()));
     }
     setPickerColour(Look::DialogBackground);
     Look::applyWindowFont(this);

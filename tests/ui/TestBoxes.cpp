@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 
 namespace {
@@ -205,6 +206,11 @@ void TestBoxes::dateDialogMutesDaysTheBankCannotUse()
         QVERIFY(muted(QDate(2026, 3, 7)));
         QVERIFY(!muted(QDate(2026, 3, 16)));
         QVERIFY(muted(QDate(2026, 4, 3))); // Good Friday, on the page of March
+        // Days of the months around the page are drawn in the view's disabled colour: muted too.
+        auto *view = calendar->findChild<QTableView *>(QStringLiteral("qt_calendar_calendarview"));
+        QVERIFY(view);
+        view->ensurePolished();
+        QCOMPARE(view->palette().color(QPalette::Disabled, QPalette::Text), TDateDialog::MutedDayColour);
         calendar->setCurrentPage(2026, 12);
         QVERIFY(muted(QDate(2026, 12, 25)));
         QVERIFY(muted(QDate(2026, 12, 26)));
