@@ -264,6 +264,7 @@ private Q_SLOTS:
         QVERIFY(f.readTarget(batch.SEPAFileName).contains("<EndToEndId>LID-13648</EndToEndId>"));
         QCOMPARE(storedCounters().BatchVolgnummer, std::numeric_limits<int>::min());
         QCOMPARE(storedCounters().Incassovolgnummer, std::numeric_limits<int>::min());
+        KW_CHECK_PAIN008_FILES(f.data.TargetFolder);
     }
 
     // A workbook changed after the control to amounts whose sum no cents can hold:
@@ -303,6 +304,7 @@ private Q_SLOTS:
         TIncassobatch batch = batchOf(QStringLiteral("RCUR"), 1, 1000);
         QVERIFY(BouwSEPAfile(batch, f.data, f.service, log));
         QCOMPARE(log.lines(), QStringList{QStringLiteral("== 2  Jan  10.00  Contributie_mei")});
+        KW_CHECK_PAIN008_FILES(f.data.TargetFolder);
     }
 
     // The file is written through a temporary file: a write that comes up
