@@ -296,16 +296,6 @@ private Q_SLOTS:
         QCOMPARE(f.notices.errors.size(), 1); // the IBAN's own box
     }
 
-    // A warning only: the address is left out of the file, the row is sound.
-    void unreadableAddressIsAWarning()
-    {
-        RunFixture f;
-        const Control c = control(f, {RunFixture::headings(), with(row(), B, QStringLiteral("Postbus 12")),
-                                      with(row(), C, QStringLiteral("1234 AB Wikkeldam"))});
-        QVERIFY(c.ok);
-        QCOMPARE(c.lines(), (QStringList{NoAddress.arg(1), QString()}));
-    }
-
     // With a code column an empty code cell is a fault, whatever default an
     // earlier verification left: the file builder takes no such row.
     void emptyCodeCell_data()
