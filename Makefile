@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 # make install PREFIX=... DESTDIR=...
 PREFIX ?= /usr/local
 
-.PHONY: deps configure build test run install uninstall bench screenshots format clean
+.PHONY: deps configure build test run install uninstall package bench screenshots format clean
 
 deps:
 	scripts/install-deps
@@ -30,6 +30,10 @@ install: build
 # Removes what the last install wrote.
 uninstall:
 	xargs -d '\n' rm -f -- < $(BUILD)/install_manifest.txt
+
+# The Debian package, in $(BUILD); scripts/check-package also runs lintian on it.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 bench: deps
 	cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKW_BUILD_BENCH=ON -DKW_BUILD_TESTS=OFF -DKW_BUILD_GUI=OFF

@@ -31,6 +31,7 @@ usr/share/icons/hicolor/scalable/apps/kwintor2.svg
 usr/share/kwintor2/Kwintor2 incasso.rtf
 usr/share/kwintor2/Kwintor2.ini
 usr/share/kwintor2/Sportclub.xlsx
+usr/share/lintian/overrides/kwintor2
 usr/share/man/man1/Kwintor2.1.gz
 usr/share/man/man1/kwintor2-batch.1.gz"
 installed=$(cd "$root" && find . -type f -printf '%P\n' | LC_ALL=C sort)
