@@ -32,7 +32,8 @@ THelp::THelp(QWidget *parent) : QWidget(parent, Qt::Window)
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setStyleSheet(QStringLiteral("QTextEdit { color: blue; background-color: rgb(238, 250, 238); }"));
     lbSettingsFile = Look::label(this, QStringLiteral("lbSettingsFile"), QString(), 112, 830);
-    lbSettingsFile->setGeometry(112, 830, 857, 24);
+    // A fixed size: the window's font pass would shrink a label to its empty text.
+    lbSettingsFile->setFixedSize(857, 24);
     lbSettingsFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     connect(Button3, &QPushButton::clicked, this, [this] {

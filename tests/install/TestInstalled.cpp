@@ -52,6 +52,7 @@ private Q_SLOTS:
                  QDir::cleanPath(exeFile((m_installed ? QStringLiteral("../share/kwintor2/") : QString()) +
                                          THelp::helpFileName())));
         QCOMPARE(help->lbSettingsFile->text(), QStringLiteral("Instellingenbestand: ") + settingsFile());
+        QVERIFY(help->lbSettingsFile->width() >= help->lbSettingsFile->sizeHint().width());
         help->Button1->click();
 
         // The working directory still comes first.
