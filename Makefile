@@ -1,8 +1,10 @@
 # The two commands a newcomer needs: `make run` and `make test`.
 BUILD ?= build
 JOBS ?= $(shell nproc)
+# make install PREFIX=... DESTDIR=...
+PREFIX ?= /usr/local
 
-.PHONY: deps configure build test run bench screenshots format clean
+.PHONY: deps configure build test run install uninstall package bench screenshots format clean
 
 deps:
 	scripts/install-deps
@@ -18,9 +20,20 @@ build: configure
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-# The help text is looked up in the working directory, so start there.
+# The build puts the help text beside the program, so any folder will do.
 run: build
-	cd docs && ../$(BUILD)/src/app/Kwintor2
+	$(BUILD)/src/app/Kwintor2
+
+install: build
+	cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# Removes what the last install wrote.
+uninstall:
+	xargs -d '\n' rm -f -- < $(BUILD)/install_manifest.txt
+
+# The Debian package, in $(BUILD); scripts/check-package also runs lintian on it.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 bench: deps
 	cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKW_BUILD_BENCH=ON -DKW_BUILD_TESTS=OFF -DKW_BUILD_GUI=OFF

@@ -1,5 +1,6 @@
 #include "app/Help.h"
 
+#include "model/Settings.h"
 #include "ui/Look.h"
 #include "ui/MessageBoxes.h"
 #include "ui/Screens.h"
@@ -8,6 +9,10 @@
 #include "app/help/RtfReader.h"
 #endif
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -26,6 +31,10 @@ THelp::THelp(QWidget *parent) : QWidget(parent, Qt::Window)
     RichEdit1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setStyleSheet(QStringLiteral("QTextEdit { color: blue; background-color: rgb(238, 250, 238); }"));
+    lbSettingsFile = Look::label(this, QStringLiteral("lbSettingsFile"), QString(), 112, 830);
+    // A fixed size: the window's font pass would shrink a label to its empty text.
+    lbSettingsFile->setFixedSize(857, 24);
+    lbSettingsFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     connect(Button3, &QPushButton::clicked, this, [this] {
         RichEdit1->setFocus();
@@ -54,6 +63,19 @@ QString THelp::helpFileName()
     return QStringLiteral("Kwintor2 incasso.rtf");
 }
 
+QString THelp::helpFilePath()
+{
+    const QDir exe(QCoreApplication::applicationDirPath());
+    const QString candidates[] = {QDir::current().filePath(helpFileName()),
+                                  exe.filePath(QStringLiteral("../share/kwintor2/") + helpFileName()),
+                                  exe.filePath(helpFileName())};
+    for (const QString &path : candidates) {
+        if (QFileInfo(path).isFile())
+            return QDir::cleanPath(path);
+    }
+    return helpFileName();
+}
+
 void THelp::showScreen()
 {
     if (isVisible()) {
@@ -71,9 +93,10 @@ void THelp::showScreen()
 
 void THelp::FormShow()
 {
+    lbSettingsFile->setText(QStringLiteral("Instellingenbestand: ") + QDir::toNativeSeparators(SettingsFilePath()));
     QString error;
 #ifdef KW_HAVE_HELP
-    const bool loaded = LoadRtfInto(RichEdit1->document(), helpFileName(), &error);
+    const bool loaded = LoadRtfInto(RichEdit1->document(), helpFilePath(), &error);
 #else
     const bool loaded = false;
     error = QStringLiteral("Het helpbestand kan niet worden gelezen: ") + helpFileName();

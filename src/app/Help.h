@@ -2,11 +2,12 @@
 
 #include <QWidget>
 
+class QLabel;
 class QPushButton;
 class QTextEdit;
 
-// "SEPA incasso help": the help text, read from "Kwintor2 incasso.rtf" in the
-// working directory each time the window opens.
+// "SEPA incasso help": the help text, read from "Kwintor2 incasso.rtf" each time
+// the window opens, and the settings file in use.
 class THelp final : public QWidget
 {
     Q_OBJECT
@@ -14,6 +15,9 @@ public:
     explicit THelp(QWidget *parent = nullptr);
 
     static QString helpFileName();
+    // The help file in the working directory, else among the installed program's
+    // files (../share/kwintor2), else beside the executable; the bare name when none is there.
+    static QString helpFilePath();
 
     // Shows the window and loads the text; a visible window is only brought to the front.
     void showScreen();
@@ -22,6 +26,7 @@ public:
     QPushButton *Button2; // Einde
     QPushButton *Button1; // Sluit
     QTextEdit *RichEdit1;
+    QLabel *lbSettingsFile;
 
 private:
     void FormShow();

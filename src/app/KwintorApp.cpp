@@ -2,6 +2,7 @@
 
 #include "app/Dashboard.h"
 #include "app/Help.h"
+#include "ui/InputForm.h"
 #include "ui/ModalHooks.h"
 #include "ui/Screens.h"
 
@@ -10,6 +11,9 @@
 #endif
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
 
 TKwintorApp::TKwintorApp()
     : m_screens(std::make_unique<TScreenSet>([] { return new TDashboard; }, [] { return new THelp; }))
@@ -17,9 +21,17 @@ TKwintorApp::TKwintorApp()
 
 TKwintorApp::~TKwintorApp() = default;
 
-void TKwintorApp::start()
+void TKwintorApp::start(const QString &workbook)
 {
     Screens().Dashboard->show();
+    if (workbook.isEmpty())
+        return;
+    static_cast<TDashboard *>(Screens().Dashboard)->Button1->click();
+    // The fields are the record: the choice is saved with the settings when the screen closes.
+    const QFileInfo file(workbook);
+    TInputForm *input = Screens().InputForm;
+    input->edInputFolder->setText(file.absolutePath());
+    input->edInputFile->setText(file.fileName());
 }
 
 bool ApplyVisualStyle()

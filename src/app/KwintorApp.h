@@ -12,8 +12,9 @@ public:
     TKwintorApp();
     ~TKwintorApp();
 
-    // Shows the main window.
-    void start();
+    // Shows the main window. With a workbook (the file manager's "Open with"), the
+    // input screen opens as "Verwerk Excel input" opens it, with that workbook chosen.
+    void start(const QString &workbook = QString());
 
 private:
     std::unique_ptr<TScreenSet> m_screens;

@@ -3,6 +3,7 @@
 #include "ui/MessageBoxes.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 
 namespace {
 // The last edge for an error that ends a user action: the event loop shows its
@@ -29,7 +30,12 @@ int main(int argc, char *argv[])
     TApplication app(argc, argv);
     ApplyVisualStyle();
     QApplication::setApplicationName(QStringLiteral("SEPA Incasso"));
+    // Names the menu entry, whose icon the desktop then shows for the window.
+    QGuiApplication::setDesktopFileName(QStringLiteral("kwintor2"));
+    QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("werkboek"), QStringLiteral("Het Excel werkboek om te verwerken."));
+    parser.parse(QCoreApplication::arguments());
     TKwintorApp kwintor;
-    kwintor.start();
+    kwintor.start(parser.positionalArguments().value(0));
     return app.exec();
 }

@@ -1,10 +1,13 @@
 #include "batch/BatchRun.h"
 #include "batch/Inspect.h"
 #include "model/Error.h"
+#include "model/Settings.h"
 #include "workbook/WorkbookService.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QTextStream>
 
 namespace {
@@ -50,10 +53,9 @@ int main(int argc, char *argv[])
                                         QStringLiteral("Toon de laatste rij en elke gevulde cel van het werkblad: "
                                                        "cel, soort (tekst, getal, datum, waarheid, fout, anders) "
                                                        "en tekst, gescheiden door tabs."));
-    const QCommandLineOption settingsOption(
-        QStringLiteral("instellingen"),
-        QStringLiteral("Het instellingenbestand (standaard Kwintor2.ini naast het programma)."),
-        QStringLiteral("bestand"));
+    const QCommandLineOption settingsOption(QStringLiteral("instellingen"),
+                                            QStringLiteral("Het instellingenbestand (standaard: zie onderaan)."),
+                                            QStringLiteral("bestand"));
     const QCommandLineOption targetOption(QStringLiteral("doelmap"),
                                           QStringLiteral("De map voor de SEPA bestanden, alleen voor deze verwerking."),
                                           QStringLiteral("map"));
@@ -74,8 +76,14 @@ int main(int argc, char *argv[])
 
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
-    if (parser.isSet(helpOption)) {
-        QTextStream(stdout) << parser.helpText();
+    // --help-all is listed by Qt beside --help; without this it would start a run.
+    if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
+        // Where this run would read and write its settings.
+        const QString settings = parser.isSet(settingsOption)
+                                     ? QFileInfo(parser.value(settingsOption)).absoluteFilePath()
+                                     : SettingsFilePath();
+        QTextStream(stdout) << parser.helpText() << "\nInstellingenbestand: " << QDir::toNativeSeparators(settings)
+                            << (QFileInfo::exists(settings) ? "" : " (bestaat nog niet)") << '\n';
         return ExitOk;
     }
     if (!parser.positionalArguments().isEmpty())

@@ -64,6 +64,10 @@ bool readIni(const QString &path, IniFile &ini)
 
 bool writeIni(const QString &path, const IniFile &ini)
 {
+    // The user's own settings folder is made on the first save; a folder that
+    // was named explicitly must exist.
+    if (g_file.isEmpty() && g_folder.isEmpty())
+        QDir().mkpath(QFileInfo(path).absolutePath());
     return WriteFileAtomically(path, ini.toBytes());
 }
 
@@ -110,7 +114,23 @@ QString settingsFolder()
         return QFileInfo(g_file).absolutePath();
     if (!g_folder.isEmpty())
         return g_folder;
-    return QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
+    return DefaultSettingsFolder(QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
+                                                              : QDir::currentPath());
+}
+
+QString DefaultSettingsFolder(const QString &exeFolder)
+{
+    const QDir exe(exeFolder);
+    // An installed program keeps nothing beside itself, even where it could
+    // write (as root, or in a staging folder).
+    const bool installed = QFileInfo(exe.filePath(QStringLiteral("../share/kwintor2"))).isDir();
+    if (!installed && QFileInfo(exeFolder).isWritable())
+        return exe.absolutePath();
+    // A relative $XDG_CONFIG_HOME is to be ignored.
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty() || QDir::isRelativePath(config))
+        config = QDir::homePath() + QStringLiteral("/.config");
+    return QDir::cleanPath(config + QStringLiteral("/Kwintor2"));
 }
 
 void setSettingsFile(const QString &path)

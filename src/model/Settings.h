@@ -4,10 +4,14 @@
 
 #include <QString>
 
-// Where the settings file lies: the executable's folder unless a test or the
+// Where the settings file lies: DefaultSettingsFolder() unless a test or the
 // batch command says otherwise.
 void setSettingsFolder(const QString &folder);
 QString settingsFolder();
+// The executable's folder for a build folder or a portable copy; the user's
+// $XDG_CONFIG_HOME/Kwintor2 (default ~/.config/Kwintor2) for an installed program
+// (one with ../share/kwintor2 beside its folder) or a folder the user may not write.
+QString DefaultSettingsFolder(const QString &exeFolder);
 // One explicit file for reading and writing (the batch command's --instellingen); empty to unset.
 void setSettingsFile(const QString &path);
 

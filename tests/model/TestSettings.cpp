@@ -296,6 +296,67 @@ private Q_SLOTS:
         TInputData d;
         QVERIFY_THROWS_EXCEPTION(KwError, WriteCounters(d));
     }
+
+    // Which folder a program in bin/ uses: beside itself unless it is installed
+    // (../share/kwintor2 exists) or may not write there.
+    void defaultFolder_data()
+    {
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<QString>("xdgConfigHome"); // "-": unset; a leading "/" is made absolute in the test folder
+        QTest::addColumn<QString>("expected");      // "bin", or a path below the test folder
+
+        QTest::newRow("build folder or portable copy") << false << false << "/cfg"
+                                                       << "bin";
+        QTest::newRow("installed, XDG_CONFIG_HOME") << true << false << "/cfg"
+                                                    << "cfg/Kwintor2";
+        QTest::newRow("installed, no XDG_CONFIG_HOME") << true << false << "-"
+                                                       << "home/.config/Kwintor2";
+        QTest::newRow("installed, empty XDG_CONFIG_HOME") << true << false << ""
+                                                          << "home/.config/Kwintor2";
+        QTest::newRow("installed, relative XDG_CONFIG_HOME") << true << false << "cfg"
+                                                             << "home/.config/Kwintor2";
+        QTest::newRow("read-only folder") << false << true << "-"
+                                          << "home/.config/Kwintor2";
+    }
+    void defaultFolder()
+    {
+        QFETCH(bool, installed);
+        QFETCH(bool, readOnly);
+        QFETCH(QString, xdgConfigHome);
+        QFETCH(QString, expected);
+
+        const QDir root(m_dir->path());
+        QVERIFY(root.mkpath(QStringLiteral("bin")));
+        if (installed)
+            QVERIFY(root.mkpath(QStringLiteral("share/kwintor2")));
+        const QString bin = root.filePath(QStringLiteral("bin"));
+        if (readOnly) {
+            QFile::setPermissions(bin, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+            if (QFileInfo(bin).isWritable())
+                QSKIP("root may write in every folder");
+        }
+        const QByteArray oldHome = qgetenv("HOME");
+        const QByteArray oldXdg = qgetenv("XDG_CONFIG_HOME");
+        const bool hadXdg = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+        qputenv("HOME", root.filePath(QStringLiteral("home")).toLocal8Bit());
+        if (xdgConfigHome == QLatin1String("-"))
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME",
+                    (xdgConfigHome.startsWith(QLatin1Char('/')) ? m_dir->path() + xdgConfigHome : xdgConfigHome)
+                        .toLocal8Bit());
+
+        const QString folder = DefaultSettingsFolder(bin);
+
+        qputenv("HOME", oldHome);
+        if (hadXdg)
+            qputenv("XDG_CONFIG_HOME", oldXdg);
+        else
+            qunsetenv("XDG_CONFIG_HOME");
+        QFile::setPermissions(bin, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QCOMPARE(folder, root.filePath(expected));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSettings)

@@ -25,6 +25,7 @@ public:
     ~GuiFixture();
 
     TInputData &data();
+    TKwintorApp &app() { return *m_app; }
     // The temporary folder, and a path inside it.
     QString folder() const { return m_folder; }
     QString path(const QString &name) const;

@@ -66,6 +66,7 @@ private Q_SLOTS:
     void closingSavesEvenWithoutAnswer();
     void serviceThatCannotStart();
     void inputScreenOpensOnce();
+    void startWithWorkbook();
     void closingMainWindowSavesInput();
     void startwaardenReloads();
     void helpWindow();
@@ -477,6 +478,24 @@ void TestScreens::inputScreenOpensOnce()
     dashboard->Button1->click();
     QCOMPARE(input->edIncassant->text(), QStringLiteral("Sportclub De Bal"));
     QCOMPARE(gui.data().BIC, QStringLiteral("ABNANL2A"));
+}
+
+// "Open with Kwintor2": the settings are loaded first, then the workbook replaces
+// theirs, and closing keeps the choice.
+void TestScreens::startWithWorkbook()
+{
+    GuiFixture gui;
+    gui.writeValidSettings();
+    QVERIFY(QDir(gui.folder()).mkpath(QStringLiteral("elders")));
+    gui.app().start(gui.path(QStringLiteral("elders/leden 2027.xlsx")));
+    TInputForm *input = Screens().InputForm;
+    QVERIFY(Screens().Dashboard->isVisible());
+    QVERIFY(input->isVisible());
+    QCOMPARE(input->edIncassant->text(), QStringLiteral("Sportclub De Bal"));
+    QCOMPARE(gui.data().InputFolder, gui.path(QStringLiteral("elders")));
+    QCOMPARE(gui.data().InputFile, QStringLiteral("leden 2027.xlsx"));
+    input->Button12->click();
+    QVERIFY(settingsText().contains(QLatin1String("Excel input bestand=leden 2027.xlsx")));
 }
 
 void TestScreens::closingMainWindowSavesInput()
