@@ -2,7 +2,7 @@
 
 #include "model/CellValue.h"
 #include "model/InputData.h"
-#include "processing/RunRecords.h"
+#include "model/RunRecords.h"
 
 #include <QString>
 

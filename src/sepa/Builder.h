@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/InputData.h"
-#include "processing/RunRecords.h"
+#include "model/RunRecords.h"
 #include "rules/AddressRules.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "processing/RunRecords.h"
+#include "model/RunRecords.h"
 
 class QTableWidget;
 

@@ -1,4 +1,5 @@
 #include "model/CellValue.h"
+#include "model/IniFile.h"
 #include "model/InputData.h"
 
 #include <QTest>
@@ -84,6 +85,16 @@ private Q_SLOTS:
         QCOMPARE(DateFromSerial(-1.25), QDate(1899, 12, 29)); // the fraction is a time of that day
         QCOMPARE(SerialFromDate(QDate(2024, 1, 1)), 45292.0);
         QVERIFY(!DateFromSerial(std::numeric_limits<double>::quiet_NaN()).isValid());
+    }
+
+    void windows1252RoundTrip()
+    {
+        QString all;
+        for (int b = 0x20; b <= 0xFF; ++b) {
+            if (b != 0x81 && b != 0x8D && b != 0x8F && b != 0x90 && b != 0x9D && b != 0x7F)
+                all += DecodeWindows1252(QByteArray(1, char(b)));
+        }
+        QCOMPARE(DecodeWindows1252(EncodeWindows1252(all)), all);
     }
 };
 

@@ -1,9 +1,5 @@
-#include "model/IniFile.h"
-#include "processing/LogSaving.h"
-#include "processing/RunRecords.h"
+#include "model/RunRecords.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 class TestRecords : public QObject
@@ -53,53 +49,6 @@ private Q_SLOTS:
         TIncassobatch b;
         b.TotalCents = 500000005; // 5000000.05 euro: a sum of doubles could not hold this exactly
         QCOMPARE(b.TotalAmount(), 5000000.05);
-    }
-
-    void composedLogName_data()
-    {
-        QTest::addColumn<QString>("prefix");
-        QTest::addColumn<QString>("ext");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("first start") << QStringLiteral("SEPA_log_") << QStringLiteral("log")
-                                     << QStringLiteral("SEPA_log__8-3-2025  9h5.log");
-        QTest::newRow("empty extension") << QStringLiteral("P") << QString() << QStringLiteral("P_8-3-2025  9h5.");
-    }
-    void composedLogName()
-    {
-        QFETCH(QString, prefix);
-        QFETCH(QString, ext);
-        QFETCH(QString, name);
-        QCOMPARE(composeFileName(prefix, QStringLiteral("8-3-2025  9h5"), ext), name);
-    }
-
-    void savedLogBytes()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("log.txt"));
-        QVERIFY(SaveProcessingLog(
-            path, {QStringLiteral("== Start"), QString(), QStringLiteral("a\rb \u20ac \u00eb \u0142")}, nullptr));
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        // Windows-1252 without byte-order mark; a character outside it becomes "?".
-        QCOMPARE(f.readAll(), QByteArray("== Start\r\n\r\na\rb \x80 \xeb ?\r\n"));
-    }
-
-    void savedLogIntoMissingFolderFails()
-    {
-        QTemporaryDir dir;
-        QString error;
-        QVERIFY(!SaveProcessingLog(dir.filePath(QStringLiteral("weg/log.txt")), {QStringLiteral("x")}, &error));
-        QVERIFY(error.contains(QStringLiteral("weg/log.txt")));
-    }
-
-    void windows1252RoundTrip()
-    {
-        QString all;
-        for (int b = 0x20; b <= 0xFF; ++b) {
-            if (b != 0x81 && b != 0x8D && b != 0x8F && b != 0x90 && b != 0x9D && b != 0x7F)
-                all += DecodeWindows1252(QByteArray(1, char(b)));
-        }
-        QCOMPARE(DecodeWindows1252(EncodeWindows1252(all)), all);
     }
 };
 

@@ -1,8 +1,6 @@
 #include "RunChecks.h"
 #include "RunFixture.h"
-#include "processing/LogSaving.h"
 #include "processing/ProcessingRun.h"
-#include "util/FileSizeLimit.h"
 
 #include <QTest>
 
@@ -269,25 +267,6 @@ private Q_SLOTS:
                 {QStringLiteral("Totaal"), QStringLiteral(" = = ="), QStringLiteral("1"), QStringLiteral("1234.50")},
             }));
         KW_CHECK_PAIN008_FILES(f.data.TargetFolder);
-    }
-
-    // A saved log replaces an older one only when every byte was written.
-    void logSavedWholeOrNotAtAll()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("SEPA_log__6-5-2024  8h58.log"));
-        QVERIFY(SaveProcessingLog(path, {QStringLiteral("oud")}, nullptr));
-        const QStringList lines(200, QStringLiteral("== 1 : De input : een lange regel\rMaximaal 70 characters."));
-        QString error;
-        {
-            const FileSizeLimit limit(1024);
-            QVERIFY(!SaveProcessingLog(path, lines, &error));
-        }
-        QVERIFY(error.contains(path));
-        QCOMPARE(fileBytes(path), QByteArray("oud\r\n"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
-        QVERIFY(SaveProcessingLog(path, lines, &error));
-        QCOMPARE(fileBytes(path).size(), 200 * (lines.first().size() + 2));
     }
 };
 

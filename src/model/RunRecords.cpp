@@ -1,4 +1,4 @@
-#include "processing/RunRecords.h"
+#include "model/RunRecords.h"
 
 const QStringList &SeqCodes()
 {
