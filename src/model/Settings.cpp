@@ -10,6 +10,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QVariant>
+
+#include <variant>
 
 namespace {
 const QString kMainName = QStringLiteral("Kwintor2.ini");
@@ -23,15 +26,9 @@ const QString kSecLogging = QStringLiteral("Logging");
 
 const QString kBatchKey = QStringLiteral("Laatste batchnummer");
 const QString kIncassoKey = QStringLiteral("Laatste incassonummer");
-const QString kFilterColKey = QStringLiteral("Filter kolom no ");
 
 QString g_folder;
 QString g_file;
-
-QString layoutKey(int index)
-{
-    return QStringLiteral("Layout ") + QString::number(index + 1);
-}
 
 // A file in the folder whose name equals name without regard to case; the
 // exact spelling wins when several exist.
@@ -101,6 +98,100 @@ QString boolText(bool b)
 {
     return b ? QStringLiteral("1") : QStringLiteral("0");
 }
+
+// The record field a key holds: a text, a truth value, a number, an entry of
+// InputArray, or the date of the save (written, never read back).
+struct LayoutEntry
+{
+    int index;
+};
+struct SaveDate
+{};
+using Field = std::variant<QString TInputData::*, bool TInputData::*, int TInputData::*, LayoutEntry, SaveDate>;
+
+struct SettingsKey
+{
+    QString section;
+    QString name;
+    Field field;
+    QVariant fallback; // what a missing key reads as; none: the field keeps its value
+};
+
+// Every key, in the order a save writes them (and a new file holds them).
+const QList<SettingsKey> &settingsKeys()
+{
+    static const QList<SettingsKey> keys = [] {
+        QList<SettingsKey> k{
+            {kSecSepa, QStringLiteral("Instellingen voor :"), SaveDate{}, {}},
+            {kSecInput, QStringLiteral("Naam incassant"), &TInputData::Incassant, {}},
+            {kSecInput, QStringLiteral("ZZZ-code"), &TInputData::ZZZCode, {}},
+            {kSecInput, QStringLiteral("IBAN"), &TInputData::IBAN, {}},
+            {kSecInput, QStringLiteral("BIC"), &TInputData::BIC, {}},
+            {kSecInput, QStringLiteral("Map Excel input"), &TInputData::InputFolder, {}},
+            {kSecInput, QStringLiteral("Excel input bestand"), &TInputData::InputFile, {}},
+            {kSecInput, QStringLiteral("Excel tabel heeft een kopregel"), &TInputData::HasHeadings, true},
+            {kSecInput, QStringLiteral("Doelmap SEPA bestanden"), &TInputData::TargetFolder, {}},
+            {kSecInput, QStringLiteral("Incassolabel"), &TInputData::IncassoLabel, {}},
+            {kSecInput, QStringLiteral("Incassodatum"), &TInputData::IncassoDate, QString()},
+            {kSecInput, QStringLiteral("Omschrijving"), &TInputData::Omschrijving, QString()},
+            {kSecInput, QStringLiteral("Default_sequence_code"), &TInputData::DefaultSequenceCode,
+             QStringLiteral("RCUR")},
+            {kSecCounters, kBatchKey, &TInputData::BatchVolgnummer, 0},
+            {kSecCounters, kIncassoKey, &TInputData::Incassovolgnummer, 0},
+            {kSecLayout, QStringLiteral("Gebruik van het filter"), &TInputData::cbFilter, false},
+            {kSecLayout, QStringLiteral("Filtercriterium"), &TInputData::strFilterReq, QString()},
+            // The blank at its end stands in the file before the "=".
+            {kSecLayout, QStringLiteral("Filter kolom no "), &TInputData::intFilterCol, 0},
+        };
+        for (int i = 0; i < LayoutFieldCount; ++i)
+            k.append({kSecLayout, QStringLiteral("Layout ") + QString::number(i + 1), LayoutEntry{i}, 0});
+        k += QList<SettingsKey>{
+            {kSecLogging, QStringLiteral("LogSaveFolder"), &TInputData::LogSaveFolder,
+             QStringLiteral("<folder voor logbestanden>")},
+            {kSecLogging, QStringLiteral("Extensie voor logbestanden"), &TInputData::LogExtension,
+             QStringLiteral("log")},
+            {kSecLogging, QStringLiteral("Prefix voor logbestanden"), &TInputData::LogSavePrefix,
+             QStringLiteral("SEPA_log_")},
+        };
+        return k;
+    }();
+    return keys;
+}
+
+// Loading reads the sections in this order.
+const QStringList kLoadOrder{kSecInput, kSecLayout, kSecCounters, kSecLogging};
+
+template <class... Ts> struct Overloaded : Ts...
+{
+    using Ts::operator()...;
+};
+
+void loadKey(const IniFile &ini, const SettingsKey &key, TInputData &d)
+{
+    std::visit(
+        Overloaded{
+            [&](QString TInputData::*f) {
+                d.*f = readText(ini, key.section, key.name, key.fallback.isValid() ? key.fallback.toString() : d.*f);
+            },
+            [&](bool TInputData::*f) { d.*f = readBool(ini, key.section, key.name, key.fallback.toBool()); },
+            [&](int TInputData::*f) { d.*f = readInt(ini, key.section, key.name, key.fallback.toInt()); },
+            [&](LayoutEntry e) { d.InputArray[e.index] = readInt(ini, key.section, key.name, key.fallback.toInt()); },
+            [](SaveDate) {},
+        },
+        key.field);
+}
+
+QString savedValue(const SettingsKey &key, const TInputData &d)
+{
+    return std::visit(Overloaded{
+                          [&](QString TInputData::*f) { return d.*f; },
+                          [&](bool TInputData::*f) { return boolText(d.*f); },
+                          [&](int TInputData::*f) { return QString::number(d.*f); },
+                          [&](LayoutEntry e) { return QString::number(d.InputArray.value(e.index, 0)); },
+                          [](SaveDate) { return QLocale().toString(currentDateTime().date(), QLocale::ShortFormat); },
+                      },
+                      key.field);
+}
 } // namespace
 
 void setSettingsFolder(const QString &folder)
@@ -165,34 +256,13 @@ bool LoadSettings(TInputData &data)
         return false;
 
     TInputData d = data;
-    d.Incassant = readText(ini, kSecInput, QStringLiteral("Naam incassant"), d.Incassant);
-    d.ZZZCode = readText(ini, kSecInput, QStringLiteral("ZZZ-code"), d.ZZZCode);
-    d.IBAN = readText(ini, kSecInput, QStringLiteral("IBAN"), d.IBAN);
-    d.BIC = readText(ini, kSecInput, QStringLiteral("BIC"), d.BIC);
-    d.InputFolder = readText(ini, kSecInput, QStringLiteral("Map Excel input"), d.InputFolder);
-    d.InputFile = readText(ini, kSecInput, QStringLiteral("Excel input bestand"), d.InputFile);
-    d.HasHeadings = readBool(ini, kSecInput, QStringLiteral("Excel tabel heeft een kopregel"), true);
-    d.TargetFolder = readText(ini, kSecInput, QStringLiteral("Doelmap SEPA bestanden"), d.TargetFolder);
-    d.IncassoLabel = readText(ini, kSecInput, QStringLiteral("Incassolabel"), d.IncassoLabel);
-    d.IncassoDate = readText(ini, kSecInput, QStringLiteral("Incassodatum"), QString());
-    d.Omschrijving = readText(ini, kSecInput, QStringLiteral("Omschrijving"), QString());
-    d.DefaultSequenceCode = readText(ini, kSecInput, QStringLiteral("Default_sequence_code"), QStringLiteral("RCUR"));
-
-    d.cbFilter = readBool(ini, kSecLayout, QStringLiteral("Gebruik van het filter"), false);
-    d.strFilterReq = readText(ini, kSecLayout, QStringLiteral("Filtercriterium"), QString());
-    d.intFilterCol = readInt(ini, kSecLayout, kFilterColKey, 0);
     d.InputArray = QList<int>(LayoutFieldCount, 0);
-    for (int i = 0; i < LayoutFieldCount; ++i)
-        d.InputArray[i] = readInt(ini, kSecLayout, layoutKey(i), 0);
-
-    d.BatchVolgnummer = readInt(ini, kSecCounters, kBatchKey, 0);
-    d.Incassovolgnummer = readInt(ini, kSecCounters, kIncassoKey, 0);
-
-    d.LogSaveFolder =
-        readText(ini, kSecLogging, QStringLiteral("LogSaveFolder"), QStringLiteral("<folder voor logbestanden>"));
-    d.LogExtension = readText(ini, kSecLogging, QStringLiteral("Extensie voor logbestanden"), QStringLiteral("log"));
-    d.LogSavePrefix =
-        readText(ini, kSecLogging, QStringLiteral("Prefix voor logbestanden"), QStringLiteral("SEPA_log_"));
+    for (const QString &section : kLoadOrder) {
+        for (const SettingsKey &key : settingsKeys()) {
+            if (key.section == section)
+                loadKey(ini, key, d);
+        }
+    }
     data = d;
     return true;
 }
@@ -203,31 +273,8 @@ bool SaveSettings(const TInputData &data)
     IniFile ini;
     if (!readIni(path, ini))
         return false;
-
-    ini.setValue(kSecSepa, QStringLiteral("Instellingen voor :"),
-                 QLocale().toString(currentDateTime().date(), QLocale::ShortFormat));
-    ini.setValue(kSecInput, QStringLiteral("Naam incassant"), data.Incassant);
-    ini.setValue(kSecInput, QStringLiteral("ZZZ-code"), data.ZZZCode);
-    ini.setValue(kSecInput, QStringLiteral("IBAN"), data.IBAN);
-    ini.setValue(kSecInput, QStringLiteral("BIC"), data.BIC);
-    ini.setValue(kSecInput, QStringLiteral("Map Excel input"), data.InputFolder);
-    ini.setValue(kSecInput, QStringLiteral("Excel input bestand"), data.InputFile);
-    ini.setValue(kSecInput, QStringLiteral("Excel tabel heeft een kopregel"), boolText(data.HasHeadings));
-    ini.setValue(kSecInput, QStringLiteral("Doelmap SEPA bestanden"), data.TargetFolder);
-    ini.setValue(kSecInput, QStringLiteral("Incassolabel"), data.IncassoLabel);
-    ini.setValue(kSecInput, QStringLiteral("Incassodatum"), data.IncassoDate);
-    ini.setValue(kSecInput, QStringLiteral("Omschrijving"), data.Omschrijving);
-    ini.setValue(kSecInput, QStringLiteral("Default_sequence_code"), data.DefaultSequenceCode);
-    ini.setValue(kSecCounters, kBatchKey, QString::number(data.BatchVolgnummer));
-    ini.setValue(kSecCounters, kIncassoKey, QString::number(data.Incassovolgnummer));
-    ini.setValue(kSecLayout, QStringLiteral("Gebruik van het filter"), boolText(data.cbFilter));
-    ini.setValue(kSecLayout, QStringLiteral("Filtercriterium"), data.strFilterReq);
-    ini.setValue(kSecLayout, kFilterColKey, QString::number(data.intFilterCol));
-    for (int i = 0; i < LayoutFieldCount; ++i)
-        ini.setValue(kSecLayout, layoutKey(i), QString::number(data.InputArray.value(i, 0)));
-    ini.setValue(kSecLogging, QStringLiteral("LogSaveFolder"), data.LogSaveFolder);
-    ini.setValue(kSecLogging, QStringLiteral("Extensie voor logbestanden"), data.LogExtension);
-    ini.setValue(kSecLogging, QStringLiteral("Prefix voor logbestanden"), data.LogSavePrefix);
+    for (const SettingsKey &key : settingsKeys())
+        ini.setValue(key.section, key.name, savedValue(key, data));
     return writeIni(path, ini);
 }
 
