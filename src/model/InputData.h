@@ -19,6 +19,13 @@ enum TLayoutField
 };
 constexpr int LayoutFieldCount = 10;
 
+// The last batch and collection numbers used, as the settings file keeps them.
+struct TCounters
+{
+    int BatchVolgnummer = 0;
+    int Incassovolgnummer = 0;
+};
+
 // Everything the user sets up for a collection run. Texts in angle brackets
 // are placeholders: such a field counts as not filled in.
 struct TInputData

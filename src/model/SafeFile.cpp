@@ -11,60 +11,89 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-bool fail(QString *error, const QString &path, int err)
+SafeFile::SafeFile(QString path) : m_path(std::move(path)) {}
+
+SafeFile::~SafeFile()
 {
-    if (error) {
-        *error = QStringLiteral("Het bestand %1 kan niet worden geschreven: %2")
-                     .arg(path, QString::fromLocal8Bit(std::strerror(err)));
-    }
+    if (m_fd >= 0)
+        ::close(m_fd);
+    if (!m_temp.isEmpty())
+        ::unlink(m_temp.constData());
+}
+
+bool SafeFile::fail(int err)
+{
+    m_error = QStringLiteral("Het bestand %1 kan niet worden geschreven: %2")
+                  .arg(m_path, QString::fromLocal8Bit(std::strerror(err)));
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    if (!m_temp.isEmpty())
+        ::unlink(m_temp.constData());
+    m_temp.clear();
     return false;
 }
-} // namespace
 
-bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
+bool SafeFile::open()
 {
-    const QFileInfo info(path);
+    const QFileInfo info(m_path);
     QByteArray temp = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()) + ".XXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0)
-        return fail(error, path, errno);
+    m_fd = mkstemp(temp.data());
+    if (m_fd < 0)
+        return fail(errno);
+    m_temp = temp;
 
     // The new file takes the old one's permissions (a private file stays private);
     // a file made anew gets the usual ones.
     struct stat old;
     if (::stat(QFile::encodeName(info.absoluteFilePath()).constData(), &old) == 0) {
-        fchmod(fd, old.st_mode & 07777);
+        fchmod(m_fd, old.st_mode & 07777);
     } else {
         const mode_t mask = umask(0);
         umask(mask);
-        fchmod(fd, 0666 & ~mask);
-    }
-
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int err = n < 0 ? errno : ENOSPC;
-            ::close(fd);
-            ::unlink(temp.constData());
-            return fail(error, path, err);
-        }
-        done += n;
-    }
-    // The handle is closed whatever fsync says.
-    const int synced = ::fsync(fd) == 0 ? 0 : errno;
-    const int closed = ::close(fd) == 0 ? 0 : errno;
-    if (synced != 0 || closed != 0) {
-        ::unlink(temp.constData());
-        return fail(error, path, synced != 0 ? synced : closed);
-    }
-    if (std::rename(temp.constData(), QFile::encodeName(info.absoluteFilePath()).constData()) != 0) {
-        const int err = errno;
-        ::unlink(temp.constData());
-        return fail(error, path, err);
+        fchmod(m_fd, 0666 & ~mask);
     }
     return true;
+}
+
+bool SafeFile::write(QByteArrayView bytes)
+{
+    if (m_fd < 0)
+        return m_error.isEmpty() ? fail(EBADF) : false;
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(m_fd, bytes.data() + done, static_cast<size_t>(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return fail(n < 0 ? errno : ENOSPC);
+        done += n;
+    }
+    return true;
+}
+
+bool SafeFile::commit()
+{
+    if (m_fd < 0)
+        return m_error.isEmpty() ? fail(EBADF) : false;
+    // The handle is closed whatever fsync says.
+    const int synced = ::fsync(m_fd) == 0 ? 0 : errno;
+    const int closed = ::close(m_fd) == 0 ? 0 : errno;
+    m_fd = -1;
+    if (synced != 0 || closed != 0)
+        return fail(synced != 0 ? synced : closed);
+    if (std::rename(m_temp.constData(), QFile::encodeName(QFileInfo(m_path).absoluteFilePath()).constData()) != 0)
+        return fail(errno);
+    m_temp.clear();
+    return true;
+}
+
+bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
+{
+    SafeFile file(path);
+    if (file.open() && file.write(bytes) && file.commit())
+        return true;
+    if (error)
+        *error = file.errorString();
+    return false;
 }

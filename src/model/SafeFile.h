@@ -1,10 +1,67 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
-// Writes the bytes to a temporary file in the same folder and renames it over
-// path only when every byte reached the disk, so a full disk or a crash never
-// leaves a truncated file. (QSaveFile reports success after a short write.)
-// False with a Dutch message in *error when the file could not be written.
+// Where a document's bytes go, piece by piece and in order.
+class ByteOutput
+{
+public:
+    virtual ~ByteOutput() = default;
+    // How many bytes are about to come; an output may make room for them.
+    virtual void reserve(qsizetype size) { Q_UNUSED(size); }
+    // False when the bytes could not be taken; errorString() says why.
+    virtual bool write(QByteArrayView bytes) = 0;
+    virtual QString errorString() const = 0;
+};
+
+// Every byte kept in memory, for a document that is saved in one piece.
+class ByteBuffer final : public ByteOutput
+{
+public:
+    void reserve(qsizetype size) override { m_bytes.reserve(size); }
+    bool write(QByteArrayView bytes) override
+    {
+        m_bytes.append(bytes);
+        return true;
+    }
+    QString errorString() const override { return {}; }
+    const QByteArray &bytes() const { return m_bytes; }
+
+private:
+    QByteArray m_bytes;
+};
+
+// A file that is replaced only whole: the bytes go to a temporary file in the
+// same folder, and commit() flushes it to disk and renames it over path. A
+// full disk or a crash never leaves a truncated file, and the temporary file
+// is removed unless it was committed. (QSaveFile reports success after a
+// short write.) Errors are Dutch messages naming path.
+class SafeFile final : public ByteOutput
+{
+public:
+    explicit SafeFile(QString path);
+    ~SafeFile() override;
+    SafeFile(const SafeFile &) = delete;
+    SafeFile &operator=(const SafeFile &) = delete;
+
+    // Makes the temporary file; it takes the permissions of the file it replaces.
+    bool open();
+    bool write(QByteArrayView bytes) override;
+    // Flushes, closes and renames the temporary file into place.
+    bool commit();
+    QString errorString() const override { return m_error; }
+
+private:
+    bool fail(int err);
+
+    QString m_path;
+    QByteArray m_temp;
+    int m_fd = -1;
+    QString m_error;
+};
+
+// The bytes written through a SafeFile in one go. False with the message in
+// *error when the file could not be written (the old file then stays intact).
 bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr);

@@ -5,9 +5,13 @@
 #include "model/Clock.h"
 #include "model/Error.h"
 #include "model/Notice.h"
+#include "model/SafeFile.h"
+#include "model/Settings.h"
 #include "rules/DateAmountRules.h"
 #include "rules/TextRules.h"
+#include "rules/Verification.h"
 #include "sepa/Builder.h"
+#include "sepa/Pain008.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -95,6 +99,41 @@ RunOutcome ProcessingRun::show()
     return passed ? RunOutcome::Passed : RunOutcome::Failed;
 }
 
+bool ProcessingRun::makeFile(TIncassobatch &batch)
+{
+    ReadCounters(m_data);
+    ByteBuffer document;
+    const BuildResult built =
+        BouwSEPAfile(batch, m_data, {m_data.BatchVolgnummer, m_data.Incassovolgnummer}, m_service, m_log, document);
+    // A stopped build keeps its batch number in the record only; the next build reads the stored one again.
+    m_data.BatchVolgnummer = built.counters.BatchVolgnummer;
+    m_data.Incassovolgnummer = built.counters.Incassovolgnummer;
+    switch (built.kind) {
+    case BuildResult::Kind::Made:
+        break;
+    case BuildResult::Kind::Stopped:
+        return false;
+    case BuildResult::Kind::WorkbookNotOpened:
+        ShowErrorMessage(built.message);
+        return false;
+    case BuildResult::Kind::MandateDate:
+        ShowErrorDialog(built.message);
+        return false;
+    case BuildResult::Kind::Failed:
+        throw KwError(built.message);
+    }
+
+    // The counters are stored before the file is saved, so a number is never used twice.
+    WriteCounters(m_data);
+    const QString path = JoinPath(m_data.TargetFolder, built.fileName);
+    SafeFile file(path);
+    if (!file.open() || !file.write(document.bytes()) || !file.commit())
+        throw KwError(Pain008SaveError(path, file.errorString()));
+    // Named only once it exists, so no summary ever shows a file that was not made.
+    batch.SEPAFileName = built.fileName;
+    return true;
+}
+
 RunOutcome ProcessingRun::verwerken()
 {
     // Only what the control accepted, and never twice: a file that was made
@@ -125,7 +164,7 @@ RunOutcome ProcessingRun::verwerken()
 
         bool made = false;
         try {
-            made = BouwSEPAfile(batch, m_data, m_service, m_log);
+            made = makeFile(batch);
         } catch (const KwError &e) {
             m_log.append(QStringLiteral("== FOUT: ") + e.message());
             ShowErrorMessage(e.message());

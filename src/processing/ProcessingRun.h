@@ -44,6 +44,10 @@ public:
     int ReturnCode = 0;
 
 private:
+    // One code's file: counters read, document built, counters stored, file saved. False
+    // (after the builder's box) when the build stopped; KwError when the run cannot go on.
+    bool makeFile(TIncassobatch &batch);
+
     TInputData &m_data;
     WorkbookService &m_service;
     ProcessingLog m_log;

@@ -4,10 +4,9 @@
 #include "model/Clock.h"
 #include "model/Error.h"
 #include "model/Notice.h"
-#include "model/Settings.h"
+#include "model/SafeFile.h"
 #include "rules/DateAmountRules.h"
 #include "rules/TextRules.h"
-#include "rules/Verification.h"
 #include "sepa/Pain008.h"
 #include "workbook/WorkbookService.h"
 #include "workbook/Worksheet.h"
@@ -15,16 +14,126 @@
 #include <limits>
 
 namespace {
-void appendLines(QByteArray &out, const QStringList &lines)
-{
-    out += Pain008Bytes(lines);
-}
-
 // The next counter value; past the top of a 32-bit integer it goes on at its
 // bottom, as the counters always did, rather than overflowing.
 int nextNumber(int number)
 {
     return static_cast<int>(static_cast<unsigned>(number) + 1u);
+}
+
+using Kind = BuildResult::Kind;
+
+// The build itself: a return before the end is a silent stop (result.kind
+// stays Stopped); errors of the workbook come out as KwError.
+void build(BuildResult &result, const TIncassobatch &batch, const TInputData &data, WorkbookService &service,
+           ProcessingLog &log, ByteOutput &out)
+{
+    const auto end = [&result](Kind kind, const QString &message) {
+        result.kind = kind;
+        result.message = message;
+    };
+    const int batchNumber = result.counters.BatchVolgnummer;
+    const QString batchText = QString::number(batchNumber);
+
+    // The label gives way, not the batch number: every file keeps an identifier of its own.
+    Pain008Header header;
+    const QString msgIdEnd = QLatin1Char('_') + batch.SeqCode + QLatin1Char('_') + batchText;
+    header.MsgId = TruncateInput(data.IncassoLabel, 25 - int(msgIdEnd.size())) + msgIdEnd;
+    header.CreDtTm = CreationDateTime();
+    header.InitgPtyName = TruncateInput(data.Incassant, 70);
+    if (header.InitgPtyName.isEmpty())
+        return;
+    header.NbOfTxs = QString::number(batch.NoTransactions);
+    if (!CheckAmount(GeneralNumberText(batch.TotalAmount(), QLatin1Char('.')), header.CtrlSum))
+        return;
+    const QString pmtInfIdEnd = QLatin1Char('_') + batchText;
+    header.PmtInfId = TruncateInput(data.IncassoLabel, 35 - int(pmtInfIdEnd.size())) + pmtInfIdEnd;
+    header.ReqdColltnDt = ReverseDateText(data.IncassoDate);
+    header.CdtrName = TruncateInput(data.Incassant, 70);
+    header.CdtrIBAN = data.IBAN;
+    if (header.CdtrIBAN.isEmpty())
+        return;
+    header.CdtrBIC = data.BIC;
+    header.CdtrSchmeId = data.ZZZCode;
+    if (header.CdtrSchmeId.isEmpty())
+        return;
+    header.SeqTp = batch.SeqCode;
+
+    out.reserve(4096 + qsizetype(batch.NoTransactions) * 900);
+    if (!out.write(Pain008Bytes(Pain008HeaderLines(header))))
+        return end(Kind::Failed, out.errorString());
+
+    const QLocale locale;
+    const auto cell = [&](int row, int column) { return CellTextAt(service, row, column, locale); };
+    const QList<int> &col = data.InputArray;
+    int counter = result.counters.Incassovolgnummer;
+    int collected = 0;
+    qint64 collectedCents = 0;
+
+    TWorksheet ws;
+    if (!OpenWorksheet(service, data.SelectedWorkbook, data.SelectedSheet, data.HasHeadings, ws))
+        return end(Kind::WorkbookNotOpened, QStringLiteral("Datawerkboek kan niet geopend worden"));
+    const int firstRow = ws.KolomHeadings ? 2 : 1;
+    QStringList lines; // one collection's lines, the list kept from row to row
+    for (int r = firstRow; r <= ws.TotalNoRows; ++r) {
+        // The three tests have no side effects, so the cheapest goes first: most rows of
+        // a four-code table belong to another file.
+        if (col[lfSeqCode] != 0 && TrimBlanks(cell(r, col[lfSeqCode])) != batch.SeqCode)
+            continue;
+        if (data.cbFilter && TrimBlanks(cell(r, data.intFilterCol)) != data.strFilterReq)
+            continue;
+        QString nameText;
+        if (!CellText(service.readCell(r, col[lfNaam]), nameText, locale) || TrimBlanks(nameText).isEmpty())
+            continue;
+
+        counter = nextNumber(counter);
+        TIncassoRegel regel;
+        if (!CheckAmount(TrimBlanks(cell(r, col[lfBedrag])), regel.InstdAmt))
+            return;
+        // As the debtor signed it: blanks at its ends would make another mandate id.
+        regel.MndtId = TruncateInput(TrimBlanks(cell(r, col[lfMandaatId])), 35);
+        double date = 0;
+        if (!TryDateValue(service.readCell(r, col[lfMandaatDatum]), date)) {
+            return end(Kind::MandateDate,
+                       QStringLiteral("Conversiefout in datum van machtiging in Excel input op regel ") +
+                           QString::number(r));
+        }
+        regel.DtOfSgntr = DateToISO(date);
+        regel.DbtrIBAN = TrimBlanks(cell(r, col[lfIBAN]));
+        // The control checked the BIC without its blanks; in the file a blank would break it.
+        regel.DbtrAgtBIC =
+            col[lfBIC] != 0 ? TruncateInput(TrimBlanks(cell(r, col[lfBIC])), 8) : QStringLiteral("NOTPROVIDED");
+        regel.DbtrNm = TruncateInput(nameText, 70);
+        if (col[lfAdres1] != 0 || col[lfAdres2] != 0) {
+            regel.DbtrAdr = DebtorAddress(col[lfAdres1] != 0 ? TrimBlanks(cell(r, col[lfAdres1])) : QString(),
+                                          col[lfAdres2] != 0 ? TrimBlanks(cell(r, col[lfAdres2])) : QString());
+        }
+        regel.Ustrd = TruncateInput(data.Omschrijving + QLatin1Char('_') + cell(r, col[lfOmschrijving]), 140);
+        regel.EndToEndId = AppendCounter(regel.MndtId, counter);
+        qint64 cents = 0;
+        // Beyond what cents can hold the sum cannot equal the control's either.
+        if (!AmountTextToCents(regel.InstdAmt, cents) || cents > std::numeric_limits<qint64>::max() - collectedCents)
+            return;
+        ++collected;
+        collectedCents += cents;
+        lines.clear();
+        AppendPain008TransactionLines(lines, regel);
+        if (!out.write(Pain008Bytes(lines)))
+            return end(Kind::Failed, out.errorString());
+        log.append(QStringLiteral("== ") + QString::number(r) + QStringLiteral("  ") + regel.DbtrNm +
+                   QStringLiteral("  ") + regel.InstdAmt + QStringLiteral("  ") + regel.Ustrd);
+    }
+
+    CloseWorksheet(ws);
+    // NbOfTxs and CtrlSum come from the row control; a workbook changed since
+    // then must not give a file whose totals disagree with its collections.
+    if (collected != batch.NoTransactions || collectedCents != batch.TotalCents)
+        return;
+    if (!out.write(Pain008Bytes(Pain008ClosingLines())))
+        return end(Kind::Failed, out.errorString());
+    result.kind = Kind::Made;
+    result.counters.Incassovolgnummer = counter;
+    result.fileName = SEPAFileNameFor(header.ReqdColltnDt, batch.SeqCode, batchNumber);
 }
 } // namespace
 
@@ -59,116 +168,16 @@ QString SEPAFileNameFor(const QString &reqdColltnDt, const QString &seqCode, int
            QString::number(batchNumber) + QStringLiteral(".xml");
 }
 
-bool BouwSEPAfile(TIncassobatch &batch, TInputData &data, WorkbookService &service, ProcessingLog &log)
+BuildResult BouwSEPAfile(const TIncassobatch &batch, const TInputData &data, const TCounters &counters,
+                         WorkbookService &service, ProcessingLog &log, ByteOutput &out)
 {
-    ReadCounters(data);
-    data.BatchVolgnummer = nextNumber(data.BatchVolgnummer);
-    const QString batchNumber = QString::number(data.BatchVolgnummer);
-
-    // The label gives way, not the batch number: every file keeps an identifier of its own.
-    Pain008Header header;
-    const QString msgIdEnd = QLatin1Char('_') + batch.SeqCode + QLatin1Char('_') + batchNumber;
-    header.MsgId = TruncateInput(data.IncassoLabel, 25 - int(msgIdEnd.size())) + msgIdEnd;
-    header.CreDtTm = CreationDateTime();
-    header.InitgPtyName = TruncateInput(data.Incassant, 70);
-    if (header.InitgPtyName.isEmpty())
-        return false;
-    header.NbOfTxs = QString::number(batch.NoTransactions);
-    if (!CheckAmount(GeneralNumberText(batch.TotalAmount(), QLatin1Char('.')), header.CtrlSum))
-        return false;
-    const QString pmtInfIdEnd = QLatin1Char('_') + batchNumber;
-    header.PmtInfId = TruncateInput(data.IncassoLabel, 35 - int(pmtInfIdEnd.size())) + pmtInfIdEnd;
-    header.ReqdColltnDt = ReverseDateText(data.IncassoDate);
-    header.CdtrName = TruncateInput(data.Incassant, 70);
-    header.CdtrIBAN = data.IBAN;
-    if (header.CdtrIBAN.isEmpty())
-        return false;
-    header.CdtrBIC = data.BIC;
-    header.CdtrSchmeId = data.ZZZCode;
-    if (header.CdtrSchmeId.isEmpty())
-        return false;
-    header.SeqTp = batch.SeqCode;
-
-    QByteArray document;
-    document.reserve(4096 + qsizetype(batch.NoTransactions) * 900);
-    appendLines(document, Pain008HeaderLines(header));
-
-    const QLocale locale;
-    const auto cell = [&](int row, int column) { return CellTextAt(service, row, column, locale); };
-    const QList<int> &col = data.InputArray;
-    int counter = data.Incassovolgnummer;
-    int collected = 0;
-    qint64 collectedCents = 0;
-
-    TWorksheet ws;
-    if (!OpenWorksheet(service, data.SelectedWorkbook, data.SelectedSheet, data.HasHeadings, ws)) {
-        ShowErrorMessage(QStringLiteral("Datawerkboek kan niet geopend worden"));
-        return false;
+    BuildResult result;
+    result.counters = {nextNumber(counters.BatchVolgnummer), counters.Incassovolgnummer};
+    try {
+        build(result, batch, data, service, log, out);
+    } catch (const KwError &e) {
+        result.kind = Kind::Failed;
+        result.message = e.message();
     }
-    const int firstRow = ws.KolomHeadings ? 2 : 1;
-    QStringList lines; // one collection's lines, the list kept from row to row
-    for (int r = firstRow; r <= ws.TotalNoRows; ++r) {
-        // The three tests have no side effects, so the cheapest goes first: most rows of
-        // a four-code table belong to another file.
-        if (col[lfSeqCode] != 0 && TrimBlanks(cell(r, col[lfSeqCode])) != batch.SeqCode)
-            continue;
-        if (data.cbFilter && TrimBlanks(cell(r, data.intFilterCol)) != data.strFilterReq)
-            continue;
-        QString nameText;
-        if (!CellText(service.readCell(r, col[lfNaam]), nameText, locale) || TrimBlanks(nameText).isEmpty())
-            continue;
-
-        counter = nextNumber(counter);
-        TIncassoRegel regel;
-        if (!CheckAmount(TrimBlanks(cell(r, col[lfBedrag])), regel.InstdAmt))
-            return false;
-        // As the debtor signed it: blanks at its ends would make another mandate id.
-        regel.MndtId = TruncateInput(TrimBlanks(cell(r, col[lfMandaatId])), 35);
-        double date = 0;
-        if (!TryDateValue(service.readCell(r, col[lfMandaatDatum]), date)) {
-            ShowErrorDialog(QStringLiteral("Conversiefout in datum van machtiging in Excel input op regel ") +
-                            QString::number(r));
-            return false;
-        }
-        regel.DtOfSgntr = DateToISO(date);
-        regel.DbtrIBAN = TrimBlanks(cell(r, col[lfIBAN]));
-        // The control checked the BIC without its blanks; in the file a blank would break it.
-        regel.DbtrAgtBIC =
-            col[lfBIC] != 0 ? TruncateInput(TrimBlanks(cell(r, col[lfBIC])), 8) : QStringLiteral("NOTPROVIDED");
-        regel.DbtrNm = TruncateInput(nameText, 70);
-        if (col[lfAdres1] != 0 || col[lfAdres2] != 0) {
-            regel.DbtrAdr = DebtorAddress(col[lfAdres1] != 0 ? TrimBlanks(cell(r, col[lfAdres1])) : QString(),
-                                          col[lfAdres2] != 0 ? TrimBlanks(cell(r, col[lfAdres2])) : QString());
-        }
-        regel.Ustrd = TruncateInput(data.Omschrijving + QLatin1Char('_') + cell(r, col[lfOmschrijving]), 140);
-        regel.EndToEndId = AppendCounter(regel.MndtId, counter);
-        qint64 cents = 0;
-        // Beyond what cents can hold the sum cannot equal the control's either.
-        if (!AmountTextToCents(regel.InstdAmt, cents) || cents > std::numeric_limits<qint64>::max() - collectedCents)
-            return false;
-        ++collected;
-        collectedCents += cents;
-        lines.clear();
-        AppendPain008TransactionLines(lines, regel);
-        appendLines(document, lines);
-        log.append(QStringLiteral("== ") + QString::number(r) + QStringLiteral("  ") + regel.DbtrNm +
-                   QStringLiteral("  ") + regel.InstdAmt + QStringLiteral("  ") + regel.Ustrd);
-    }
-
-    CloseWorksheet(ws);
-    // NbOfTxs and CtrlSum come from the row control; a workbook changed since
-    // then must not give a file whose totals disagree with its collections.
-    if (collected != batch.NoTransactions || collectedCents != batch.TotalCents)
-        return false;
-    data.Incassovolgnummer = counter;
-    WriteCounters(data);
-    appendLines(document, Pain008ClosingLines());
-
-    const QString fileName = SEPAFileNameFor(header.ReqdColltnDt, batch.SeqCode, data.BatchVolgnummer);
-    QString error;
-    if (!SavePain008Bytes(JoinPath(data.TargetFolder, fileName), document, &error))
-        throw KwError(error);
-    // Named only once it exists, so no summary ever shows a file that was not made.
-    batch.SEPAFileName = fileName;
-    return true;
+    return result;
 }

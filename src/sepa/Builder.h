@@ -6,14 +6,35 @@
 
 #include <QString>
 
+class ByteOutput;
 class WorkbookService;
 
-// Builds and saves the pain.008 file of one sequence code: reads the counters,
-// takes the rows of that code from the chosen worksheet, stores the advanced
-// counters and writes the file into the target folder. False when the build
-// stopped; KwError when the workbook, the settings file or the target file
-// cannot be read or written.
-bool BouwSEPAfile(TIncassobatch &batch, TInputData &data, WorkbookService &service, ProcessingLog &log);
+// How a build of one file ended. The run turns it into what the user sees.
+struct BuildResult
+{
+    enum class Kind
+    {
+        Made,              // the whole document went to the output
+        Stopped,           // creditor data missing, an amount unreadable, totals unlike the control's; no message
+        WorkbookNotOpened, // message for the error box
+        MandateDate,       // a mandate date that is no date; message for the error dialog
+        Failed,            // the workbook could not be read or the output refused it; message ends the run
+    };
+    Kind kind = Kind::Stopped;
+    QString message;
+    QString fileName; // Made: the name the file takes in the target folder
+    // The counters after the build: the batch number always advances, the
+    // collection number only with a file made.
+    TCounters counters;
+};
+
+// Builds the pain.008 document of one sequence code into out: numbers it on
+// from counters, takes the rows of that code from the chosen worksheet and
+// logs one line per collection. Reads and writes no file of its own: the run
+// stores the counters and saves the document. Too long texts are cut with a
+// warning in the message box.
+BuildResult BouwSEPAfile(const TIncassobatch &batch, const TInputData &data, const TCounters &counters,
+                         WorkbookService &service, ProcessingLog &log, ByteOutput &out);
 
 // The text cut to maximum characters (measured without blanks at the ends),
 // with a warning in the message box when it is cut.

@@ -227,19 +227,19 @@ QByteArray Pain008Bytes(const QStringList &lines)
     return bytes;
 }
 
-bool SavePain008(const QString &path, const QStringList &lines, QString *error)
+QString Pain008SaveError(const QString &path, const QString &reason)
 {
-    return SavePain008Bytes(path, Pain008Bytes(lines), error);
+    return QStringLiteral("SEPA bestand ") % QDir::toNativeSeparators(path) %
+           QStringLiteral(" kan niet geschreven worden.") % u'\r' % reason;
 }
 
-bool SavePain008Bytes(const QString &path, const QByteArray &bytes, QString *error)
+bool SavePain008(const QString &path, const QStringList &lines, QString *error)
 {
     // Only a file whose every byte reached the disk replaces the old one.
     QString reason;
-    if (WriteFileAtomically(path, bytes, &reason))
+    if (WriteFileAtomically(path, Pain008Bytes(lines), &reason))
         return true;
     if (error)
-        *error = QStringLiteral("SEPA bestand ") % QDir::toNativeSeparators(path) %
-                 QStringLiteral(" kan niet geschreven worden.") % u'\r' % reason;
+        *error = Pain008SaveError(path, reason);
     return false;
 }

@@ -53,9 +53,9 @@ void AppendPain008TransactionLines(QStringList &lines, const TIncassoRegel &rege
 QStringList Pain008ClosingLines();
 // Every line followed by CR LF, UTF-8 without byte-order mark.
 QByteArray Pain008Bytes(const QStringList &lines);
+// The message of a document that could not be saved under path, with the reason on a line of its own.
+QString Pain008SaveError(const QString &path, const QString &reason);
 // Writes the whole document in one piece through a temporary file in the same
 // folder that is renamed into place, replacing a file of that name. False with
-// a Dutch message in *error (when given) when the file cannot be written.
+// the message above in *error (when given) when the file cannot be written.
 bool SavePain008(const QString &path, const QStringList &lines, QString *error);
-// The same for bytes made with Pain008Bytes, for callers that assemble a large file piecewise.
-bool SavePain008Bytes(const QString &path, const QByteArray &bytes, QString *error);

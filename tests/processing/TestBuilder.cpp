@@ -1,8 +1,7 @@
 #include "RunChecks.h"
 #include "RunFixture.h"
-#include "model/Error.h"
+#include "model/SafeFile.h"
 #include "sepa/Builder.h"
-#include "util/FileSizeLimit.h"
 
 #include <QTest>
 
@@ -22,26 +21,37 @@ TIncassobatch batchOf(const QString &code, int count, qint64 cents)
     return b;
 }
 
-void writeCounters(int batch, int incasso)
+using Kind = BuildResult::Kind;
+
+// A build into memory; a file made is saved under its name in the target
+// folder, so that the file checks can read it.
+BuildResult build(RunFixture &f, const TIncassobatch &batch, ProcessingLog &log, TCounters counters = {})
 {
-    TInputData d;
-    d.BatchVolgnummer = batch;
-    d.Incassovolgnummer = incasso;
-    WriteCounters(d);
+    ByteBuffer out;
+    const BuildResult built = BouwSEPAfile(batch, f.data, counters, f.service, log, out);
+    if (built.kind == Kind::Made)
+        WriteFileAtomically(f.targetFile(built.fileName), out.bytes());
+    return built;
 }
 
-TInputData storedCounters()
+// An output that takes so many bytes and then refuses, as a full disk does.
+class RefusingOutput final : public ByteOutput
 {
-    TInputData d;
-    ReadCounters(d);
-    return d;
-}
+public:
+    explicit RefusingOutput(qsizetype room) : m_room(room) {}
+    bool write(QByteArrayView bytes) override
+    {
+        m_room -= bytes.size();
+        return m_room >= 0;
+    }
+    QString errorString() const override { return QStringLiteral("schijf vol"); }
 
-QStringList hiddenFiles(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden).filter(QRegularExpression(QStringLiteral("^\\.")));
-}
+private:
+    qsizetype m_room;
+};
 } // namespace
+
+Q_DECLARE_METATYPE(BuildResult::Kind)
 
 class TestBuilder : public QObject
 {
@@ -180,11 +190,10 @@ private Q_SLOTS:
         QVERIFY(
             f.writeSheet({RunFixture::headings(), RunFixture::member(QStringLiteral("Jan"), 10, QStringLiteral("FRST"),
                                                                      Iban, QStringLiteral("LID-1"))}));
-        writeCounters(9, 0);
         ProcessingLog log;
-        TIncassobatch batch = batchOf(QStringLiteral("FRST"), 1, 1000);
-        QVERIFY(BouwSEPAfile(batch, f.data, f.service, log));
-        const QByteArray xml = f.readTarget(batch.SEPAFileName);
+        const BuildResult built = build(f, batchOf(QStringLiteral("FRST"), 1, 1000), log, {9, 0});
+        QCOMPARE(built.kind, Kind::Made);
+        const QByteArray xml = f.readTarget(built.fileName);
         QVERIFY(xml.contains(QByteArray("<MsgId>" + msgId.toUtf8() + "</MsgId>")));
         QVERIFY(xml.contains(QByteArray("<PmtInfId>" + pmtInfId.toUtf8() + "</PmtInfId>")));
         QCOMPARE(f.notices.all, boxes);
@@ -208,23 +217,26 @@ private Q_SLOTS:
         QCOMPARE(AppendCounter(QStringLiteral("LID-1"), counter), id);
     }
 
-    // Stops inside the row phase: no file, and the counters stay as stored,
-    // so the next build uses the same batch number.
-    void stopsWithoutStoringCounters_data()
+    // Stops inside the row phase: no file, the batch number advanced and the
+    // collection number as it came (the run stores neither).
+    void stopsInTheRows_data()
     {
         QTest::addColumn<QVariant>("amount");
         QTest::addColumn<QVariant>("date");
-        QTest::addColumn<QStringList>("boxes");
-        QTest::newRow("amount") << QVariant(QStringLiteral("12 EUR")) << QVariant(QDate(2023, 1, 15)) << QStringList();
-        QTest::newRow("mandate date") << QVariant(10) << QVariant(QStringLiteral("31-02-2023"))
-                                      << QStringList{QStringLiteral(
-                                             "Fout: Conversiefout in datum van machtiging in Excel input op regel 3")};
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("amount") << QVariant(QStringLiteral("12 EUR")) << QVariant(QDate(2023, 1, 15)) << Kind::Stopped
+                                << QString();
+        QTest::newRow("mandate date") << QVariant(10) << QVariant(QStringLiteral("31-02-2023")) << Kind::MandateDate
+                                      << QStringLiteral(
+                                             "Conversiefout in datum van machtiging in Excel input op regel 3");
     }
-    void stopsWithoutStoringCounters()
+    void stopsInTheRows()
     {
         QFETCH(QVariant, amount);
         QFETCH(QVariant, date);
-        QFETCH(QStringList, boxes);
+        QFETCH(Kind, kind);
+        QFETCH(QString, message);
         RunFixture f;
         QVariantList second =
             RunFixture::member(QStringLiteral("Piet"), 0, QStringLiteral("RCUR"), Iban, QStringLiteral("LID-2"));
@@ -234,17 +246,52 @@ private Q_SLOTS:
             {RunFixture::headings(),
              RunFixture::member(QStringLiteral("Jan"), 10, QStringLiteral("RCUR"), Iban, QStringLiteral("LID-1")),
              second}));
-        writeCounters(4, 40);
         ProcessingLog log;
-        TIncassobatch batch = batchOf(QStringLiteral("RCUR"), 2, 2000);
-        QVERIFY(!BouwSEPAfile(batch, f.data, f.service, log));
-        QCOMPARE(f.notices.all, boxes);
-        QVERIFY(batch.SEPAFileName.isEmpty());
-        QVERIFY(QDir(f.data.TargetFolder).isEmpty(QDir::Files | QDir::Hidden));
-        QCOMPARE(storedCounters().BatchVolgnummer, 4);
-        QCOMPARE(storedCounters().Incassovolgnummer, 40);
+        const BuildResult built = build(f, batchOf(QStringLiteral("RCUR"), 2, 2000), log, {4, 40});
+        QCOMPARE(built.kind, kind);
+        QCOMPARE(built.message, message);
+        QVERIFY(f.notices.all.isEmpty()); // the run shows the box
+        QVERIFY(built.fileName.isEmpty());
+        QCOMPARE(built.counters.BatchVolgnummer, 5);
+        QCOMPARE(built.counters.Incassovolgnummer, 40);
         // The first row was logged before the stop.
         QCOMPARE(log.lines(), QStringList{QStringLiteral("== 2  Jan  10.00  Contributie_mei")});
+    }
+
+    // What the builder cannot read or write ends the build with the reason,
+    // for the run to end with.
+    void failures_data()
+    {
+        QTest::addColumn<QString>("sheet");
+        QTest::addColumn<int>("room"); // bytes the output takes; -1 all
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing sheet") << QStringLiteral("Elders") << -1
+                                       << QStringLiteral("Het werkblad \"Elders\" bestaat niet in werkboek ");
+        QTest::newRow("output refuses the header") << QStringLiteral("Leden") << 100 << QStringLiteral("schijf vol");
+        QTest::newRow("output refuses a collection") << QStringLiteral("Leden") << 2000 << QStringLiteral("schijf vol");
+    }
+    void failures()
+    {
+        QFETCH(QString, sheet);
+        QFETCH(int, room);
+        QFETCH(QString, message);
+        RunFixture f;
+        SheetRows rows{RunFixture::headings()};
+        for (int i = 0; i < 5; ++i)
+            rows << RunFixture::member(QStringLiteral("Lid"), 10, QStringLiteral("RCUR"), Iban, QStringLiteral("L"));
+        QVERIFY(f.writeSheet(rows));
+        f.data.SelectedSheet = sheet;
+        ProcessingLog log;
+        ByteBuffer all;
+        RefusingOutput refusing(room);
+        ByteOutput &out = room < 0 ? static_cast<ByteOutput &>(all) : refusing;
+        const BuildResult built =
+            BouwSEPAfile(batchOf(QStringLiteral("RCUR"), 5, 5000), f.data, {7, 70}, f.service, log, out);
+        QCOMPARE(built.kind, Kind::Failed);
+        QVERIFY2(built.message.startsWith(message), qPrintable(built.message));
+        QCOMPARE(built.counters.BatchVolgnummer, 8);
+        QCOMPARE(built.counters.Incassovolgnummer, 70);
+        QVERIFY(log.lines().size() < 5);
     }
 
     // Counters at the top of a 32-bit integer (a hand-edited settings file) go on
@@ -256,14 +303,12 @@ private Q_SLOTS:
             f.writeSheet({RunFixture::headings(), RunFixture::member(QStringLiteral("Jan"), 10, QStringLiteral("RCUR"),
                                                                      Iban, QStringLiteral("LID-1"))}));
         constexpr int top = std::numeric_limits<int>::max();
-        writeCounters(top, top);
         ProcessingLog log;
-        TIncassobatch batch = batchOf(QStringLiteral("RCUR"), 1, 1000);
-        QVERIFY(BouwSEPAfile(batch, f.data, f.service, log));
-        QCOMPARE(batch.SEPAFileName, QStringLiteral("Incasso_dd_2024-05-10_RCUR_08_-2147483648.xml"));
-        QVERIFY(f.readTarget(batch.SEPAFileName).contains("<EndToEndId>LID-13648</EndToEndId>"));
-        QCOMPARE(storedCounters().BatchVolgnummer, std::numeric_limits<int>::min());
-        QCOMPARE(storedCounters().Incassovolgnummer, std::numeric_limits<int>::min());
+        const BuildResult built = build(f, batchOf(QStringLiteral("RCUR"), 1, 1000), log, {top, top});
+        QCOMPARE(built.fileName, QStringLiteral("Incasso_dd_2024-05-10_RCUR_08_-2147483648.xml"));
+        QVERIFY(f.readTarget(built.fileName).contains("<EndToEndId>LID-13648</EndToEndId>"));
+        QCOMPARE(built.counters.BatchVolgnummer, std::numeric_limits<int>::min());
+        QCOMPARE(built.counters.Incassovolgnummer, std::numeric_limits<int>::min());
         KW_CHECK_PAIN008_FILES(f.data.TargetFolder);
     }
 
@@ -277,9 +322,7 @@ private Q_SLOTS:
         huge[3] = QStringLiteral("90000000000000000");
         QVERIFY(f.writeSheet({RunFixture::headings(), huge, huge}));
         ProcessingLog log;
-        TIncassobatch batch = batchOf(QStringLiteral("RCUR"), 2, 2000);
-        QVERIFY(!BouwSEPAfile(batch, f.data, f.service, log));
-        QVERIFY(QDir(f.data.TargetFolder).isEmpty(QDir::Files | QDir::Hidden));
+        QCOMPARE(build(f, batchOf(QStringLiteral("RCUR"), 2, 2000), log).kind, Kind::Stopped);
     }
 
     // A filter column that is no column reads an empty filter cell, as in the row
@@ -301,68 +344,9 @@ private Q_SLOTS:
         f.data.intFilterCol = column;
         f.data.strFilterReq.clear();
         ProcessingLog log;
-        TIncassobatch batch = batchOf(QStringLiteral("RCUR"), 1, 1000);
-        QVERIFY(BouwSEPAfile(batch, f.data, f.service, log));
+        QCOMPARE(build(f, batchOf(QStringLiteral("RCUR"), 1, 1000), log).kind, Kind::Made);
         QCOMPARE(log.lines(), QStringList{QStringLiteral("== 2  Jan  10.00  Contributie_mei")});
         KW_CHECK_PAIN008_FILES(f.data.TargetFolder);
-    }
-
-    // The file is written through a temporary file: a write that comes up
-    // short raises the error and leaves an older file of that name whole.
-    void shortWriteKeepsTheOldFile()
-    {
-        RunFixture f;
-        SheetRows rows{RunFixture::headings()};
-        for (int i = 0; i < 20; ++i)
-            rows << RunFixture::member(QStringLiteral("Lid"), 10, QStringLiteral("RCUR"), Iban, QStringLiteral("L"));
-        QVERIFY(f.writeSheet(rows));
-        const QString name = QStringLiteral("Incasso_dd_2024-05-10_RCUR_08_1.xml");
-        {
-            QFile old(f.targetFile(name));
-            QVERIFY(old.open(QIODevice::WriteOnly));
-            old.write("oud");
-        }
-        ProcessingLog log;
-        TIncassobatch batch = batchOf(QStringLiteral("RCUR"), 20, 20000);
-        {
-            const FileSizeLimit limit(4096); // the settings fit, the file of 20 collections does not
-            QVERIFY_THROWS_EXCEPTION(KwError, BouwSEPAfile(batch, f.data, f.service, log));
-        }
-        QCOMPARE(f.readTarget(name), QByteArray("oud"));
-        QVERIFY(QFile::remove(f.targetFile(name)));
-        QVERIFY(hiddenFiles(f.data.TargetFolder).isEmpty());
-        QVERIFY(batch.SEPAFileName.isEmpty());
-        // The counters were stored before the file: its number is not used twice.
-        QCOMPARE(storedCounters().BatchVolgnummer, 1);
-        QCOMPARE(storedCounters().Incassovolgnummer, 20);
-
-        QVERIFY(BouwSEPAfile(batch, f.data, f.service, log));
-        QCOMPARE(batch.SEPAFileName, QStringLiteral("Incasso_dd_2024-05-10_RCUR_08_2.xml"));
-        const QByteArray xml = f.readTarget(batch.SEPAFileName);
-        QVERIFY(xml.contains("<EndToEndId>L0040</EndToEndId>"));
-        KW_CHECK_PAIN008_FILES(f.data.TargetFolder);
-    }
-
-    // What the settings file cannot take ends the build with its own message, before any file.
-    void settingsFileCannotBeWritten()
-    {
-        RunFixture f;
-        QVERIFY(
-            f.writeSheet({RunFixture::headings(), RunFixture::member(QStringLiteral("Jan"), 10, QStringLiteral("RCUR"),
-                                                                     Iban, QStringLiteral("LID-1"))}));
-        setSettingsFile(f.dir.filePath(QStringLiteral("weg/Kwintor2.ini")));
-        ProcessingLog log;
-        TIncassobatch batch = batchOf(QStringLiteral("RCUR"), 1, 1000);
-        try {
-            BouwSEPAfile(batch, f.data, f.service, log);
-            QFAIL("no error");
-        } catch (const KwError &e) {
-            QVERIFY2(e.message().startsWith(
-                         QStringLiteral("De volgnummers kunnen niet worden opgeslagen in het instellingenbestand ")),
-                     qPrintable(e.message()));
-        }
-        setSettingsFile(QString());
-        QVERIFY(QDir(f.data.TargetFolder).isEmpty(QDir::Files | QDir::Hidden));
     }
 };
 

@@ -1,6 +1,7 @@
 #include "RunChecks.h"
 #include "RunFixture.h"
 #include "processing/ProcessingRun.h"
+#include "util/FileSizeLimit.h"
 
 #include <QTest>
 
@@ -190,6 +191,9 @@ private Q_SLOTS:
             outcome = run.verwerken();
             setSettingsFile(QString());
         }
+        // Counters that cannot be stored leave no file behind either.
+        if (what == u"settings")
+            QVERIFY(QDir(f.data.TargetFolder).isEmpty(QDir::Files | QDir::Hidden));
         QCOMPARE(outcome, RunOutcome::Aborted);
         QCOMPARE(f.notices.errors.size(), 1);
         const QString shown = f.notices.errors.first();
@@ -208,6 +212,46 @@ private Q_SLOTS:
             QCOMPARE(run.log().lines().size(), lines);
             QCOMPARE(QDir(f.data.TargetFolder).entryList(QDir::Files), made);
         }
+        KW_CHECK_PAIN008_FILES(f.data.TargetFolder);
+    }
+
+    // The run saves each file through a temporary file, after storing the
+    // counters: a write that comes up short ends the run with the error,
+    // leaves an older file of that name whole and no temporary file behind,
+    // and the next run does not use the stored numbers again.
+    void shortWriteKeepsTheOldFile()
+    {
+        RunFixture f;
+        SheetRows rows{RunFixture::headings()};
+        for (int i = 0; i < 20; ++i)
+            rows << member(QStringLiteral("Lid"), 10, QStringLiteral("RCUR"), QStringLiteral("L"));
+        QVERIFY(f.writeSheet(rows));
+        const QString name = QStringLiteral("Incasso_dd_2024-05-10_RCUR_08_1.xml");
+        {
+            QFile old(f.targetFile(name));
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("oud");
+        }
+        ProcessingRun run(f.data, f.service);
+        QCOMPARE(run.show(), RunOutcome::Passed);
+        {
+            const FileSizeLimit limit(4096); // the settings fit, the file of 20 collections does not
+            QCOMPARE(run.verwerken(), RunOutcome::Aborted);
+        }
+        QVERIFY2(f.notices.errors.constLast().startsWith(QStringLiteral("SEPA bestand ")),
+                 qPrintable(f.notices.errors.constLast()));
+        QCOMPARE(f.readTarget(name), QByteArray("oud"));
+        QCOMPARE(QDir(f.data.TargetFolder).entryList(QDir::Files | QDir::Hidden), QStringList{name});
+        QVERIFY(run.incassobatches()[1].SEPAFileName.isEmpty());
+        TInputData stored;
+        ReadCounters(stored);
+        QCOMPARE(stored.BatchVolgnummer, 1);
+        QCOMPARE(stored.Incassovolgnummer, 20);
+
+        QVERIFY(QFile::remove(f.targetFile(name)));
+        QCOMPARE(run.verwerken(), RunOutcome::Passed);
+        QCOMPARE(run.incassobatches()[1].SEPAFileName, QStringLiteral("Incasso_dd_2024-05-10_RCUR_08_2.xml"));
+        QVERIFY(f.readTarget(run.incassobatches()[1].SEPAFileName).contains("<EndToEndId>L0040</EndToEndId>"));
         KW_CHECK_PAIN008_FILES(f.data.TargetFolder);
     }
 
