@@ -7,6 +7,7 @@
 //   /usr/bin/time -v kwintor2-batch --instellingen /tmp/kwrun/Kwintor2.ini --werkblad Incasso >/dev/null
 // ("Maximum resident set size"; the command writes its files into /tmp/kwrun/doel).
 #include "PeakMemory.h"
+#include "model/Clock.h"
 #include "model/InputData.h"
 #include "model/Settings.h"
 #include "processing/ProcessingRun.h"
@@ -32,6 +33,7 @@
 namespace {
 
 constexpr int Rows = 100000;
+const SystemClock systemClock;
 
 // An IBAN with correct check digits for a Dutch bank code and account number.
 std::string dutchIban(const char *bank, long long account)
@@ -145,13 +147,13 @@ double targetMB(const QString &folder)
 void BM_WholeRun(benchmark::State &state)
 {
     const QString folder = runFolder();
-    setSettingsFolder(folder);
+    const SettingsStore settings = SettingsStore::inFolder(folder);
     double written = 0;
     resetPeakMemory();
     for (auto _ : state) {
         TInputData data = runData(folder);
         WorkbookService service;
-        ProcessingRun run(data, service);
+        ProcessingRun run(data, settings, systemClock, service);
         if (run.show() != RunOutcome::Passed || run.verwerken() != RunOutcome::Passed) {
             state.SkipWithError("the run did not pass");
             break;
@@ -170,11 +172,11 @@ BENCHMARK(BM_WholeRun)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3)
 void BM_Control(benchmark::State &state)
 {
     const QString folder = runFolder();
-    setSettingsFolder(folder);
+    const SettingsStore settings = SettingsStore::inFolder(folder);
     for (auto _ : state) {
         TInputData data = runData(folder);
         WorkbookService service;
-        ProcessingRun run(data, service);
+        ProcessingRun run(data, settings, systemClock, service);
         if (run.show() != RunOutcome::Passed) {
             state.SkipWithError("the control did not pass");
             break;
@@ -187,10 +189,10 @@ BENCHMARK(BM_Control)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
 void BM_Verwerken(benchmark::State &state)
 {
     const QString folder = runFolder();
-    setSettingsFolder(folder);
+    const SettingsStore settings = SettingsStore::inFolder(folder);
     TInputData data = runData(folder);
     WorkbookService service;
-    ProcessingRun run(data, service);
+    ProcessingRun run(data, settings, systemClock, service);
     for (auto _ : state) {
         state.PauseTiming();
         const bool shown = run.show() == RunOutcome::Passed;
@@ -232,9 +234,9 @@ int makeWorkbook(const QString &folder)
     QDir dir(folder);
     if (!dir.mkpath(QStringLiteral("doel")) || !writeWorkbook(dir.filePath(QStringLiteral("incasso.xlsx"))))
         return 1;
-    setSettingsFile(dir.filePath(QStringLiteral("Kwintor2.ini")));
+    const SettingsStore settings = SettingsStore::ofFile(dir.filePath(QStringLiteral("Kwintor2.ini")));
     TInputData data = runData(dir.absolutePath());
-    return SaveSettings(data) ? 0 : 1;
+    return settings.SaveSettings(data, systemClock) ? 0 : 1;
 }
 
 } // namespace

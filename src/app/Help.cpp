@@ -93,7 +93,8 @@ void THelp::showScreen()
 
 void THelp::FormShow()
 {
-    lbSettingsFile->setText(QStringLiteral("Instellingenbestand: ") + QDir::toNativeSeparators(SettingsFilePath()));
+    lbSettingsFile->setText(QStringLiteral("Instellingenbestand: ") +
+                            QDir::toNativeSeparators(AppSettings().SettingsFilePath()));
     QString error;
 #ifdef KW_HAVE_HELP
     const bool loaded = LoadRtfInto(RichEdit1->document(), helpFilePath(), &error);

@@ -15,8 +15,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-TKwintorApp::TKwintorApp()
-    : m_screens(std::make_unique<TScreenSet>([] { return new TDashboard; }, [] { return new THelp; }))
+TKwintorApp::TKwintorApp(const SettingsStore &settings, const Clock &clock)
+    : m_screens(std::make_unique<TScreenSet>(
+          settings, clock, [] { return new TDashboard; }, [] { return new THelp; }))
 {}
 
 TKwintorApp::~TKwintorApp() = default;

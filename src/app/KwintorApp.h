@@ -4,12 +4,16 @@
 
 #include <memory>
 
+class Clock;
+class SettingsStore;
+
 // The application's screens, created once at start in their fixed order;
-// the main window is shown. Tests make one too.
+// the main window is shown. Tests make one too, with their own settings
+// folder and clock; both must outlive it.
 class TKwintorApp final
 {
 public:
-    TKwintorApp();
+    TKwintorApp(const SettingsStore &settings, const Clock &clock);
     ~TKwintorApp();
 
     // Shows the main window. With a workbook (the file manager's "Open with"), the

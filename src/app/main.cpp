@@ -1,5 +1,7 @@
 #include "app/KwintorApp.h"
+#include "model/Clock.h"
 #include "model/Error.h"
+#include "model/Settings.h"
 #include "ui/MessageBoxes.h"
 
 #include <QApplication>
@@ -35,7 +37,9 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("werkboek"), QStringLiteral("Het Excel werkboek om te verwerken."));
     parser.parse(QCoreApplication::arguments());
-    TKwintorApp kwintor;
+    const SettingsStore settings;
+    const SystemClock clock;
+    TKwintorApp kwintor(settings, clock);
     kwintor.start(parser.positionalArguments().value(0));
     return app.exec();
 }

@@ -84,7 +84,7 @@ int exitFor(RunOutcome outcome)
 }
 } // namespace
 
-QString CollectionDateFor(const QString &option)
+QString CollectionDateFor(const QString &option, const Clock &clock)
 {
     // "+N": a monthly script needs no date arithmetic. Anything else is left
     // to the verification, which says what is wrong with it.
@@ -96,31 +96,34 @@ QString CollectionDateFor(const QString &option)
             return option;
         n = n * 10 + (c.unicode() - u'0');
     }
-    return DateText(BankWorkingDayAfter(currentDateTime().date(), n));
+    return DateText(BankWorkingDayAfter(clock.now().date(), n));
 }
 
-int RunBatch(const BatchOptions &options, QTextStream &out, QTextStream &err)
+int RunBatch(const BatchOptions &options, const Clock &clock, QTextStream &out, QTextStream &err)
 {
     StderrNotices notices(out, err);
+    SettingsStore settings;
     if (!options.settingsFile.isEmpty()) {
         if (!QFileInfo(options.settingsFile).isFile()) {
             err << "kwintor2-batch: het instellingenbestand " << options.settingsFile << " bestaat niet.\n";
             return BatchError;
         }
-        setSettingsFile(QFileInfo(options.settingsFile).absoluteFilePath());
+        settings = SettingsStore::ofFile(QFileInfo(options.settingsFile).absoluteFilePath());
     }
 
     TInputData data;
-    if (!LoadSettings(data)) {
-        err << "kwintor2-batch: het instellingenbestand " << SettingsFilePath() << " kan niet worden gelezen.\n";
+    if (!settings.LoadSettings(data)) {
+        err << "kwintor2-batch: het instellingenbestand " << settings.SettingsFilePath()
+            << " kan niet worden gelezen.\n";
         return BatchError;
     }
     // Read from the old file only: the counters are written to the new one,
     // which would then hold nothing else and give the next run no settings.
     // The desktop application saves them there on closing; so does this run,
     // before anything of this run alone is set.
-    if (SettingsFilePath() != SettingsWritePath() && !SaveSettings(data)) {
-        err << "kwintor2-batch: het instellingenbestand " << SettingsWritePath() << " kan niet worden geschreven.\n";
+    if (settings.SettingsFilePath() != settings.SettingsWritePath() && !settings.SaveSettings(data, clock)) {
+        err << "kwintor2-batch: het instellingenbestand " << settings.SettingsWritePath()
+            << " kan niet worden geschreven.\n";
         return BatchError;
     }
     // These hold for this run only; nothing writes them back.
@@ -132,15 +135,15 @@ int RunBatch(const BatchOptions &options, QTextStream &out, QTextStream &err)
     if (!options.targetFolder.isEmpty())
         data.TargetFolder = QFileInfo(options.targetFolder).absoluteFilePath();
     if (!options.incassoDate.isEmpty())
-        data.IncassoDate = CollectionDateFor(options.incassoDate);
+        data.IncassoDate = CollectionDateFor(options.incassoDate, clock);
     data.SelectedWorkbook = JoinPath(data.InputFolder, data.InputFile);
     data.SelectedSheet = options.sheet;
 
-    if (!VerifyInput(data))
+    if (!VerifyInput(data, clock))
         return BatchFaults;
 
     WorkbookService service;
-    ProcessingRun run(data, service);
+    ProcessingRun run(data, settings, clock, service);
     LogPrinter printer(run.log(), out);
     RunOutcome outcome = run.show();
     if (outcome == RunOutcome::Passed && !options.onlyControl)

@@ -2,12 +2,13 @@
 
 #include <QString>
 
+class Clock;
 class QTextStream;
 
 // What one batch run is asked to do.
 struct BatchOptions
 {
-    QString settingsFile; // empty: the settings file next to the executable
+    QString settingsFile; // empty: the program's own settings file
     QString sheet;
     QString workbook;     // overrides the workbook of the settings for this run
     QString targetFolder; // overrides the target folder for this run
@@ -25,9 +26,9 @@ enum BatchExit
 };
 
 // The collection date an --incassodatum option stands for: "+N" is the N-th
-// bank working day after today; any other text is taken as it is.
-QString CollectionDateFor(const QString &option);
+// bank working day after the clock's today; any other text is taken as it is.
+QString CollectionDateFor(const QString &option, const Clock &clock);
 
 // Verifies the input, controls the rows and, unless only the control is
 // asked, writes the files. Boxes go to err, the processing log to out.
-int RunBatch(const BatchOptions &options, QTextStream &out, QTextStream &err);
+int RunBatch(const BatchOptions &options, const Clock &clock, QTextStream &out, QTextStream &err);

@@ -1,5 +1,6 @@
 #include "batch/BatchRun.h"
 #include "batch/Inspect.h"
+#include "model/Clock.h"
 #include "model/Error.h"
 #include "model/Settings.h"
 #include "workbook/WorkbookService.h"
@@ -81,7 +82,7 @@ int main(int argc, char *argv[])
         // Where this run would read and write its settings.
         const QString settings = parser.isSet(settingsOption)
                                      ? QFileInfo(parser.value(settingsOption)).absoluteFilePath()
-                                     : SettingsFilePath();
+                                     : SettingsStore().SettingsFilePath();
         QTextStream(stdout) << parser.helpText() << "\nInstellingenbestand: " << QDir::toNativeSeparators(settings)
                             << (QFileInfo::exists(settings) ? "" : " (bestaat nog niet)") << '\n';
         return ExitOk;
@@ -102,7 +103,8 @@ int main(int argc, char *argv[])
         options.logFile = parser.value(logOption);
         options.onlyControl = parser.isSet(controlOption);
         QTextStream err(stderr);
-        return RunBatch(options, out, err);
+        const SystemClock clock;
+        return RunBatch(options, clock, out, err);
     }
     if (!parser.isSet(workbookOption))
         return usageError(QStringLiteral("geef het werkboek op met --werkboek."));

@@ -41,7 +41,7 @@ bool CellAmountCents(const CellValue &cell, qint64 &cents)
 }
 
 bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputData &data, WorkbookService &service,
-                    ProcessingLog &log, TIncassobatches &batches)
+                    const Clock &clock, ProcessingLog &log, TIncassobatches &batches)
 {
     TWorksheet ws;
     OpenWorksheet(service, workbook, sheet, data.HasHeadings, ws);
@@ -144,7 +144,7 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
         }
 
         double date = 0;
-        if (!CheckDateValue(mandateDate, date)) {
+        if (!CheckDateValue(mandateDate, date, clock)) {
             log.append(rowLine(n, QStringLiteral("Datum van de machtiging : ") + values[lfMandaatDatum] +
                                       QStringLiteral(" is geen geldige datum")));
             result = false;

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+class Clock;
 class WorkbookService;
 
 // The longest text each row value may hold; 0 means no length test.
@@ -16,7 +17,7 @@ extern const int MaxFieldLengths[LayoutFieldCount];
 // to 3. True when no fault was found (and, with blank rows, at least one
 // collection remains). Throws KwError when the workbook or sheet cannot be read.
 bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputData &data, WorkbookService &service,
-                    ProcessingLog &log, TIncassobatches &batches);
+                    const Clock &clock, ProcessingLog &log, TIncassobatches &batches);
 
 // The cents of a cell for the sum: a number cell, or a text amount read with the
 // same normalisation as the amount check; an empty cell is 0.

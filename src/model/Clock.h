@@ -2,13 +2,20 @@
 
 #include <QDateTime>
 
-// The local date and time as the run sees it. Tests install a fixed clock so
-// timestamps in files and logs are exact.
+// The local date and time as the run sees it. The programs hand the system
+// clock to what needs the time; tests hand a fixed one, so that timestamps in
+// files and logs are exact.
 class Clock
 {
 public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
+};
+
+class SystemClock final : public Clock
+{
+public:
+    QDateTime now() const override { return QDateTime::currentDateTime(); }
 };
 
 class FixedClock final : public Clock
@@ -21,7 +28,3 @@ public:
 private:
     QDateTime m_when;
 };
-
-// Installs a clock; nullptr restores the system clock. The caller keeps ownership.
-void setClock(const Clock *clock);
-QDateTime currentDateTime();

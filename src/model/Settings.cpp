@@ -27,9 +27,6 @@ const QString kSecLogging = QStringLiteral("Logging");
 const QString kBatchKey = QStringLiteral("Laatste batchnummer");
 const QString kIncassoKey = QStringLiteral("Laatste incassonummer");
 
-QString g_folder;
-QString g_file;
-
 // A file in the folder whose name equals name without regard to case; the
 // exact spelling wins when several exist.
 QString findInFolder(const QString &folder, const QString &name)
@@ -57,15 +54,6 @@ bool readIni(const QString &path, IniFile &ini)
         return false;
     ini = IniFile::fromBytes(file.readAll());
     return file.error() == QFileDevice::NoError;
-}
-
-bool writeIni(const QString &path, const IniFile &ini)
-{
-    // The user's own settings folder is made on the first save; a folder that
-    // was named explicitly must exist.
-    if (g_file.isEmpty() && g_folder.isEmpty())
-        QDir().mkpath(QFileInfo(path).absolutePath());
-    return WriteFileAtomically(path, ini.toBytes());
 }
 
 bool parseInt(const QString &text, int &out)
@@ -181,33 +169,18 @@ void loadKey(const IniFile &ini, const SettingsKey &key, TInputData &d)
         key.field);
 }
 
-QString savedValue(const SettingsKey &key, const TInputData &d)
+QString savedValue(const SettingsKey &key, const TInputData &d, const Clock &clock)
 {
     return std::visit(Overloaded{
                           [&](QString TInputData::*f) { return d.*f; },
                           [&](bool TInputData::*f) { return boolText(d.*f); },
                           [&](int TInputData::*f) { return QString::number(d.*f); },
                           [&](LayoutEntry e) { return QString::number(d.InputArray.value(e.index, 0)); },
-                          [](SaveDate) { return QLocale().toString(currentDateTime().date(), QLocale::ShortFormat); },
+                          [&](SaveDate) { return QLocale().toString(clock.now().date(), QLocale::ShortFormat); },
                       },
                       key.field);
 }
 } // namespace
-
-void setSettingsFolder(const QString &folder)
-{
-    g_folder = folder;
-}
-
-QString settingsFolder()
-{
-    if (!g_file.isEmpty())
-        return QFileInfo(g_file).absolutePath();
-    if (!g_folder.isEmpty())
-        return g_folder;
-    return DefaultSettingsFolder(QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
-                                                              : QDir::currentPath());
-}
 
 QString DefaultSettingsFolder(const QString &exeFolder)
 {
@@ -224,32 +197,60 @@ QString DefaultSettingsFolder(const QString &exeFolder)
     return QDir::cleanPath(config + QStringLiteral("/Kwintor2"));
 }
 
-void setSettingsFile(const QString &path)
+SettingsStore SettingsStore::inFolder(const QString &folder)
 {
-    g_file = path;
+    SettingsStore store;
+    store.m_folder = folder;
+    return store;
 }
 
-QString SettingsFilePath()
+SettingsStore SettingsStore::ofFile(const QString &path)
 {
-    if (!g_file.isEmpty())
-        return g_file;
-    const QString folder = settingsFolder();
-    QString path = findInFolder(folder, kMainName);
+    SettingsStore store;
+    store.m_file = path;
+    return store;
+}
+
+QString SettingsStore::folder() const
+{
+    if (!m_file.isEmpty())
+        return QFileInfo(m_file).absolutePath();
+    if (!m_folder.isEmpty())
+        return m_folder;
+    return DefaultSettingsFolder(QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
+                                                              : QDir::currentPath());
+}
+
+QString SettingsStore::SettingsFilePath() const
+{
+    if (!m_file.isEmpty())
+        return m_file;
+    const QString dir = folder();
+    QString path = findInFolder(dir, kMainName);
     if (path.isEmpty())
-        path = findInFolder(folder, kOldName);
-    return path.isEmpty() ? QDir(folder).filePath(kMainName) : path;
+        path = findInFolder(dir, kOldName);
+    return path.isEmpty() ? QDir(dir).filePath(kMainName) : path;
 }
 
-QString SettingsWritePath()
+QString SettingsStore::SettingsWritePath() const
 {
-    if (!g_file.isEmpty())
-        return g_file;
-    const QString folder = settingsFolder();
-    const QString path = findInFolder(folder, kMainName);
-    return path.isEmpty() ? QDir(folder).filePath(kMainName) : path;
+    if (!m_file.isEmpty())
+        return m_file;
+    const QString dir = folder();
+    const QString path = findInFolder(dir, kMainName);
+    return path.isEmpty() ? QDir(dir).filePath(kMainName) : path;
 }
 
-bool LoadSettings(TInputData &data)
+bool SettingsStore::writeIni(const QString &path, const QByteArray &bytes) const
+{
+    // The user's own settings folder is made on the first save; a folder that
+    // was named explicitly must exist.
+    if (m_file.isEmpty() && m_folder.isEmpty())
+        QDir().mkpath(QFileInfo(path).absolutePath());
+    return WriteFileAtomically(path, bytes);
+}
+
+bool SettingsStore::LoadSettings(TInputData &data) const
 {
     IniFile ini;
     if (!readIni(SettingsFilePath(), ini))
@@ -267,41 +268,40 @@ bool LoadSettings(TInputData &data)
     return true;
 }
 
-bool SaveSettings(const TInputData &data)
+bool SettingsStore::SaveSettings(const TInputData &data, const Clock &clock) const
 {
     const QString path = SettingsWritePath();
     IniFile ini;
     if (!readIni(path, ini))
         return false;
     for (const SettingsKey &key : settingsKeys())
-        ini.setValue(key.section, key.name, savedValue(key, data));
-    return writeIni(path, ini);
+        ini.setValue(key.section, key.name, savedValue(key, data, clock));
+    return writeIni(path, ini.toBytes());
 }
 
-void ReadCounters(TInputData &data)
+TCounters SettingsStore::ReadCounters() const
 {
     const QString path = SettingsFilePath();
     IniFile ini;
     if (!readIni(path, ini))
         throw KwError(QStringLiteral("Het instellingenbestand %1 kan niet worden gelezen.").arg(path));
     if (readInt(ini, kSecCounters, kBatchKey, 0) == 0) {
-        const QString old = findInFolder(settingsFolder(), kOldName);
+        const QString old = findInFolder(folder(), kOldName);
         if (!old.isEmpty() && old != path && !readIni(old, ini))
             throw KwError(QStringLiteral("Het instellingenbestand %1 kan niet worden gelezen.").arg(old));
     }
-    data.BatchVolgnummer = readInt(ini, kSecCounters, kBatchKey, 0);
-    data.Incassovolgnummer = readInt(ini, kSecCounters, kIncassoKey, 0);
+    return {readInt(ini, kSecCounters, kBatchKey, 0), readInt(ini, kSecCounters, kIncassoKey, 0)};
 }
 
-void WriteCounters(const TInputData &data)
+void SettingsStore::WriteCounters(const TCounters &counters) const
 {
     const QString path = SettingsWritePath();
     IniFile ini;
     if (!readIni(path, ini))
         throw KwError(QStringLiteral("Het instellingenbestand %1 kan niet worden gelezen.").arg(path));
-    ini.setValue(kSecCounters, kBatchKey, QString::number(data.BatchVolgnummer));
-    ini.setValue(kSecCounters, kIncassoKey, QString::number(data.Incassovolgnummer));
-    if (!writeIni(path, ini))
+    ini.setValue(kSecCounters, kBatchKey, QString::number(counters.BatchVolgnummer));
+    ini.setValue(kSecCounters, kIncassoKey, QString::number(counters.Incassovolgnummer));
+    if (!writeIni(path, ini.toBytes()))
         throw KwError(
             QStringLiteral("De volgnummers kunnen niet worden opgeslagen in het instellingenbestand %1.").arg(path));
 }

@@ -30,16 +30,15 @@ QString RunAmountText(double amount)
     return CheckAmount(general, normalised) ? normalised : general;
 }
 
-QString RunDateTimeText()
+QString RunDateTimeText(const QDateTime &when)
 {
     const QLocale locale;
-    const QDateTime now = currentDateTime();
     // The long time format without the time zone Qt appends.
     QString timeFormat = locale.timeFormat(QLocale::LongFormat);
     timeFormat.remove(QRegularExpression(QStringLiteral("\\s*\\bt+\\b\\s*")));
     timeFormat = timeFormat.trimmed();
-    return locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
-           locale.toString(now.time(), timeFormat);
+    return locale.toString(when.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+           locale.toString(when.time(), timeFormat);
 }
 
 QList<QStringList> SummaryGridRows(const TIncassobatches &batches)
@@ -50,16 +49,19 @@ QList<QStringList> SummaryGridRows(const TIncassobatches &batches)
     return rows;
 }
 
-ProcessingRun::ProcessingRun(TInputData &data, WorkbookService &service) : m_data(data), m_service(service) {}
+ProcessingRun::ProcessingRun(TInputData &data, const SettingsStore &settings, const Clock &clock,
+                             WorkbookService &service)
+    : m_data(data), m_settings(settings), m_clock(clock), m_service(service)
+{}
 
 RunOutcome ProcessingRun::show()
 {
     ReturnCode = 0;
-    m_logFileStamp = LogFileStamp(currentDateTime());
+    m_logFileStamp = LogFileStamp(m_clock.now());
     m_verwerkenOffered = false;
     m_log.clear();
 
-    m_log.append(QStringLiteral("== Kwintor: Log van de verwerking op ") + RunDateTimeText());
+    m_log.append(QStringLiteral("== Kwintor: Log van de verwerking op ") + RunDateTimeText(m_clock.now()));
     m_log.append(QString());
     m_log.append(QStringLiteral(" * * * *"));
     m_log.append(QString());
@@ -82,7 +84,8 @@ RunOutcome ProcessingRun::show()
 
     bool passed = false;
     try {
-        passed = CheckInputRows(m_data.SelectedWorkbook, m_data.SelectedSheet, m_data, m_service, m_log, m_batches);
+        passed =
+            CheckInputRows(m_data.SelectedWorkbook, m_data.SelectedSheet, m_data, m_service, m_clock, m_log, m_batches);
     } catch (const KwError &e) {
         m_log.append(QStringLiteral("== FOUT: ") + e.message());
         ShowErrorMessage(e.message());
@@ -101,10 +104,9 @@ RunOutcome ProcessingRun::show()
 
 bool ProcessingRun::makeFile(TIncassobatch &batch)
 {
-    ReadCounters(m_data);
+    const TCounters stored = m_settings.ReadCounters();
     ByteBuffer document;
-    const BuildResult built =
-        BouwSEPAfile(batch, m_data, {m_data.BatchVolgnummer, m_data.Incassovolgnummer}, m_service, m_log, document);
+    const BuildResult built = BouwSEPAfile(batch, m_data, stored, m_service, m_clock, m_log, document);
     // A stopped build keeps its batch number in the record only; the next build reads the stored one again.
     m_data.BatchVolgnummer = built.counters.BatchVolgnummer;
     m_data.Incassovolgnummer = built.counters.Incassovolgnummer;
@@ -124,7 +126,7 @@ bool ProcessingRun::makeFile(TIncassobatch &batch)
     }
 
     // The counters are stored before the file is saved, so a number is never used twice.
-    WriteCounters(m_data);
+    m_settings.WriteCounters(built.counters);
     const QString path = JoinPath(m_data.TargetFolder, built.fileName);
     SafeFile file(path);
     if (!file.open() || !file.write(document.bytes()) || !file.commit())
@@ -216,7 +218,7 @@ RunOutcome ProcessingRun::verwerken()
     m_log.append(QString());
     m_log.append((allMade ? QStringLiteral("Verwerking succesvol afgesloten om ")
                           : QStringLiteral("Verwerking afgesloten met fouten om ")) +
-                 RunDateTimeText());
+                 RunDateTimeText(m_clock.now()));
     m_log.append(QString());
 
     m_verwerkenOffered = false;

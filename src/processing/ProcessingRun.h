@@ -3,9 +3,12 @@
 #include "model/InputData.h"
 #include "model/RunRecords.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
+class Clock;
+class SettingsStore;
 class WorkbookService;
 
 // How a step of the run ended.
@@ -22,7 +25,9 @@ enum class RunOutcome
 class ProcessingRun
 {
 public:
-    ProcessingRun(TInputData &data, WorkbookService &service);
+    // The run reads and stores the counters in settings and takes the time from clock;
+    // all four must outlive it.
+    ProcessingRun(TInputData &data, const SettingsStore &settings, const Clock &clock, WorkbookService &service);
 
     // Showing the screen: stamp, header, row control. Verwerken is offered on Passed.
     RunOutcome show();
@@ -49,6 +54,8 @@ private:
     bool makeFile(TIncassobatch &batch);
 
     TInputData &m_data;
+    const SettingsStore &m_settings;
+    const Clock &m_clock;
     WorkbookService &m_service;
     ProcessingLog m_log;
     TIncassobatches m_batches;
@@ -61,7 +68,7 @@ private:
 // separator, then normalised to a decimal point and two decimals (37.50).
 QString RunAmountText(double amount);
 // The user's short date, a blank, the time as hh:mm:ss in the user's order.
-QString RunDateTimeText();
+QString RunDateTimeText(const QDateTime &when);
 
 // The five rows of the summary grid: code, file name, count, amount.
 QList<QStringList> SummaryGridRows(const TIncassobatches &batches);

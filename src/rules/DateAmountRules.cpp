@@ -96,9 +96,9 @@ QDate easterSunday(int year)
 
 } // namespace
 
-QString CreationDateTime()
+QString CreationDateTime(const Clock &clock)
 {
-    const QDateTime now = currentDateTime();
+    const QDateTime now = clock.now();
     const QTime time = now.time();
     return isoDate(now.date()) + QLatin1Char('T') + padded(time.hour(), 2) + QLatin1Char(':') +
            padded(time.minute(), 2) + QLatin1Char(':') + padded(time.second(), 2);
@@ -124,7 +124,7 @@ QString ReverseDateText(const QString &text)
            isoPiece(pieces.at(0), 2);
 }
 
-bool TryDateValue(const CellValue &cell, double &dateValue)
+bool TryDateValue(const CellValue &cell, double &dateValue, const Clock &clock)
 {
     if (cell.kind == CellValue::Kind::Date) {
         dateValue = cell.number;
@@ -149,16 +149,16 @@ bool TryDateValue(const CellValue &cell, double &dateValue)
 
     // A year of one or two digits lies in the century of today.
     if (yearDigits <= 2)
-        year += currentDateTime().date().year() / 100 * 100;
+        year += clock.now().date().year() / 100 * 100;
     if (!validDate(day, month, year))
         return false;
     dateValue = SerialFromDate(QDate(year, month, day));
     return true;
 }
 
-bool CheckDateValue(const CellValue &cell, double &dateValue)
+bool CheckDateValue(const CellValue &cell, double &dateValue, const Clock &clock)
 {
-    if (TryDateValue(cell, dateValue))
+    if (TryDateValue(cell, dateValue, clock))
         return true;
     QString text;
     CellText(cell, text); // an error cell still gives its code

@@ -5,16 +5,19 @@
 #include <QDate>
 #include <QString>
 
+class Clock;
+
 // Now from the clock as yyyy-mm-ddThh:nn:ss.
-QString CreationDateTime();
+QString CreationDateTime(const Clock &clock);
 // The calendar date of an automation date as yyyy-mm-dd.
 QString DateToISO(double dateValue);
 // dd-mm-yyyy (or dd/mm/yyyy) -> yyyy-mm-dd, day and month two digits.
 QString ReverseDateText(const QString &text);
-// True when the cell holds a usable date (a date cell, or a text d-m-y / d/m/y).
-bool TryDateValue(const CellValue &cell, double &dateValue);
+// True when the cell holds a usable date (a date cell, or a text d-m-y / d/m/y);
+// a year of one or two digits lies in the clock's century.
+bool TryDateValue(const CellValue &cell, double &dateValue, const Clock &clock);
 // As TryDateValue; on false the error box reports the cell text.
-bool CheckDateValue(const CellValue &cell, double &dateValue);
+bool CheckDateValue(const CellValue &cell, double &dateValue, const Clock &clock);
 // True for a valid dd-mm-yyyy or dd/mm/yyyy text; an empty text is false without a box.
 bool CheckDateText(const QString &text);
 // The date of a text that CheckDateText accepts; an invalid date otherwise.

@@ -22,10 +22,10 @@ bool checkCreditorBIC(const QString &bic)
 }
 
 // A date the bank can still execute: after today and a TARGET2 working day.
-bool checkCollectionDay(const QString &text)
+bool checkCollectionDay(const QString &text, const Clock &clock)
 {
     const QDate date = DateOfText(text);
-    if (date <= currentDateTime().date()) {
+    if (date <= clock.now().date()) {
         ShowErrorMessage(QStringLiteral("De incassodatum ") + text + QStringLiteral(" ligt niet na vandaag.\r") +
                          QStringLiteral("Kies een latere datum: de bank moet het bestand uiterlijk een werkdag voor "
                                         "de incassodatum ontvangen."));
@@ -43,7 +43,7 @@ bool checkCollectionDay(const QString &text)
 
 // Steps 1 to 6: the creditor data, folders, workbook, identifiers and date.
 // Each check shows its own box; the first failure ends the testing.
-bool verifyData(TInputData &data)
+bool verifyData(TInputData &data, const Clock &clock)
 {
     const bool chars =
         CheckSEPAChars(data.Incassant) && CheckSEPAChars(data.IncassoLabel) && CheckSEPAChars(data.Omschrijving);
@@ -52,7 +52,7 @@ bool verifyData(TInputData &data)
     return chars && CheckFolderExists(data.InputFolder) && CheckFolderExists(data.TargetFolder) &&
            CheckFileExists(JoinPath(data.InputFolder, data.InputFile)) && CheckZZZCode(data.ZZZCode) &&
            CheckIBAN(data.IBAN) && checkCreditorBIC(data.BIC) && CheckDateText(data.IncassoDate) &&
-           checkCollectionDay(data.IncassoDate);
+           checkCollectionDay(data.IncassoDate, clock);
 }
 
 bool layoutComplete(const TInputData &data)
@@ -67,9 +67,9 @@ bool layoutComplete(const TInputData &data)
 
 } // namespace
 
-bool VerifyInput(TInputData &data)
+bool VerifyInput(TInputData &data, const Clock &clock)
 {
-    if (!verifyData(data))
+    if (!verifyData(data, clock))
         return false;
 
     const bool hasSeqColumn = data.column(lfSeqCode) != 0;

@@ -26,7 +26,7 @@ using Kind = BuildResult::Kind;
 // The build itself: a return before the end is a silent stop (result.kind
 // stays Stopped); errors of the workbook come out as KwError.
 void build(BuildResult &result, const TIncassobatch &batch, const TInputData &data, WorkbookService &service,
-           ProcessingLog &log, ByteOutput &out)
+           const Clock &clock, ProcessingLog &log, ByteOutput &out)
 {
     const auto end = [&result](Kind kind, const QString &message) {
         result.kind = kind;
@@ -39,7 +39,7 @@ void build(BuildResult &result, const TIncassobatch &batch, const TInputData &da
     Pain008Header header;
     const QString msgIdEnd = QLatin1Char('_') + batch.SeqCode + QLatin1Char('_') + batchText;
     header.MsgId = TruncateInput(data.IncassoLabel, 25 - int(msgIdEnd.size())) + msgIdEnd;
-    header.CreDtTm = CreationDateTime();
+    header.CreDtTm = CreationDateTime(clock);
     header.InitgPtyName = TruncateInput(data.Incassant, 70);
     if (header.InitgPtyName.isEmpty())
         return;
@@ -93,7 +93,7 @@ void build(BuildResult &result, const TIncassobatch &batch, const TInputData &da
         // As the debtor signed it: blanks at its ends would make another mandate id.
         regel.MndtId = TruncateInput(TrimBlanks(cell(r, col[lfMandaatId])), 35);
         double date = 0;
-        if (!TryDateValue(service.readCell(r, col[lfMandaatDatum]), date)) {
+        if (!TryDateValue(service.readCell(r, col[lfMandaatDatum]), date, clock)) {
             return end(Kind::MandateDate,
                        QStringLiteral("Conversiefout in datum van machtiging in Excel input op regel ") +
                            QString::number(r));
@@ -169,12 +169,12 @@ QString SEPAFileNameFor(const QString &reqdColltnDt, const QString &seqCode, int
 }
 
 BuildResult BouwSEPAfile(const TIncassobatch &batch, const TInputData &data, const TCounters &counters,
-                         WorkbookService &service, ProcessingLog &log, ByteOutput &out)
+                         WorkbookService &service, const Clock &clock, ProcessingLog &log, ByteOutput &out)
 {
     BuildResult result;
     result.counters = {nextNumber(counters.BatchVolgnummer), counters.Incassovolgnummer};
     try {
-        build(result, batch, data, service, log, out);
+        build(result, batch, data, service, clock, log, out);
     } catch (const KwError &e) {
         result.kind = Kind::Failed;
         result.message = e.message();

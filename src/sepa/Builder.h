@@ -7,6 +7,7 @@
 #include <QString>
 
 class ByteOutput;
+class Clock;
 class WorkbookService;
 
 // How a build of one file ended. The run turns it into what the user sees.
@@ -30,11 +31,11 @@ struct BuildResult
 
 // Builds the pain.008 document of one sequence code into out: numbers it on
 // from counters, takes the rows of that code from the chosen worksheet and
-// logs one line per collection. Reads and writes no file of its own: the run
+// logs one line per collection; CreDtTm is the clock's now. Reads and writes no file of its own: the run
 // stores the counters and saves the document. Too long texts are cut with a
 // warning in the message box.
 BuildResult BouwSEPAfile(const TIncassobatch &batch, const TInputData &data, const TCounters &counters,
-                         WorkbookService &service, ProcessingLog &log, ByteOutput &out);
+                         WorkbookService &service, const Clock &clock, ProcessingLog &log, ByteOutput &out);
 
 // The text cut to maximum characters (measured without blanks at the ends),
 // with a warning in the message box when it is cut.

@@ -76,10 +76,10 @@ void TDateDialog::FormShow()
 {
     const TScreenRect form = InputFormRect();
     move(form.left + 40, form.top + 350);
-    QDate date = DatumStr.isEmpty() ? currentDateTime().date() : parseDatum(DatumStr);
+    QDate date = DatumStr.isEmpty() ? AppClock().now().date() : parseDatum(DatumStr);
     // A hand-edited settings file may hold anything: the picker then starts today.
     if (!date.isValid())
-        date = currentDateTime().date();
+        date = AppClock().now().date();
     const QSignalBlocker block(DateTimePicker1);
     DateTimePicker1->setDate(date);
     muteUnusableDays(date.year(), date.month());
@@ -95,7 +95,7 @@ void TDateDialog::muteUnusableDays(int year, int month)
     calendar->setDateTextFormat(QDate(), QTextCharFormat());
     QTextCharFormat muted;
     muted.setForeground(MutedDayColour);
-    const QDate today = currentDateTime().date();
+    const QDate today = AppClock().now().date();
     const QDate first(year, month, 1);
     // A page shows six weeks, some days of the months before and after included.
     for (QDate day = first.addDays(-7); day <= first.addDays(45); day = day.addDays(1)) {

@@ -209,7 +209,7 @@ void TInputForm::FormShow()
 {
     TInputData &data = InputData();
     data.InputArray = QList<int>(LayoutFieldCount, 0);
-    const bool loaded = LoadSettings(data);
+    const bool loaded = AppSettings().LoadSettings(data);
     showFields();
     refreshFilterLine(false);
 
@@ -250,7 +250,7 @@ void TInputForm::FormClose()
 
 void TInputForm::saveSettings()
 {
-    if (SaveSettings(InputData()))
+    if (AppSettings().SaveSettings(InputData(), AppClock()))
         ShowMeldingBox(QStringLiteral("Input gegevens zijn opgeslagen"));
     else
         ShowErrorBox(QStringLiteral("FOUT: Inputgegevens zijn niet opgeslagen"));
@@ -383,7 +383,7 @@ void TInputForm::Button7Click()
 
 void TInputForm::Button8Click()
 {
-    const bool loaded = LoadSettings(InputData());
+    const bool loaded = AppSettings().LoadSettings(InputData());
     showFields();
     refreshFilterLine(false);
     if (loaded)
@@ -400,7 +400,7 @@ void TInputForm::Button9Click()
 {
     TInputData &data = InputData();
     QString message;
-    if (VerifyInput(data)) {
+    if (VerifyInput(data, AppClock())) {
         message = QStringLiteral("De input is getest. Er zijn geen\rfouten gevonden\r");
         if (data.onlyRCUR)
             message += QStringLiteral("Alle incassos krijgen sequentiecode : ") + data.defaultSeqCode;
@@ -416,7 +416,7 @@ void TInputForm::Button9Click()
 void TInputForm::Button10Click()
 {
     TInputData &data = InputData();
-    if (!VerifyInput(data)) {
+    if (!VerifyInput(data, AppClock())) {
         ShowErrorBox(QStringLiteral("Corrigeer de fouten in het inputscherm\ren verifieer opnieuw"));
         return;
     }

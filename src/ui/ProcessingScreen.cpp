@@ -61,7 +61,7 @@ void TfmProcessing::FormShow()
     }
     // The run's records live as long as the application: one run object, made at the first showing.
     if (!m_run) {
-        m_run = std::make_unique<ProcessingRun>(InputData(), *service);
+        m_run = std::make_unique<ProcessingRun>(InputData(), AppSettings(), AppClock(), *service);
         m_run->log().setListener([this] { followLog(); });
     }
     Memo1->clear();

@@ -13,11 +13,15 @@
 
 #include <QWidget>
 
-TScreenSet::TScreenSet(const Factory &makeDashboard, const Factory &makeHelp) : m_data(std::make_unique<TInputData>())
+TScreenSet::TScreenSet(const SettingsStore &settings, const Clock &clock, const Factory &makeDashboard,
+                       const Factory &makeHelp)
+    : m_data(std::make_unique<TInputData>())
 {
     TScreens &s = Screens();
     s = TScreens();
     s.InputData = m_data.get();
+    s.Settings = &settings;
+    s.Time = &clock;
     setNoticeSink(&m_notices);
     auto keep = [this](QWidget *w) {
         if (w)

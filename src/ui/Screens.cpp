@@ -15,6 +15,16 @@ TInputData &InputData()
     return *Screens().InputData;
 }
 
+const SettingsStore &AppSettings()
+{
+    return *Screens().Settings;
+}
+
+const Clock &AppClock()
+{
+    return *Screens().Time;
+}
+
 TScreenRect InputFormRect()
 {
     const QWidget *form = Screens().InputForm;

@@ -1,6 +1,8 @@
 #pragma once
 
 struct TInputData;
+class Clock;
+class SettingsStore;
 class QWidget;
 class TSelectFolderDialog;
 class TErrorMessage;
@@ -18,6 +20,8 @@ class TFileSaveDialog;
 struct TScreens
 {
     TInputData *InputData = nullptr;
+    const SettingsStore *Settings = nullptr; // from the application, as the clock
+    const Clock *Time = nullptr;
     QWidget *Dashboard = nullptr;
     TSelectFolderDialog *SelectFolderDialog = nullptr;
     TErrorMessage *ErrorMessage = nullptr;
@@ -34,6 +38,8 @@ struct TScreens
 
 TScreens &Screens();
 TInputData &InputData();
+const SettingsStore &AppSettings();
+const Clock &AppClock();
 
 // Where the boxes and dialogs place themselves: the input screen's frame
 // (its geometry before it was ever shown).

@@ -57,7 +57,7 @@ Control control(RunFixture &f, const SheetRows &rows)
     if (!f.writeSheet(rows))
         return c;
     ProcessingLog log;
-    c.ok = CheckInputRows(f.data.SelectedWorkbook, f.data.SelectedSheet, f.data, f.service, log, c.batches);
+    c.ok = CheckInputRows(f.data.SelectedWorkbook, f.data.SelectedSheet, f.data, f.service, f.clock, log, c.batches);
     c.log = log.lines();
     return c;
 }
@@ -474,7 +474,8 @@ private Q_SLOTS:
         }
         ProcessingLog log;
         QVERIFY(f.writeSheet({RunFixture::headings(), row(), with(row(), I, QStringLiteral("OOFF"))}));
-        QVERIFY(CheckInputRows(f.data.SelectedWorkbook, f.data.SelectedSheet, f.data, f.service, log, batches));
+        QVERIFY(
+            CheckInputRows(f.data.SelectedWorkbook, f.data.SelectedSheet, f.data, f.service, f.clock, log, batches));
         for (int k = 0; k < 4; ++k) {
             QCOMPARE(batches[k].SeqCode, SeqCodes().at(k));
             QCOMPARE(batches[k].SeqCodeNo, k + 1);
@@ -488,7 +489,7 @@ private Q_SLOTS:
         const TIncassobatches before = batches;
         f.data.InputArray = {1, 0, 0, 4, 5, 6, 7, 8, 9, 10};
         QVERIFY(!CheckInputRows(testData(QStringLiteral("run/unreadable_cell/leden.xlsx")), QStringLiteral("Leden"),
-                                f.data, f.service, log, batches));
+                                f.data, f.service, f.clock, log, batches));
         QCOMPARE(log.lines().constLast(),
                  rowLine(3, QStringLiteral("onleesbare inhoud in kolom D\rVerwerking afgebroken")));
         for (int k = 0; k < 5; ++k) {
@@ -505,9 +506,10 @@ private Q_SLOTS:
         ProcessingLog log;
         TIncassobatches batches;
         QVERIFY_THROWS_EXCEPTION(KwError, CheckInputRows(f.data.SelectedWorkbook, QStringLiteral("Elders"), f.data,
-                                                         f.service, log, batches));
-        QVERIFY_THROWS_EXCEPTION(KwError, CheckInputRows(f.dir.filePath(QStringLiteral("weg.xlsx")),
-                                                         QStringLiteral("Leden"), f.data, f.service, log, batches));
+                                                         f.service, f.clock, log, batches));
+        QVERIFY_THROWS_EXCEPTION(KwError,
+                                 CheckInputRows(f.dir.filePath(QStringLiteral("weg.xlsx")), QStringLiteral("Leden"),
+                                                f.data, f.service, f.clock, log, batches));
         QVERIFY(log.lines().isEmpty());
     }
 };

@@ -3,6 +3,7 @@
 // and starts it from another folder with a fresh HOME.
 #include "app/Help.h"
 #include "app/KwintorApp.h"
+#include "model/Clock.h"
 #include "model/Settings.h"
 #include "ui/ModalHooks.h"
 #include "ui/Screens.h"
@@ -20,6 +21,8 @@ class TestInstalled : public QObject
     Q_OBJECT
 
     bool m_installed = false;
+    const SettingsStore m_settings; // the program's own, as the application makes it
+    const SystemClock m_clock;
     QString exeFile(const QString &name) const { return QCoreApplication::applicationDirPath() + u'/' + name; }
     QString config() const { return QDir::homePath() + QStringLiteral("/.config/Kwintor2"); }
     QString settingsFile() const
@@ -42,7 +45,7 @@ private Q_SLOTS:
 
     void helpWindowFindsItsFile()
     {
-        TKwintorApp app;
+        TKwintorApp app(m_settings, m_clock);
         app.start();
         auto *help = static_cast<THelp *>(Screens().Help);
         help->showScreen();
@@ -70,9 +73,9 @@ private Q_SLOTS:
     // a portable copy keeps its settings there.
     void firstSaveMakesTheSettingsFile()
     {
-        QVERIFY(SaveSettings(TInputData()));
+        QVERIFY(m_settings.SaveSettings(TInputData(), m_clock));
         QVERIFY(QFileInfo(settingsFile()).isFile());
-        QCOMPARE(SettingsFilePath(), settingsFile());
+        QCOMPARE(m_settings.SettingsFilePath(), settingsFile());
         QCOMPARE(QFileInfo::exists(exeFile(QStringLiteral("Kwintor2.ini"))), !m_installed);
         QCOMPARE(QFileInfo::exists(config()), m_installed);
     }

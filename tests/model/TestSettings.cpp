@@ -1,3 +1,4 @@
+#include "model/Clock.h"
 #include "model/Error.h"
 #include "model/IniFile.h"
 #include "model/Settings.h"
@@ -29,6 +30,8 @@ class TestSettings : public QObject
     Q_OBJECT
 
     QTemporaryDir *m_dir = nullptr;
+    SettingsStore m_store;
+    const FixedClock m_clock{QDateTime(QDate(2024, 5, 6), QTime(8, 58))};
     QString path(const QString &name) const { return m_dir->filePath(name); }
 
 private Q_SLOTS:
@@ -36,8 +39,7 @@ private Q_SLOTS:
     {
         m_dir = new QTemporaryDir;
         QVERIFY(m_dir->isValid());
-        setSettingsFolder(m_dir->path());
-        setSettingsFile(QString());
+        m_store = SettingsStore::inFolder(m_dir->path());
     }
     void cleanup()
     {
@@ -53,7 +55,7 @@ private Q_SLOTS:
         d.HasHeadings = false;
         d.InputArray[lfNaam] = 3;
         d.BatchVolgnummer = 7;
-        QVERIFY(LoadSettings(d));
+        QVERIFY(m_store.LoadSettings(d));
         QCOMPARE(d.Incassant, QStringLiteral("Typed on the screen"));
         QCOMPARE(d.ZZZCode, QStringLiteral("<NLxxZZZcode>"));
         QCOMPARE(d.IncassoDate, QString());
@@ -68,32 +70,50 @@ private Q_SLOTS:
         QCOMPARE(d.LogSavePrefix, QStringLiteral("SEPA_log_"));
     }
 
+    // Every key of the table both ways: each stored field comes back, none is
+    // left out of loading or saving.
     void saveThenLoadRoundTrips()
     {
+        const QList<QString TInputData::*> texts{&TInputData::Incassant,
+                                                 &TInputData::ZZZCode,
+                                                 &TInputData::IBAN,
+                                                 &TInputData::BIC,
+                                                 &TInputData::InputFolder,
+                                                 &TInputData::InputFile,
+                                                 &TInputData::TargetFolder,
+                                                 &TInputData::IncassoLabel,
+                                                 &TInputData::IncassoDate,
+                                                 &TInputData::Omschrijving,
+                                                 &TInputData::DefaultSequenceCode,
+                                                 &TInputData::strFilterReq,
+                                                 &TInputData::LogSaveFolder,
+                                                 &TInputData::LogExtension,
+                                                 &TInputData::LogSavePrefix};
         TInputData d;
-        d.Incassant = QStringLiteral("Sportclub De Wikkel");
-        d.IBAN = QStringLiteral("NL13TEST0123456789");
+        for (qsizetype i = 0; i < texts.size(); ++i)
+            d.*texts[i] = QStringLiteral("waarde %1").arg(i);
         d.HasHeadings = true;
         d.cbFilter = true;
-        d.strFilterReq = QStringLiteral("ja");
         d.intFilterCol = 12;
         d.InputArray = {1, 2, 0, 4, 5, 0, 7, 8, 9, 10};
         d.BatchVolgnummer = 17;
         d.Incassovolgnummer = 9999;
-        d.LogSavePrefix = QStringLiteral("SEPA incasso verwerking ");
-        QVERIFY(SaveSettings(d));
+        QVERIFY(m_store.SaveSettings(d, m_clock));
 
         TInputData back;
-        QVERIFY(LoadSettings(back));
-        QCOMPARE(back.Incassant, d.Incassant);
-        QCOMPARE(back.IBAN, d.IBAN);
-        QCOMPARE(back.InputArray, d.InputArray);
+        QVERIFY(m_store.LoadSettings(back));
+        for (QString TInputData::*text : texts)
+            QCOMPARE(back.*text, d.*text);
         QVERIFY(back.HasHeadings && back.cbFilter);
-        QCOMPARE(back.strFilterReq, d.strFilterReq);
         QCOMPARE(back.intFilterCol, 12);
+        QCOMPARE(back.InputArray, d.InputArray);
         QCOMPARE(back.BatchVolgnummer, 17);
         QCOMPARE(back.Incassovolgnummer, 9999);
+
         // Values are read trimmed, as the original platform does.
+        d.LogSavePrefix = QStringLiteral("SEPA incasso verwerking ");
+        QVERIFY(m_store.SaveSettings(d, m_clock));
+        QVERIFY(m_store.LoadSettings(back));
         QCOMPARE(back.LogSavePrefix, QStringLiteral("SEPA incasso verwerking"));
 
         const QByteArray bytes = readFile(path(QStringLiteral("Kwintor2.ini")));
@@ -101,6 +121,9 @@ private Q_SLOTS:
         QVERIFY(bytes.contains("Excel tabel heeft een kopregel=1\n"));
         QVERIFY(bytes.contains("Layout 3=0\n"));
         QVERIFY(!bytes.contains('\r'));
+        // The date of the save is the clock's.
+        const QByteArray saved = QLocale().toString(m_clock.now().date(), QLocale::ShortFormat).toUtf8();
+        QVERIFY(bytes.contains(QByteArray("Instellingen voor :=" + saved + '\n')));
         // A new file has the sections in their fixed order.
         const QList<qsizetype> at{bytes.indexOf("[SEPA incasso]"), bytes.indexOf("[Input]"),
                                   bytes.indexOf("[Counters]"), bytes.indexOf("[Layout]"), bytes.indexOf("[Logging]")};
@@ -131,7 +154,7 @@ private Q_SLOTS:
         const QByteArray section = line.startsWith("Layout") ? "[Layout]\n" : "[Input]\n";
         writeFile(path(QStringLiteral("Kwintor2.ini")), section + line + "\n");
         TInputData d;
-        QVERIFY(LoadSettings(d));
+        QVERIFY(m_store.LoadSettings(d));
         QCOMPARE(d.InputArray[lfNaam], layout1);
         QCOMPARE(d.HasHeadings, headings);
     }
@@ -141,7 +164,7 @@ private Q_SLOTS:
         writeFile(path(QStringLiteral("Kwintor2.ini")),
                   "[input]\r\nNAAM INCASSANT = Club \r\nnaam incassant=Second\r\n[LAYOUT]\r\nfilter KOLOM no=6\r\n");
         TInputData d;
-        QVERIFY(LoadSettings(d));
+        QVERIFY(m_store.LoadSettings(d));
         QCOMPARE(d.Incassant, QStringLiteral("Club")); // the first of two keys counts
         QCOMPARE(d.intFilterCol, 6);
     }
@@ -151,9 +174,9 @@ private Q_SLOTS:
         writeFile(path(QStringLiteral("Kwintor2.ini")),
                   "; my notes\n[Layout]\nLayout 2=5\nOwn key=kept\n\n[Input]\nIBAN=old\n");
         TInputData d;
-        QVERIFY(LoadSettings(d));
+        QVERIFY(m_store.LoadSettings(d));
         d.IBAN = QStringLiteral("NL13TEST0123456789");
-        QVERIFY(SaveSettings(d));
+        QVERIFY(m_store.SaveSettings(d, m_clock));
         const QString text = QString::fromUtf8(readFile(path(QStringLiteral("Kwintor2.ini"))));
         QVERIFY(text.startsWith(QStringLiteral("; my notes\n[Layout]\nLayout 2=5\nOwn key=kept\n")));
         // New keys of a section follow its existing ones, before the blank line.
@@ -166,7 +189,7 @@ private Q_SLOTS:
     {
         writeFile(path(QStringLiteral("Kwintor2.ini")), "[Input]\r\nNaam incassant=Caf\xe9 \x80uro\r\n");
         TInputData d;
-        QVERIFY(LoadSettings(d));
+        QVERIFY(m_store.LoadSettings(d));
         QCOMPARE(d.Incassant, QStringLiteral("Caf\u00e9 \u20acuro"));
     }
 
@@ -174,15 +197,15 @@ private Q_SLOTS:
     {
         writeFile(path(QStringLiteral("Dravelin.INI")),
                   "[Input]\nNaam incassant=Oud\n[Counters]\nLaatste batchnummer=4\n");
-        QCOMPARE(SettingsFilePath(), path(QStringLiteral("Dravelin.INI")));
+        QCOMPARE(m_store.SettingsFilePath(), path(QStringLiteral("Dravelin.INI")));
         TInputData d;
-        QVERIFY(LoadSettings(d));
+        QVERIFY(m_store.LoadSettings(d));
         QCOMPARE(d.Incassant, QStringLiteral("Oud"));
         d.Incassant = QStringLiteral("Nieuw");
-        QVERIFY(SaveSettings(d));
-        QCOMPARE(SettingsFilePath(), path(QStringLiteral("Kwintor2.ini")));
+        QVERIFY(m_store.SaveSettings(d, m_clock));
+        QCOMPARE(m_store.SettingsFilePath(), path(QStringLiteral("Kwintor2.ini")));
         TInputData again;
-        QVERIFY(LoadSettings(again));
+        QVERIFY(m_store.LoadSettings(again));
         QCOMPARE(again.Incassant, QStringLiteral("Nieuw"));
         QCOMPARE(again.BatchVolgnummer, 4);
     }
@@ -190,10 +213,10 @@ private Q_SLOTS:
     void nameInOtherCaseIsFoundAndWritten()
     {
         writeFile(path(QStringLiteral("KWINTOR2.INI")), "[Input]\nIBAN=X\n");
-        QCOMPARE(SettingsFilePath(), path(QStringLiteral("KWINTOR2.INI")));
+        QCOMPARE(m_store.SettingsFilePath(), path(QStringLiteral("KWINTOR2.INI")));
         TInputData d;
-        QVERIFY(LoadSettings(d));
-        QVERIFY(SaveSettings(d));
+        QVERIFY(m_store.LoadSettings(d));
+        QVERIFY(m_store.SaveSettings(d, m_clock));
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("KWINTOR2.INI")});
     }
 
@@ -203,28 +226,20 @@ private Q_SLOTS:
                   "[Counters]\nLaatste batchnummer=0\nLaatste incassonummer=55\n");
         writeFile(path(QStringLiteral("dravelin.ini")),
                   "[Counters]\nLaatste batchnummer=12\nLaatste incassonummer=340\n");
-        TInputData d;
-        ReadCounters(d);
-        QCOMPARE(d.BatchVolgnummer, 12);
-        QCOMPARE(d.Incassovolgnummer, 340);
-        d.BatchVolgnummer = 13;
-        d.Incassovolgnummer = 345;
-        WriteCounters(d);
+        const TCounters stored = m_store.ReadCounters();
+        QCOMPARE(stored.BatchVolgnummer, 12);
+        QCOMPARE(stored.Incassovolgnummer, 340);
+        m_store.WriteCounters({13, 345});
         const QByteArray bytes = readFile(path(QStringLiteral("Kwintor2.ini")));
         QVERIFY(bytes.contains("Laatste batchnummer=13\n"));
         QVERIFY(bytes.contains("Laatste incassonummer=345\n"));
-        TInputData again;
-        ReadCounters(again);
-        QCOMPARE(again.BatchVolgnummer, 13);
+        QCOMPARE(m_store.ReadCounters().BatchVolgnummer, 13);
     }
 
     void countersWriteOnlyTheCounters()
     {
         writeFile(path(QStringLiteral("Kwintor2.ini")), "[Input]\nIBAN=Mine\n");
-        TInputData d;
-        d.IBAN = QStringLiteral("Other");
-        d.BatchVolgnummer = 1;
-        WriteCounters(d);
+        m_store.WriteCounters({1, 0});
         const QByteArray bytes = readFile(path(QStringLiteral("Kwintor2.ini")));
         QVERIFY(bytes.startsWith("[Input]\nIBAN=Mine\n"));
         QVERIFY(bytes.contains("[Counters]\nLaatste batchnummer=1\nLaatste incassonummer=0\n"));
@@ -234,15 +249,13 @@ private Q_SLOTS:
     {
         const QString file = path(QStringLiteral("elders/club.ini"));
         QVERIFY(QDir().mkpath(QFileInfo(file).path()));
-        setSettingsFile(file);
+        m_store = SettingsStore::ofFile(file);
         TInputData d;
         d.BatchVolgnummer = 3;
-        QVERIFY(SaveSettings(d));
+        QVERIFY(m_store.SaveSettings(d, m_clock));
         QVERIFY(QFile::exists(file));
         QVERIFY(!QFile::exists(path(QStringLiteral("Kwintor2.ini"))));
-        TInputData back;
-        ReadCounters(back);
-        QCOMPARE(back.BatchVolgnummer, 3);
+        QCOMPARE(m_store.ReadCounters().BatchVolgnummer, 3);
     }
 
     void failedSaveLeavesOldFileIntact()
@@ -251,7 +264,7 @@ private Q_SLOTS:
         TInputData d;
         d.Incassant = QStringLiteral("Eerst");
         d.BatchVolgnummer = 41;
-        QVERIFY(SaveSettings(d));
+        QVERIFY(m_store.SaveSettings(d, m_clock));
         const QByteArray before = readFile(file);
 
         d.Incassant = QStringLiteral("Daarna");
@@ -259,9 +272,9 @@ private Q_SLOTS:
         bool countersThrew = false;
         {
             FileSizeLimit limit(64);
-            saved = SaveSettings(d);
+            saved = m_store.SaveSettings(d, m_clock);
             try {
-                WriteCounters(d);
+                m_store.WriteCounters({d.BatchVolgnummer, d.Incassovolgnummer});
             } catch (const KwError &) {
                 countersThrew = true;
             }
@@ -283,18 +296,17 @@ private Q_SLOTS:
         // Seen from the owner who runs the test: read and write for owner and user, nothing for others.
         const QFileDevice::Permissions privateFile = QFile::permissions(file);
         QVERIFY(!(privateFile & (QFileDevice::ReadGroup | QFileDevice::ReadOther)));
-        QVERIFY(SaveSettings(TInputData()));
+        QVERIFY(m_store.SaveSettings(TInputData(), m_clock));
         QCOMPARE(QFile::permissions(file), privateFile);
-        WriteCounters(TInputData());
+        m_store.WriteCounters({});
         QCOMPARE(QFile::permissions(file), privateFile);
     }
 
     void saveIntoMissingFolderFails()
     {
-        setSettingsFolder(path(QStringLiteral("bestaat-niet")));
-        QVERIFY(!SaveSettings(TInputData()));
-        TInputData d;
-        QVERIFY_THROWS_EXCEPTION(KwError, WriteCounters(d));
+        m_store = SettingsStore::inFolder(path(QStringLiteral("bestaat-niet")));
+        QVERIFY(!m_store.SaveSettings(TInputData(), m_clock));
+        QVERIFY_THROWS_EXCEPTION(KwError, m_store.WriteCounters({}));
     }
 
     // Which folder a program in bin/ uses: beside itself unless it is installed

@@ -12,11 +12,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-// A creditor, a settings folder, a target folder and a workbook in a
+// A creditor, a settings store on the temporary folder, a target folder and a workbook in a
 // temporary folder, with a fixed clock and a notice recorder.
 struct RunFixture
 {
     QTemporaryDir dir;
+    SettingsStore settings = SettingsStore::inFolder(dir.path());
     FixedClock clock{QDateTime(QDate(2024, 5, 6), QTime(8, 58, 24))};
     NoticeRecorder notices;
     WorkbookService service;
@@ -26,9 +27,6 @@ struct RunFixture
     // F BIC, G mandaat, H datum, I code, J omschrijving, K filter.
     RunFixture()
     {
-        setClock(&clock);
-        setSettingsFile(QString());
-        setSettingsFolder(dir.path());
         QDir(dir.path()).mkdir(QStringLiteral("doel"));
         data.Incassant = QStringLiteral("Sportclub De Wikkel");
         data.ZZZCode = QStringLiteral("NL69ZZZ123456780000");
@@ -47,12 +45,6 @@ struct RunFixture
         data.SelectedWorkbook = dir.filePath(QStringLiteral("leden.xlsx"));
         data.SelectedSheet = QStringLiteral("Leden");
     }
-    ~RunFixture()
-    {
-        setClock(nullptr);
-        setSettingsFolder(QString());
-    }
-
     static QVariantList headings()
     {
         return {QStringLiteral("Naam"),         QStringLiteral("Adres"), QStringLiteral("Plaats"),

@@ -28,7 +28,7 @@ using Kind = BuildResult::Kind;
 BuildResult build(RunFixture &f, const TIncassobatch &batch, ProcessingLog &log, TCounters counters = {})
 {
     ByteBuffer out;
-    const BuildResult built = BouwSEPAfile(batch, f.data, counters, f.service, log, out);
+    const BuildResult built = BouwSEPAfile(batch, f.data, counters, f.service, f.clock, log, out);
     if (built.kind == Kind::Made)
         WriteFileAtomically(f.targetFile(built.fileName), out.bytes());
     return built;
@@ -286,7 +286,7 @@ private Q_SLOTS:
         RefusingOutput refusing(room);
         ByteOutput &out = room < 0 ? static_cast<ByteOutput &>(all) : refusing;
         const BuildResult built =
-            BouwSEPAfile(batchOf(QStringLiteral("RCUR"), 5, 5000), f.data, {7, 70}, f.service, log, out);
+            BouwSEPAfile(batchOf(QStringLiteral("RCUR"), 5, 5000), f.data, {7, 70}, f.service, f.clock, log, out);
         QCOMPARE(built.kind, Kind::Failed);
         QVERIFY2(built.message.startsWith(message), qPrintable(built.message));
         QCOMPARE(built.counters.BatchVolgnummer, 8);

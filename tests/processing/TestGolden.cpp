@@ -49,11 +49,6 @@ class TestGolden : public QObject
 
 private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands)); }
-    void cleanup()
-    {
-        setClock(nullptr);
-        setSettingsFolder(QString());
-    }
 
     void run_data()
     {
@@ -71,21 +66,19 @@ private Q_SLOTS:
         const CurrentFolder current(work.path());
         const FixedClock clock(goldenClock(name));
         QVERIFY(clock.now().isValid());
-        setClock(&clock);
-        setSettingsFile(QString());
-        setSettingsFolder(work.path());
+        const SettingsStore settings = SettingsStore::inFolder(work.path());
 
         QMap<QString, QByteArray> actual;
         {
             NoticeRecorder boxes;
             TInputData data;
-            QVERIFY(LoadSettings(data));
+            QVERIFY(settings.LoadSettings(data));
             QString result;
-            if (VerifyInput(data)) {
+            if (VerifyInput(data, clock)) {
                 data.SelectedWorkbook = JoinPath(data.InputFolder, data.InputFile);
                 data.SelectedSheet = QStringLiteral("Leden");
                 WorkbookService service;
-                ProcessingRun run(data, service);
+                ProcessingRun run(data, settings, clock, service);
                 const RunOutcome shown = run.show();
                 result += QStringLiteral("controle: ") + outcomeName(shown) + QLatin1Char('\n');
                 if (run.verwerkenOffered()) {

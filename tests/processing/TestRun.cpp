@@ -56,7 +56,7 @@ private Q_SLOTS:
         RunFixture f;
         QVERIFY(f.writeSheet(club()));
         for (int pass = 0; pass < 2; ++pass) {
-            ProcessingRun run(f.data, f.service);
+            ProcessingRun run(f.data, f.settings, f.clock, f.service);
             QCOMPARE(run.show(), RunOutcome::Passed);
             QCOMPARE(run.verwerken(), RunOutcome::Passed);
         }
@@ -69,8 +69,7 @@ private Q_SLOTS:
         checkFile(f, first + QStringLiteral("3.xml"), 2);
         checkFile(f, recurring + QStringLiteral("4.xml"), 1);
         QCOMPARE(QDir(f.data.TargetFolder).count(), 4 + 2u);
-        TInputData stored;
-        ReadCounters(stored);
+        const TCounters stored = f.settings.ReadCounters();
         QCOMPARE(stored.BatchVolgnummer, 4);
         QCOMPARE(stored.Incassovolgnummer, 6);
         QCOMPARE(f.service.sheetReads(), 1);
@@ -84,7 +83,7 @@ private Q_SLOTS:
     {
         RunFixture f;
         QVERIFY(f.writeSheet(club()));
-        ProcessingRun run(f.data, f.service);
+        ProcessingRun run(f.data, f.settings, f.clock, f.service);
         QCOMPARE(run.show(), RunOutcome::Passed);
         // The workbook is changed while the screen waits: the FRST build meets a bad date.
         SheetRows changed = club();
@@ -124,7 +123,7 @@ private Q_SLOTS:
     {
         RunFixture f;
         QVERIFY(f.writeSheet(club()));
-        ProcessingRun run(f.data, f.service);
+        ProcessingRun run(f.data, f.settings, f.clock, f.service);
         QCOMPARE(run.show(), RunOutcome::Passed);
         SheetRows changed = club();
         changed << member(QStringLiteral("Nieuw Lid"), 40, QStringLiteral("RCUR"), QStringLiteral("A-4"));
@@ -135,8 +134,7 @@ private Q_SLOTS:
         QVERIFY(run.log().lines().contains(QStringLiteral("== FOUT: Het bestand met code RCUR is NIET aangemaakt.")));
         QVERIFY(!QFile::exists(f.targetFile(QStringLiteral("Incasso_dd_2024-05-10_RCUR_08_2.xml"))));
         checkFile(f, QStringLiteral("Incasso_dd_2024-05-10_FRST_08_1.xml"), 2);
-        TInputData stored;
-        ReadCounters(stored);
+        const TCounters stored = f.settings.ReadCounters();
         QCOMPARE(stored.BatchVolgnummer, 1);
         QCOMPARE(stored.Incassovolgnummer, 2);
         KW_CHECK_PAIN008_FILES(f.data.TargetFolder);
@@ -177,19 +175,18 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write("geen werkboek");
         }
-        ProcessingRun run(f.data, f.service);
+        ProcessingRun run(f.data, f.settings, f.clock, f.service);
         RunOutcome outcome = run.show();
         if (!atShow) {
             QCOMPARE(outcome, RunOutcome::Passed);
             if (what == u"target")
                 QVERIFY(QDir(f.data.TargetFolder).removeRecursively());
             if (what == u"settings")
-                setSettingsFile(f.dir.filePath(QStringLiteral("weg/Kwintor2.ini")));
+                f.settings = SettingsStore::ofFile(f.dir.filePath(QStringLiteral("weg/Kwintor2.ini")));
             if (what == u"second")
                 QVERIFY(QDir(f.data.TargetFolder).mkdir(QStringLiteral("Incasso_dd_2024-05-10_RCUR_08_2.xml")));
             f.notices.clear();
             outcome = run.verwerken();
-            setSettingsFile(QString());
         }
         // Counters that cannot be stored leave no file behind either.
         if (what == u"settings")
@@ -232,7 +229,7 @@ private Q_SLOTS:
             QVERIFY(old.open(QIODevice::WriteOnly));
             old.write("oud");
         }
-        ProcessingRun run(f.data, f.service);
+        ProcessingRun run(f.data, f.settings, f.clock, f.service);
         QCOMPARE(run.show(), RunOutcome::Passed);
         {
             const FileSizeLimit limit(4096); // the settings fit, the file of 20 collections does not
@@ -243,8 +240,7 @@ private Q_SLOTS:
         QCOMPARE(f.readTarget(name), QByteArray("oud"));
         QCOMPARE(QDir(f.data.TargetFolder).entryList(QDir::Files | QDir::Hidden), QStringList{name});
         QVERIFY(run.incassobatches()[1].SEPAFileName.isEmpty());
-        TInputData stored;
-        ReadCounters(stored);
+        const TCounters stored = f.settings.ReadCounters();
         QCOMPARE(stored.BatchVolgnummer, 1);
         QCOMPARE(stored.Incassovolgnummer, 20);
 
@@ -262,7 +258,7 @@ private Q_SLOTS:
         SheetRows bad = club();
         bad[2][4] = QStringLiteral("NL13TEST0123456788");
         QVERIFY(f.writeSheet(bad));
-        ProcessingRun run(f.data, f.service);
+        ProcessingRun run(f.data, f.settings, f.clock, f.service);
         QCOMPARE(run.show(), RunOutcome::Failed);
         QVERIFY(!run.verwerkenOffered());
         QCOMPARE(run.log().lines().mid(run.log().lines().size() - 3),
@@ -295,7 +291,7 @@ private Q_SLOTS:
         RunFixture f;
         QVERIFY(f.writeSheet({RunFixture::headings(),
                               member(QStringLiteral("Jan"), 1234.5, QStringLiteral("RCUR"), QStringLiteral("A-1"))}));
-        ProcessingRun run(f.data, f.service);
+        ProcessingRun run(f.data, f.settings, f.clock, f.service);
         QCOMPARE(run.show(), RunOutcome::Passed);
         QCOMPARE(run.verwerken(), RunOutcome::Passed);
         const QString none = QStringLiteral("0");

@@ -1,6 +1,5 @@
 #include "GuiFixture.h"
 
-#include "model/Settings.h"
 #include "ui/LayoutScreen.h"
 #include "ui/Screens.h"
 #include "util/XlsxMaker.h"
@@ -17,7 +16,7 @@
 #include <QTest>
 
 GuiFixture::GuiFixture(const QString &fixedFolder)
-    : m_folder(fixedFolder.isEmpty() ? m_dir.path() : fixedFolder),
+    : m_folder(fixedFolder.isEmpty() ? m_dir.path() : fixedFolder), m_settings(SettingsStore::inFolder(m_folder)),
       m_clock(QDateTime(QDate(2026, 3, 2), QTime(9, 5, 7)))
 {
     if (!fixedFolder.isEmpty()) {
@@ -26,15 +25,12 @@ GuiFixture::GuiFixture(const QString &fixedFolder)
     }
     ModalHooks::setActive(true);
     ModalHooks::clear();
-    setSettingsFolder(m_folder);
-    setClock(&m_clock);
-    m_app = std::make_unique<TKwintorApp>();
+    m_app = std::make_unique<TKwintorApp>(m_settings, m_clock);
 }
 
 GuiFixture::~GuiFixture()
 {
     m_app.reset();
-    setClock(nullptr);
     ModalHooks::clear();
 }
 
@@ -53,7 +49,7 @@ void GuiFixture::writeSettings(const std::function<void(TInputData &)> &edit)
     TInputData record;
     if (edit)
         edit(record);
-    QVERIFY(SaveSettings(record));
+    QVERIFY(m_settings.SaveSettings(record, m_clock));
 }
 
 void GuiFixture::writeValidSettings(const std::function<void(TInputData &)> &edit)

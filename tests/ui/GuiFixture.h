@@ -3,6 +3,7 @@
 #include "app/KwintorApp.h"
 #include "model/Clock.h"
 #include "model/InputData.h"
+#include "model/Settings.h"
 #include "ui/ModalHooks.h"
 
 #include <QStringList>
@@ -26,6 +27,7 @@ public:
 
     TInputData &data();
     TKwintorApp &app() { return *m_app; }
+    const SettingsStore &settings() const { return m_settings; }
     // The temporary folder, and a path inside it.
     QString folder() const { return m_folder; }
     QString path(const QString &name) const;
@@ -43,6 +45,7 @@ public:
 private:
     QTemporaryDir m_dir;
     QString m_folder;
+    SettingsStore m_settings;
     FixedClock m_clock;
     std::unique_ptr<TKwintorApp> m_app;
 };

@@ -35,9 +35,9 @@ QStringList gridRow(int row)
     return cells;
 }
 
-QString settingsText()
+QString settingsText(const GuiFixture &gui)
 {
-    QFile file(SettingsWritePath());
+    QFile file(gui.settings().SettingsWritePath());
     return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
 }
 
@@ -445,7 +445,7 @@ void TestScreens::closingSavesEvenWithoutAnswer()
     QCOMPARE(gui.takeShown(), QStringList{Saved});
     QVERIFY(!input->isVisible());
     QVERIFY(!input->excelApp().isHeld());
-    QVERIFY(settingsText().contains(QLatin1String("Naam incassant=Nieuwe naam")));
+    QVERIFY(settingsText(gui).contains(QLatin1String("Naam incassant=Nieuwe naam")));
 }
 
 void TestScreens::serviceThatCannotStart()
@@ -495,7 +495,7 @@ void TestScreens::startWithWorkbook()
     QCOMPARE(gui.data().InputFolder, gui.path(QStringLiteral("elders")));
     QCOMPARE(gui.data().InputFile, QStringLiteral("leden 2027.xlsx"));
     input->Button12->click();
-    QVERIFY(settingsText().contains(QLatin1String("Excel input bestand=leden 2027.xlsx")));
+    QVERIFY(settingsText(gui).contains(QLatin1String("Excel input bestand=leden 2027.xlsx")));
 }
 
 void TestScreens::closingMainWindowSavesInput()
@@ -510,7 +510,7 @@ void TestScreens::closingMainWindowSavesInput()
     dashboard->Button6->click();
     QCOMPARE(gui.takeShown(), QStringList{Saved});
     QVERIFY(!Screens().InputForm->isVisible());
-    QVERIFY(settingsText().contains(QLatin1String("Incassolabel=Nog niet bewaard")));
+    QVERIFY(settingsText(gui).contains(QLatin1String("Incassolabel=Nog niet bewaard")));
 }
 
 void TestScreens::startwaardenReloads()
