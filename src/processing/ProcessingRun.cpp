@@ -56,7 +56,7 @@ ProcessingRun::ProcessingRun(TInputData &data, const SettingsStore &settings, co
 
 RunOutcome ProcessingRun::show()
 {
-    ReturnCode = 0;
+    ReturnCode = ScreenAction::Shown;
     m_logFileStamp = LogFileStamp(m_clock.now());
     m_verwerkenOffered = false;
     m_log.clear();
@@ -142,7 +142,7 @@ RunOutcome ProcessingRun::verwerken()
     // would otherwise be made again under a new number and collected twice.
     if (!m_verwerkenOffered)
         return RunOutcome::Failed;
-    ReturnCode = 1;
+    ReturnCode = ScreenAction::Verwerken;
     m_log.append(QString());
     m_log.append(QStringLiteral("VERWERKING"));
     m_log.append(QString());

@@ -19,6 +19,15 @@ enum class RunOutcome
     Aborted, // an error ended the step (unreadable workbook, file not writable); shown and logged
 };
 
+// The processing screen's last action.
+enum class ScreenAction
+{
+    Shown = 0,
+    Verwerken = 1,
+    Closed = 2, // with Button4
+    LogSaved = 3,
+};
+
 // The processing screen's work without widgets: the log header and row
 // control when the screen is shown, "Verwerken", the totals. Boxes go through
 // the notice sink; the screen only mirrors log, buttons and grid.
@@ -45,8 +54,7 @@ public:
     const TIncassobatches &incassobatches() const { return m_batches; }
     const QString &logFileStamp() const { return m_logFileStamp; }
 
-    // 0 shown, 1 Verwerken, 2 closed, 3 log saved.
-    int ReturnCode = 0;
+    ScreenAction ReturnCode = ScreenAction::Shown;
 
 private:
     // One code's file: counters read, document built, counters stored, file saved. False

@@ -106,7 +106,7 @@ void TfmProcessing::Button2Click()
 {
     if (!m_run)
         return;
-    m_run->ReturnCode = 3;
+    m_run->ReturnCode = ScreenAction::LogSaved;
     TFileSaveDialog *dialog = Screens().FileSaveDialog;
     const bool save = dialog->Execute(m_run->logFileStamp());
     if (save) {
@@ -123,7 +123,7 @@ void TfmProcessing::Button2Click()
 void TfmProcessing::Button4Click()
 {
     if (m_run)
-        m_run->ReturnCode = 2;
+        m_run->ReturnCode = ScreenAction::Closed;
     accept();
 }
 

@@ -268,12 +268,12 @@ private Q_SLOTS:
         QTest::qWait(10);
         QVERIFY(f.writeSheet(club()));
         QCOMPARE(run.show(), RunOutcome::Passed);
-        QCOMPARE(run.ReturnCode, 0);
+        QCOMPARE(run.ReturnCode, ScreenAction::Shown);
         QVERIFY(run.verwerkenOffered());
         QVERIFY(!run.processed());
         QCOMPARE(run.log().lines().first(), QStringLiteral("== Kwintor: Log van de verwerking op ") + Stamp);
         QCOMPARE(run.verwerken(), RunOutcome::Passed);
-        QCOMPARE(run.ReturnCode, 1);
+        QCOMPARE(run.ReturnCode, ScreenAction::Verwerken);
         QVERIFY(!run.verwerkenOffered());
         QVERIFY(run.processed());
 
