@@ -3,14 +3,13 @@
 #include "rules/AccountRules.h"
 #include "rules/AddressRules.h"
 #include "rules/DateAmountRules.h"
+#include "rules/FieldLimits.h"
 #include "rules/TextRules.h"
 #include "workbook/WorkbookService.h"
 #include "workbook/Worksheet.h"
 
 #include <array>
 #include <limits>
-
-const int MaxFieldLengths[LayoutFieldCount] = {70, 50, 50, 0, 0, 0, 30, 0, 0, 140};
 
 namespace {
 QString rowLine(int n, const QString &text)

@@ -9,9 +9,6 @@
 class Clock;
 class WorkbookService;
 
-// The longest text each row value may hold; 0 means no length test.
-extern const int MaxFieldLengths[LayoutFieldCount];
-
 // Reads every row of the worksheet and checks each collection, logging every
 // fault, and counts and sums the collections per sequence code into records 0
 // to 3. True when no fault was found (and, with blank rows, at least one

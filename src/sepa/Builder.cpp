@@ -6,6 +6,7 @@
 #include "model/Notice.h"
 #include "model/SafeFile.h"
 #include "rules/DateAmountRules.h"
+#include "rules/FieldLimits.h"
 #include "rules/TextRules.h"
 #include "sepa/Pain008.h"
 #include "workbook/WorkbookService.h"
@@ -38,18 +39,19 @@ void build(BuildResult &result, const TIncassobatch &batch, const TInputData &da
     // The label gives way, not the batch number: every file keeps an identifier of its own.
     Pain008Header header;
     const QString msgIdEnd = QLatin1Char('_') + batch.SeqCode + QLatin1Char('_') + batchText;
-    header.MsgId = TruncateInput(data.IncassoLabel, 25 - int(msgIdEnd.size())) + msgIdEnd;
+    header.MsgId = TruncateInput(data.IncassoLabel, FieldLimit::MessageId - int(msgIdEnd.size())) + msgIdEnd;
     header.CreDtTm = CreationDateTime(clock);
-    header.InitgPtyName = TruncateInput(data.Incassant, 70);
+    header.InitgPtyName = TruncateInput(data.Incassant, FieldLimit::Name);
     if (header.InitgPtyName.isEmpty())
         return;
     header.NbOfTxs = QString::number(batch.NoTransactions);
     if (!CheckAmount(GeneralNumberText(batch.TotalAmount(), QLatin1Char('.')), header.CtrlSum))
         return;
     const QString pmtInfIdEnd = QLatin1Char('_') + batchText;
-    header.PmtInfId = TruncateInput(data.IncassoLabel, 35 - int(pmtInfIdEnd.size())) + pmtInfIdEnd;
+    header.PmtInfId =
+        TruncateInput(data.IncassoLabel, FieldLimit::PaymentInfoId - int(pmtInfIdEnd.size())) + pmtInfIdEnd;
     header.ReqdColltnDt = ReverseDateText(data.IncassoDate);
-    header.CdtrName = TruncateInput(data.Incassant, 70);
+    header.CdtrName = TruncateInput(data.Incassant, FieldLimit::Name);
     header.CdtrIBAN = data.IBAN;
     if (header.CdtrIBAN.isEmpty())
         return;
@@ -91,7 +93,7 @@ void build(BuildResult &result, const TIncassobatch &batch, const TInputData &da
         if (!CheckAmount(TrimBlanks(cell(r, col[lfBedrag])), regel.InstdAmt))
             return;
         // As the debtor signed it: blanks at its ends would make another mandate id.
-        regel.MndtId = TruncateInput(TrimBlanks(cell(r, col[lfMandaatId])), 35);
+        regel.MndtId = TruncateInput(TrimBlanks(cell(r, col[lfMandaatId])), FieldLimit::MandateId);
         double date = 0;
         if (!TryDateValue(service.readCell(r, col[lfMandaatDatum]), date, clock)) {
             return end(Kind::MandateDate,
@@ -101,14 +103,15 @@ void build(BuildResult &result, const TIncassobatch &batch, const TInputData &da
         regel.DtOfSgntr = DateToISO(date);
         regel.DbtrIBAN = TrimBlanks(cell(r, col[lfIBAN]));
         // The control checked the BIC without its blanks; in the file a blank would break it.
-        regel.DbtrAgtBIC =
-            col[lfBIC] != 0 ? TruncateInput(TrimBlanks(cell(r, col[lfBIC])), 8) : QStringLiteral("NOTPROVIDED");
-        regel.DbtrNm = TruncateInput(nameText, 70);
+        regel.DbtrAgtBIC = col[lfBIC] != 0 ? TruncateInput(TrimBlanks(cell(r, col[lfBIC])), FieldLimit::BIC)
+                                           : QStringLiteral("NOTPROVIDED");
+        regel.DbtrNm = TruncateInput(nameText, FieldLimit::Name);
         if (col[lfAdres1] != 0 || col[lfAdres2] != 0) {
             regel.DbtrAdr = DebtorAddress(col[lfAdres1] != 0 ? TrimBlanks(cell(r, col[lfAdres1])) : QString(),
                                           col[lfAdres2] != 0 ? TrimBlanks(cell(r, col[lfAdres2])) : QString());
         }
-        regel.Ustrd = TruncateInput(data.Omschrijving + QLatin1Char('_') + cell(r, col[lfOmschrijving]), 140);
+        regel.Ustrd =
+            TruncateInput(data.Omschrijving + QLatin1Char('_') + cell(r, col[lfOmschrijving]), FieldLimit::Remittance);
         regel.EndToEndId = AppendCounter(regel.MndtId, counter);
         qint64 cents = 0;
         // Beyond what cents can hold the sum cannot equal the control's either.
@@ -150,9 +153,9 @@ QString TruncateInput(const QString &text, int maximum)
 TPostalAddress DebtorAddress(const QString &line1, const QString &line2)
 {
     TPostalAddress address = ReadPostalAddress(line1, line2);
-    address.StrtNm = TruncateInput(address.StrtNm, 70);
-    address.BldgNb = TruncateInput(address.BldgNb, 16);
-    address.TwnNm = TruncateInput(address.TwnNm, 35);
+    address.StrtNm = TruncateInput(address.StrtNm, FieldLimit::Street);
+    address.BldgNb = TruncateInput(address.BldgNb, FieldLimit::BuildingNumber);
+    address.TwnNm = TruncateInput(address.TwnNm, FieldLimit::Town);
     return address;
 }
 

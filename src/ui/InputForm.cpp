@@ -3,6 +3,7 @@
 #include "model/Error.h"
 #include "model/Settings.h"
 #include "rules/AccountRules.h"
+#include "rules/FieldLimits.h"
 #include "rules/TextRules.h"
 #include "rules/Verification.h"
 #include "ui/DateDialog.h"
@@ -320,7 +321,7 @@ void TInputForm::fieldExit(QLineEdit *edit)
         if (filledIn)
             CheckSEPAChars(text);
         QString message;
-        if (!CheckLength(text, edit == edIncassant ? 70 : 25, message))
+        if (!CheckLength(text, edit == edIncassant ? FieldLimit::Name : FieldLimit::MessageId, message))
             ShowErrorBox(message);
     }
 }
