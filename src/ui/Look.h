@@ -29,6 +29,9 @@ enum class Border
     CloseOnly, // the close box alone
     System,    // system menu with close box, as a main window
 };
+// Every window set up here also fits the screen it opens on: when its fixed
+// size is larger than the room there, it opens at that room with its controls
+// in a scroll area, at their own places; and it is kept on that screen.
 void setupWindow(QWidget *window, const QString &objectName, const QString &caption, int width, int height,
                  Border border, const QColor &background, int fontPixels = 15);
 // The same for a window built by its Designer form, which already gave it its

@@ -131,6 +131,6 @@ bool TfmProcessing::eventFilter(QObject *watched, QEvent *event)
 {
     // The pointer follows the focus to "Deze log opslaan".
     if (watched == Button2 && event->type() == QEvent::FocusIn)
-        QCursor::setPos(mapToGlobal(QPoint(Button2->x() + Button2->width() / 2, Button2->y() + Button2->height() / 2)));
+        QCursor::setPos(Button2->mapToGlobal(QPoint(Button2->width() / 2, Button2->height() / 2)));
     return TScreenDialog::eventFilter(watched, event);
 }
