@@ -54,7 +54,7 @@ private Q_SLOTS:
     void dateDialogCancelKeepsDate();
     void datePickerColours();
     void fileSelectionListsWorkbooksOnce();
-    void fileSelectionChoosesWithEnterOnly();
+    void fileSelectionTakesTheSelectedFile();
     void folderDialog_data();
     void folderDialog();
     void folderDialogAddsFolder();
@@ -215,7 +215,7 @@ void TestBoxes::fileSelectionListsWorkbooksOnce()
                           QStringLiteral("d.xlsm")}));
 }
 
-void TestBoxes::fileSelectionChoosesWithEnterOnly()
+void TestBoxes::fileSelectionTakesTheSelectedFile()
 {
     GuiFixture gui;
     touch(gui.path(QStringLiteral("a.xls")));
@@ -224,27 +224,25 @@ void TestBoxes::fileSelectionChoosesWithEnterOnly()
     dialog->SelectedFolder = gui.folder();
     dialog->SelectedFile = QStringLiteral("b.xlsx");
 
-    // A single click chooses nothing: OK gives back the caller's file.
+    // A single click on another file, then "OK": that file is taken.
     ModalHooks::setNextAnswer(QStringLiteral("TFileSelectionDialog"), [](QDialog &d) {
         auto *list = child<QListWidget>(&d, QStringLiteral("FileListBox1"));
         QCOMPARE(list->currentItem()->text(), QStringLiteral("b.xlsx"));
-        list->setCurrentRow(0);
-        child<QPushButton>(&d, QStringLiteral("Button2"))->click();
-    });
-    QVERIFY(dialog->Execute());
-    QCOMPARE(dialog->SelectedFile, QStringLiteral("b.xlsx"));
-
-    // Enter chooses the highlighted file and moves the focus to OK.
-    ModalHooks::setNextAnswer(QStringLiteral("TFileSelectionDialog"), [](QDialog &d) {
-        auto *list = child<QListWidget>(&d, QStringLiteral("FileListBox1"));
-        list->setCurrentRow(0);
-        QTest::keyClick(list, Qt::Key_Return);
-        QCOMPARE(child<QLineEdit>(&d, QStringLiteral("Edit1"))->text(), QStringLiteral("a.xls"));
-        QVERIFY(d.isVisible());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
         child<QPushButton>(&d, QStringLiteral("Button2"))->click();
     });
     QVERIFY(dialog->Execute());
     QCOMPARE(dialog->SelectedFile, QStringLiteral("a.xls"));
+
+    // Enter in the list chooses the highlighted file and closes with "OK".
+    ModalHooks::setNextAnswer(QStringLiteral("TFileSelectionDialog"), [](QDialog &d) {
+        auto *list = child<QListWidget>(&d, QStringLiteral("FileListBox1"));
+        list->setCurrentRow(1);
+        QTest::keyClick(list, Qt::Key_Return);
+    });
+    QVERIFY(dialog->Execute());
+    QCOMPARE(dialog->SelectedFile, QStringLiteral("b.xlsx"));
+    QCOMPARE(dialog->Edit1->text(), QStringLiteral("b.xlsx"));
 }
 
 void TestBoxes::folderDialog_data()
