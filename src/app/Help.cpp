@@ -26,6 +26,7 @@ THelp::THelp(QWidget *parent) : QWidget(parent, Qt::Window)
     RichEdit1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setStyleSheet(QStringLiteral("QTextEdit { color: blue; background-color: rgb(238, 250, 238); }"));
+    Look::setKeyButtons(this, nullptr, Button1);
 
     connect(Button3, &QPushButton::clicked, this, [this] {
         RichEdit1->setFocus();

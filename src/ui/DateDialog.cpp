@@ -40,6 +40,7 @@ TDateDialog::TDateDialog(QWidget *parent) : TScreenDialog(parent)
     DateTimePicker1 = form.DateTimePicker1;
     Button1 = form.Button1;
     Look::setupFormWindow(this, Look::Border::None, Look::DialogBackground);
+    Look::setKeyButtons(this, Button2, Button1);
 
     connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
     connect(Button2, &QPushButton::clicked, this, [this] {

@@ -22,6 +22,7 @@ TFileSelectionDialog::TFileSelectionDialog(QWidget *parent) : TScreenDialog(pare
     Button2 = form.Button2;
     Edit2 = form.Edit2;
     Look::setupFormWindow(this, Look::Border::None, Look::DialogBackground);
+    Look::setKeyButtons(this, Button2, Button1);
     Edit2->setStyleSheet(
         QStringLiteral("QLineEdit { color: white; background-color: rgb(48, 62, 69); border: none; }"));
 

@@ -32,6 +32,7 @@ TLayout::TLayout(QWidget *parent) : TScreenDialog(parent), KolomNumbers(LayoutFi
                    form.Edit6, form.Edit7, form.Edit8, form.Edit9, form.Edit10};
     Memo1 = form.Memo1;
     Look::setupFormWindow(this, Look::Border::None, Look::DialogBackground);
+    Look::setKeyButtons(this, Button1, Button2);
     form.Label1->setFont(Look::tahoma(18, true));
     form.Label1->adjustSize();
     // The longest hint wraps over two lines in a smaller size.

@@ -49,8 +49,18 @@ QScreen *screenOf(const QWidget *window)
     return window->screen() ? window->screen() : QGuiApplication::primaryScreen();
 }
 
-// Keeps one window usable: fits it to its screen when it is shown, and keeps
-// its title bar on the screen when the program places it.
+QAbstractButton *buttonProperty(const QObject *object, const char *name)
+{
+    return qobject_cast<QAbstractButton *>(object->property(name).value<QObject *>());
+}
+
+bool canPress(const QAbstractButton *button)
+{
+    return button && button->isEnabled() && button->isVisible();
+}
+
+// Keeps one window usable: fits it to its screen when it is shown, keeps its
+// title bar on the screen when the program places it, and gives it Enter and Escape.
 class WindowKeeper final : public QObject
 {
 public:
@@ -78,6 +88,8 @@ protected:
             if (!event->spontaneous() && m_window->isVisible())
                 keepOnScreen();
             break;
+        case QEvent::KeyPress:
+            return pressKey(static_cast<QKeyEvent *>(event));
         default:
             break;
         }
@@ -183,6 +195,35 @@ private:
         m_placing = false;
     }
 
+    bool pressKey(const QKeyEvent *key)
+    {
+        if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            // Held down, Enter would go on to press the button of every next box.
+            if (key->isAutoRepeat())
+                return true;
+            QWidget *focus = m_window->focusWidget();
+            QAbstractButton *button = qobject_cast<QPushButton *>(focus);
+            if (!button && focus)
+                button = buttonProperty(focus, "kwEnterButton");
+            if (!button)
+                button = buttonProperty(m_window, "kwConfirmButton");
+            if (!canPress(button))
+                return false;
+            button->click();
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape) {
+            QAbstractButton *button = buttonProperty(m_window, "kwCancelButton");
+            if (!canPress(button) || key->isAutoRepeat())
+                return false;
+            button->click();
+            return true;
+        }
+        return false;
+    }
+
     QWidget *m_window;
     QPointer<QScrollArea> m_area;
     QSize m_ownSize;
@@ -242,6 +283,17 @@ void setupFormWindow(QWidget *window, Border border, const QColor &background, i
     palette.setColor(QPalette::WindowText, Qt::white);
     window->setPalette(palette);
     new WindowKeeper(window);
+}
+
+void setKeyButtons(QWidget *window, QAbstractButton *confirm, QAbstractButton *cancel)
+{
+    window->setProperty("kwConfirmButton", QVariant::fromValue<QObject *>(confirm));
+    window->setProperty("kwCancelButton", QVariant::fromValue<QObject *>(cancel));
+}
+
+void setEnterButton(QWidget *field, QAbstractButton *button)
+{
+    field->setProperty("kwEnterButton", QVariant::fromValue<QObject *>(button));
 }
 
 void applyWindowFont(QWidget *window)

@@ -46,6 +46,7 @@ TfmMelding::TfmMelding(QWidget *parent) : TScreenDialog(parent)
     Label1 = form.Label1;
     Button1 = form.Button1;
     Look::setupFormWindow(this, Look::Border::None, Look::BoxBackground);
+    Look::setKeyButtons(this, Button1, Button1);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
     Look::applyWindowFont(this);
 }
@@ -104,6 +105,7 @@ TErrorMessage::TErrorMessage(QWidget *parent) : TScreenDialog(parent)
     Label2 = form.Label2;
     Button1 = form.Button1;
     Look::setupFormWindow(this, Look::Border::None, Look::BoxBackground);
+    Look::setKeyButtons(this, Button1, Button1);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
     Look::applyWindowFont(this);
 }

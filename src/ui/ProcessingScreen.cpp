@@ -34,6 +34,8 @@ TfmProcessing::TfmProcessing(QWidget *parent) : TScreenDialog(parent)
     Button2 = Look::button(this, QStringLiteral("Button2"), QStringLiteral("Deze log opslaan"), 590, 454, 144, 33);
     Button4 = Look::button(this, QStringLiteral("Button4"), QStringLiteral("Terug"), 604, 515, 130, 33);
     Button3->hide();
+    // Enter presses only the focused button here: "Verwerken" is offered by the focus when it may run.
+    Look::setKeyButtons(this, nullptr, Button4);
 
     connect(Button2, &QPushButton::clicked, this, [this] { Guarded([this] { Button2Click(); }); });
     connect(Button3, &QPushButton::clicked, this, [this] { Guarded([this] { Button3Click(); }); });

@@ -1,5 +1,6 @@
-// Every window on a laptop screen: it fits and its buttons can be reached.
-// Run with the two laptop screens of screens.json (ctest sets them).
+// Every window on a laptop screen: it fits, its buttons can be reached, and
+// Enter and Escape do what its buttons do. Run with the two laptop screens of
+// screens.json (ctest sets them).
 #include "GuiFixture.h"
 #include "app/Dashboard.h"
 #include "app/Help.h"
@@ -17,6 +18,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -107,6 +109,8 @@ private Q_SLOTS:
     void initTestCase();
     void fitsTheScreen_data();
     void fitsTheScreen();
+    void enterAndEscape_data();
+    void enterAndEscape();
 };
 
 void TestWindows::initTestCase()
@@ -186,6 +190,106 @@ void TestWindows::fitsTheScreen()
     QVERIFY(!shown->findChild<QScrollArea *>(QString(), Qt::FindDirectChildrenOnly));
     if (scrolls)
         QCOMPARE(shown->size(), ownSize);
+}
+
+void TestWindows::enterAndEscape_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("focus"); // empty: as the window opens
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("outcome"); // "OK", "Cancel", "open", "closed" or the first box shown
+    const int enter = Qt::Key_Return;
+    const int escape = Qt::Key_Escape;
+    QTest::newRow("message box, Enter") << "fmMelding"
+                                        << "" << enter << "OK";
+    QTest::newRow("message box, Escape") << "fmMelding"
+                                         << "" << escape << "OK";
+    QTest::newRow("error box, Enter") << "ErrorMessage"
+                                      << "" << enter << "OK";
+    QTest::newRow("error box, Escape") << "ErrorMessage"
+                                       << "" << escape << "OK";
+    QTest::newRow("date, Enter in the picker") << "DateDialog"
+                                               << "" << enter << "OK";
+    QTest::newRow("date, Enter on Cancel") << "DateDialog"
+                                           << "Button1" << enter << "Cancel";
+    QTest::newRow("date, Escape") << "DateDialog"
+                                  << "" << escape << "Cancel";
+    QTest::newRow("file, Enter in the list") << "FileSelectionDialog"
+                                             << "" << enter << "OK";
+    QTest::newRow("file, Enter in the name") << "FileSelectionDialog"
+                                             << "Edit1" << enter << "OK";
+    QTest::newRow("file, Escape") << "FileSelectionDialog"
+                                  << "" << escape << "Cancel";
+    QTest::newRow("folder, Enter in the list") << "SelectFolderDialog"
+                                               << "DirectoryListBox1" << enter << "OK";
+    QTest::newRow("folder, Enter in a new name") << "SelectFolderDialog"
+                                                 << "edNewFolder" << enter << "open";
+    QTest::newRow("folder, Escape") << "SelectFolderDialog"
+                                    << "" << escape << "Cancel";
+    QTest::newRow("sheet, Enter in the list") << "SelectSheet"
+                                              << "" << enter << "OK";
+    QTest::newRow("sheet, Escape") << "SelectSheet"
+                                   << "" << escape << "Cancel";
+    QTest::newRow("log save, Enter in a field") << "FileSaveDialog"
+                                                << "edLogSavePrefix" << enter << "OK";
+    QTest::newRow("log save, Escape") << "FileSaveDialog"
+                                      << "" << escape << "Cancel";
+    QTest::newRow("layout, Enter in a column") << "Layout"
+                                               << "Edit4" << enter << "OK";
+    QTest::newRow("layout, Enter on a check box") << "Layout"
+                                                  << "CheckBox1" << enter << "OK";
+    QTest::newRow("layout, Enter in the memo") << "Layout"
+                                               << "Memo1" << enter << "open";
+    QTest::newRow("layout, Escape") << "Layout"
+                                    << "" << escape << "Cancel";
+    QTest::newRow("processing, Escape") << "fmProcessing"
+                                        << "" << escape << "OK";
+    QTest::newRow("help, Escape") << "Help"
+                                  << "" << escape << "closed";
+    QTest::newRow("help, Enter in the text") << "Help"
+                                             << "" << enter << "open";
+    QTest::newRow("input screen, Enter on Check")
+        << "InputForm"
+        << "" << enter
+        << "Melding: De input is getest. Er zijn geen\rfouten gevonden\rAlle incassos "
+           "krijgen sequentiecode : RCUR";
+    QTest::newRow("input screen, Escape") << "InputForm"
+                                          << "" << escape << "Melding: Input gegevens zijn opgeslagen";
+}
+
+void TestWindows::enterAndEscape()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(QString, outcome);
+    GuiFixture gui;
+    openInputScreen(gui);
+    gui.takeShown();
+    if (window == QLatin1String("InputForm"))
+        Screens().InputForm->hide();
+
+    QString found;
+    QString firstBox;
+    openWindow(gui, window, [&](QWidget &w) {
+        if (!focus.isEmpty())
+            child<QWidget>(&w, focus)->setFocus();
+        QWidget *target = w.focusWidget() ? w.focusWidget() : &w;
+        ModalHooks::shown().clear();
+        QTest::keyClick(target, Qt::Key(key));
+        const QStringList boxes = ModalHooks::shown();
+        firstBox = boxes.value(0);
+        if (w.isVisible())
+            found = QStringLiteral("open");
+        else if (auto *dialog = qobject_cast<QDialog *>(&w))
+            found = dialog->result() == QDialog::Accepted ? QStringLiteral("OK") : QStringLiteral("Cancel");
+        else
+            found = QStringLiteral("closed");
+    });
+    if (outcome.contains(QLatin1Char(':')))
+        QCOMPARE(firstBox, outcome);
+    else
+        QCOMPARE(found, outcome);
 }
 
 QTEST_MAIN(TestWindows)
