@@ -45,6 +45,8 @@ TLayout::TLayout(QWidget *parent) : TScreenDialog(parent), KolomNumbers(LayoutFi
     Look::applyWindowFont(this);
     // The guidance lines are laid out for a narrow font; a smaller size keeps them whole.
     Memo1->setFont(Look::tahoma(12));
+    // Tab goes on to the filter fields after the memo instead of typing a tab into it.
+    Memo1->setTabChangesFocus(true);
 }
 
 bool TLayout::Execute()

@@ -69,6 +69,8 @@ QTableWidget *CreateSummaryGrid(QWidget *parent)
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setSelectionMode(QAbstractItemView::NoSelection);
+    // For reading only: Tab would otherwise walk its 24 cells before the fields after it.
+    grid->setFocusPolicy(Qt::NoFocus);
     grid->verticalHeader()->setMinimumSectionSize(1);
     for (int column : {2, 3})
         grid->setItemDelegateForColumn(column, new RightAlignedDelegate(grid));

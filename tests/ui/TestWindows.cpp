@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QTableWidget>
 #include <QTest>
 
 namespace {
@@ -111,6 +112,7 @@ private Q_SLOTS:
     void fitsTheScreen();
     void enterAndEscape_data();
     void enterAndEscape();
+    void tabReachesEveryField();
 };
 
 void TestWindows::initTestCase()
@@ -290,6 +292,37 @@ void TestWindows::enterAndEscape()
         QCOMPARE(firstBox, outcome);
     else
         QCOMPARE(found, outcome);
+}
+
+void TestWindows::tabReachesEveryField()
+{
+    GuiFixture gui;
+    openInputScreen(gui);
+    TInputForm *input = Screens().InputForm;
+    QApplication::setActiveWindow(input);
+    QVERIFY(QTest::qWaitForWindowActive(input));
+    QCOMPARE(QApplication::focusWidget(), input->Button9);
+    auto *area = input->findChild<QScrollArea *>();
+    QVERIFY(area);
+
+    // Tab from "Check" round to it again: every field and button on the way, each brought into view.
+    QSet<QWidget *> reached;
+    for (int step = 0; step < 40 && (reached.isEmpty() || QApplication::focusWidget() != input->Button9); ++step) {
+        QWidget *now = QApplication::focusWidget();
+        reached.insert(now);
+        // At least its first line: a memo scrolls its cursor into view, not all of itself.
+        const QRect inView(now->mapTo(area->viewport(), QPoint(0, 0)), QSize(now->width(), qMin(now->height(), 30)));
+        QVERIFY2(area->viewport()->rect().contains(inView), qPrintable(now->objectName()));
+        QTest::keyClick(now, Qt::Key_Tab);
+    }
+    QCOMPARE(QApplication::focusWidget(), input->Button9);
+    QStringList missed;
+    for (QWidget *w : input->findChildren<QWidget *>())
+        if ((qobject_cast<QLineEdit *>(w) || qobject_cast<QAbstractButton *>(w)) && (w->focusPolicy() & Qt::TabFocus) &&
+            !reached.contains(w))
+            missed.append(w->objectName());
+    QVERIFY2(missed.isEmpty(), qPrintable(missed.join(QLatin1String(", "))));
+    QVERIFY(!reached.contains(static_cast<QWidget *>(input->StringGrid1)));
 }
 
 QTEST_MAIN(TestWindows)
