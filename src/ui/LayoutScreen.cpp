@@ -103,7 +103,6 @@ bool TLayout::TestRequiredInput()
         if (IsRequiredLayoutField(static_cast<TLayoutField>(i)) && KolomNumbers.value(i, 0) == 0) {
             box->move(50, box->y());
             box->SetWidth(580);
-            box->SetButtonLeft(480);
             box->Label1->setFixedWidth(450);
             box->Melding = QStringLiteral("WAARSCHUWING\r\rAlleen de twee adresregels en de BIC code zijn optioneel."
                                           "\rVerder mag de kolom voor BIC en SequentieCode leeg blijven."

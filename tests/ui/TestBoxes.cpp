@@ -48,6 +48,7 @@ private Q_SLOTS:
     void meldingPlacement();
     void meldingSetBasics();
     void errorBoxShowsLines();
+    void boxButtonStaysInView();
     void noticesReachTheBoxes();
     void dateDialog_data();
     void dateDialog();
@@ -108,7 +109,7 @@ void TestBoxes::meldingSetBasics()
     GuiFixture gui;
     TfmMelding *box = Screens().fmMelding;
     box->SetWidth(580);
-    box->SetButtonLeft(480);
+    box->Button1->move(480, box->Button1->y());
     box->SetBasics();
     QCOMPARE(box->width(), 420);
     QCOMPARE(box->x(), 200);
@@ -129,6 +130,30 @@ void TestBoxes::errorBoxShowsLines()
     QVERIFY(box->Label2->height() >= 3 * line);
     // The whole text stays inside the box, above its bottom edge.
     QVERIFY(box->Label2->geometry().bottom() < box->height());
+}
+
+void TestBoxes::boxButtonStaysInView()
+{
+    GuiFixture gui;
+    QList<int> widths;
+    QList<QRect> buttons;
+    ModalHooks::setBoxObserver([&](QDialog &d) {
+        widths.append(d.width());
+        buttons.append(child<QPushButton>(&d, QStringLiteral("Button1"))->geometry());
+    });
+    // A wide message widens the box; "Startwaarden" then narrows it to 450 for its own message.
+    ShowMeldingBox(QString(100, QLatin1Char('m')));
+    TfmMelding *box = Screens().fmMelding;
+    box->SetWidth(450);
+    ShowMeldingBox(QStringLiteral("Input gegevens zijn teruggezet op de startwaarden"));
+    box->SetBasics();
+    ShowErrorBox(QStringLiteral("Corrigeer de fouten in het inputscherm\ren verifieer opnieuw"));
+    QCOMPARE(widths, (QList<int>{47 + 500 + 20, 450, 626}));
+    for (int i = 0; i < widths.size(); ++i) {
+        const QRect &b = buttons.at(i);
+        QVERIFY(b.left() >= 0 && b.right() < widths.at(i));
+        QVERIFY(qAbs(b.left() - (widths.at(i) - 1 - b.right())) <= 1);
+    }
 }
 
 void TestBoxes::noticesReachTheBoxes()
