@@ -53,6 +53,8 @@ private Q_SLOTS:
     void dateDialog_data();
     void dateDialog();
     void dateDialogCancelKeepsDate();
+    void dateTyping_data();
+    void dateTyping();
     void datePickerColours();
     void fileSelectionListsWorkbooksOnce();
     void fileSelectionTakesTheSelectedFile();
@@ -208,6 +210,57 @@ void TestBoxes::dateDialogCancelKeepsDate()
     });
     QVERIFY(!dialog->Execute());
     QCOMPARE(dialog->DatumStr, QStringLiteral("5-3-2024"));
+}
+
+void TestBoxes::dateTyping_data()
+{
+    QTest::addColumn<QString>("typed"); // "^" for the up arrow
+    QTest::addColumn<QString>("returned");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::newRow("whole date") << "16-03-2027"
+                                << "16-03-2027" << QStringList();
+    QTest::newRow("short date") << "6-3-2027"
+                                << "06-03-2027" << QStringList();
+    QTest::newRow("up arrow") << "^"
+                              << "06-03-2024" << QStringList();
+    QTest::newRow("no date") << "31-02-2027"
+                             << "05-03-2024"
+                             << QStringList{QStringLiteral("Foutmelding: Dit is geen geldige datum: de vorige datum "
+                                                           "blijft staan.\rTyp de datum als dd-mm-jjjj of kies hem "
+                                                           "in de kalender.")};
+}
+
+void TestBoxes::dateTyping()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, returned);
+    QFETCH(QStringList, boxes);
+    GuiFixture gui;
+    TDateDialog *dialog = Screens().DateDialog;
+    dialog->DatumStr = QStringLiteral("05-03-2024");
+    QString shownAfterOk;
+    ModalHooks::setNextAnswer(QStringLiteral("TDateDialog"), [&](QDialog &d) {
+        auto *picker = child<QDateEdit>(&d, QStringLiteral("DateTimePicker1"));
+        QCOMPARE(d.focusWidget(), picker);
+        for (const QChar c : typed) {
+            if (c == QLatin1Char('^'))
+                QTest::keyClick(picker, Qt::Key_Up);
+            else
+                QTest::keyClick(picker, c.toLatin1());
+        }
+        QTest::keyClick(picker, Qt::Key_Return);
+        // A text that is no date leaves the dialog open on the date it had.
+        if (d.isVisible()) {
+            QCOMPARE(dialog->pickerColour(), QColor(255, 0, 0));
+            shownAfterOk = picker->text();
+            child<QPushButton>(&d, QStringLiteral("Button1"))->click();
+        }
+    });
+    dialog->Execute();
+    QCOMPARE(dialog->DatumStr, returned);
+    QCOMPARE(gui.takeShown().mid(1), boxes);
+    if (!boxes.isEmpty())
+        QCOMPARE(shownAfterOk, QStringLiteral("     05-03-2024"));
 }
 
 void TestBoxes::datePickerColours()

@@ -86,7 +86,7 @@ void TestScreens::tabOrder_data()
                                    << QStringList{"Button1", "Button2", "CheckBox1", "Edit1",  "Edit2", "Edit3",
                                                   "Edit4",   "Edit5",   "Edit6",     "Edit7",  "Edit8", "Edit9",
                                                   "Edit10",  "Memo1",   "CheckBox2", "Edit11", "Edit12"};
-    // "OK" comes first, so the dialog opens with the focus on it.
+    // "OK" comes first; the dialog opens with the focus in the picker, where Enter is "OK" too.
     QTest::newRow("date dialog") << "DateDialog" << QStringList{"Button2", "DateTimePicker1", "Button1"};
 }
 
