@@ -68,6 +68,8 @@ void TfmProcessing::FormShow()
     }
     Memo1->clear();
     m_linesShown = 0;
+    // From here on the grid must not show an earlier run's files as this run's.
+    ClearSummaryGrid(Screens().InputForm->StringGrid1);
     m_run->show();
     followLog();
     if (m_run->verwerkenOffered()) {

@@ -97,3 +97,12 @@ void FillSummaryGrid(QTableWidget *grid, const TIncassobatches &batches)
         for (int column = 0; column < Columns; ++column)
             cell(grid, k + 1, column)->setText(rows[k].value(column));
 }
+
+void ClearSummaryGrid(QTableWidget *grid)
+{
+    TIncassobatches empty;
+    for (int k = 0; k < SeqCodes().size() && k < int(empty.size()); ++k)
+        empty[k].SeqCode = SeqCodes().at(k);
+    empty.back().SeqCode = QStringLiteral("Totaal");
+    FillSummaryGrid(grid, empty);
+}

@@ -321,6 +321,10 @@ void TestScreens::wholeRun()
     input->Button10->click();
     QVERIFY(!offered);
     QCOMPARE(button4Again, QStringLiteral("Afsluiten"));
+    // That run made no files: the grid no longer shows the first run's.
+    for (int row = 1; row <= 5; ++row)
+        QCOMPARE(gridRow(row), (QStringList{row == 5 ? QStringLiteral("Totaal") : SeqCodes().at(row - 1), QString(),
+                                            QStringLiteral("0"), QStringLiteral("0.00")}));
 }
 
 void TestScreens::layoutAcceptWarnsAndHandsBack()
