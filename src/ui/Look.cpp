@@ -184,14 +184,14 @@ private:
         if (m_placing)
             return;
         m_placing = true;
-        const QSize frame = frameSize(m_window, frameOf(m_window));
+        // Measured from the client area: until the window manager has framed the window, Qt
+        // knows no frame, and the place it is given is that of the client area, under the title bar.
+        const QRect frame = m_window->geometry().marginsAdded(frameOf(m_window));
         const QRect available = screenOf(m_window)->availableGeometry();
-        const QPoint at = m_window->pos();
-        const int left =
-            qBound(available.left(), at.x(), qMax(available.left(), available.right() + 1 - frame.width()));
-        const int top = qBound(available.top(), at.y(), qMax(available.top(), available.bottom() + 1 - frame.height()));
-        if (left != at.x() || top != at.y())
-            m_window->move(left, top);
+        const int dx = qMax(available.left() - frame.left(), qMin(0, available.right() - frame.right()));
+        const int dy = qMax(available.top() - frame.top(), qMin(0, available.bottom() - frame.bottom()));
+        if (dx != 0 || dy != 0)
+            m_window->move(m_window->pos() + QPoint(dx, dy));
         m_placing = false;
     }
 
