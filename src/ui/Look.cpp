@@ -119,7 +119,9 @@ private:
         area->setFocusPolicy(Qt::NoFocus);
         area->verticalScrollBar()->setFocusPolicy(Qt::NoFocus);
         area->horizontalScrollBar()->setFocusPolicy(Qt::NoFocus);
-        auto *content = new QWidget;
+        // Made inside the window, so the controls never leave it on their way in: leaving it
+        // would cost them the window's tab order.
+        auto *content = new QWidget(area);
         content->setObjectName(QStringLiteral("kwContent"));
         content->setFixedSize(own);
         moveChildren(m_window, content, area);
