@@ -35,6 +35,7 @@ THelp::THelp(QWidget *parent) : QWidget(parent, Qt::Window)
     // A fixed size: the window's font pass would shrink a label to its empty text.
     lbSettingsFile->setFixedSize(857, 24);
     lbSettingsFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Look::setKeyButtons(this, nullptr, Button1);
 
     connect(Button3, &QPushButton::clicked, this, [this] {
         RichEdit1->setFocus();

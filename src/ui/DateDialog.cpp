@@ -2,7 +2,9 @@
 
 #include "model/Clock.h"
 #include "rules/DateAmountRules.h"
+#include "ui/DateTyping.h"
 #include "ui/Look.h"
+#include "ui/MessageBoxes.h"
 #include "ui/ModalHooks.h"
 #include "ui/Screens.h"
 #include "ui_DateDialog.h"
@@ -36,20 +38,21 @@ QDate parseDatum(const QString &text)
 
 TDateDialog::TDateDialog(QWidget *parent) : TScreenDialog(parent)
 {
-    // The form makes "OK" first and starts the tab order there, so the dialog opens with the focus on it.
+    // The form makes "OK" first and starts the tab order there.
     Ui::TDateDialog form;
     form.setupUi(this);
     Button2 = form.Button2;
     DateTimePicker1 = form.DateTimePicker1;
     Button1 = form.Button1;
     Look::setupFormWindow(this, Look::Border::None, Look::DialogBackground);
+    Look::setKeyButtons(this, Button2, Button1);
+    m_typing = new TDateTyping(DateTimePicker1);
 
     connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
-    connect(Button2, &QPushButton::clicked, this, [this] {
-        DatumStr = DateTimePicker1->date().toString(QStringLiteral("dd-MM-yyyy"));
-        accept();
-    });
-    connect(DateTimePicker1, &QDateEdit::dateChanged, this, [this] { setPickerColour(Look::DialogBackground); });
+    connect(Button2, &QPushButton::clicked, this, &TDateDialog::Button2Click);
+    // A typed day the month lacks is moved by the picker; that is no change to a date, and it stays red.
+    connect(DateTimePicker1, &QDateEdit::dateChanged, this,
+            [this] { setPickerColour(m_typing->typedIsDate() ? Look::DialogBackground : QColor(255, 0, 0)); });
     DateTimePicker1->installEventFilter(this);
     if (auto *text = DateTimePicker1->findChild<QLineEdit *>())
         text->installEventFilter(this);
@@ -83,6 +86,29 @@ void TDateDialog::FormShow()
     const QSignalBlocker block(DateTimePicker1);
     DateTimePicker1->setDate(date);
     muteUnusableDays(date.year(), date.month());
+    m_openedDate = date;
+    m_typing->reset();
+    // Digits and arrow keys go straight into the date, from the day on; Enter is "OK".
+    DateTimePicker1->setSelectedSection(QDateTimeEdit::DaySection);
+    DateTimePicker1->setFocus();
+}
+
+void TDateDialog::Button2Click()
+{
+    if (!m_typing->typedIsDate()) {
+        {
+            const QSignalBlocker block(DateTimePicker1);
+            DateTimePicker1->setDate(m_openedDate);
+        }
+        m_typing->reset();
+        ShowErrorBox(QStringLiteral("Dit is geen geldige datum: de vorige datum blijft staan.\r"
+                                    "Typ de datum als dd-mm-jjjj of kies hem in de kalender."));
+        DateTimePicker1->setSelectedSection(QDateTimeEdit::DaySection);
+        DateTimePicker1->setFocus();
+        return;
+    }
+    DatumStr = DateTimePicker1->date().toString(QStringLiteral("dd-MM-yyyy"));
+    accept();
 }
 
 void TDateDialog::muteUnusableDays(int year, int month)

@@ -3,11 +3,13 @@
 #include "ui/Look.h"
 
 #include <QColor>
+#include <QDate>
 #include <QDialog>
 #include <QString>
 
 class QDateEdit;
 class QPushButton;
+class TDateTyping;
 
 // "Datum invoer": picks the collection date.
 class TDateDialog final : public TScreenDialog
@@ -36,8 +38,11 @@ protected:
 private:
     void FormShow();
     void muteUnusableDays(int year, int month);
+    void Button2Click();
     void setPickerColour(const QColor &colour);
 
     QColor m_colour;
     QObject *m_calendarWindow = nullptr;
+    TDateTyping *m_typing;
+    QDate m_openedDate;
 };

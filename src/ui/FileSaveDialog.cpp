@@ -27,6 +27,7 @@ TFileSaveDialog::TFileSaveDialog(QWidget *parent) : TScreenDialog(parent)
     Button3 = form.Button3;
     btSave = form.btSave;
     Look::setupFormWindow(this, Look::Border::None, Look::DialogBackground);
+    Look::setKeyButtons(this, btSave, Button3);
     form.Label2->setFont(Look::tahoma(17, true));
     form.Label2->adjustSize();
 

@@ -22,11 +22,17 @@ TFileSelectionDialog::TFileSelectionDialog(QWidget *parent) : TScreenDialog(pare
     Button2 = form.Button2;
     Edit2 = form.Edit2;
     Look::setupFormWindow(this, Look::Border::None, Look::DialogBackground);
+    Look::setKeyButtons(this, Button2, Button1);
     Edit2->setStyleSheet(
         QStringLiteral("QLineEdit { color: white; background-color: rgb(48, 62, 69); border: none; }"));
 
     connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Button2, &QPushButton::clicked, this, [this] {
+        // The file the list shows selected is the one the user sees chosen, also after a single click.
+        if (!FileListBox1->selectedItems().isEmpty())
+            chooseHighlighted();
+        accept();
+    });
     connect(FileListBox1, &QListWidget::itemDoubleClicked, this, [this] { chooseHighlighted(); });
     FileListBox1->installEventFilter(this);
     Look::applyWindowFont(this);
@@ -82,6 +88,7 @@ bool TFileSelectionDialog::eventFilter(QObject *watched, QEvent *event)
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             chooseHighlighted();
             Button2->setFocus();
+            Button2->click();
             return true;
         }
     }

@@ -139,6 +139,7 @@ TInputForm::TInputForm(QWidget *parent) : QWidget(parent, Qt::Window)
     StringGrid1->setGeometry(149, 0, 587, 144);
     SetupSummaryGrid(StringGrid1);
     Button12 = Look::button(this, QStringLiteral("Button12"), QStringLiteral("Afsluiten"), 915, 772, 102, 50, true);
+    Look::setKeyButtons(this, nullptr, Button12);
 
     const QList<QWidget *> tabOrder = {
         edIncassant,    edZZZ,      edIBAN,   edBIC,          Button1,        Button11,

@@ -32,6 +32,7 @@ TLayout::TLayout(QWidget *parent) : TScreenDialog(parent), KolomNumbers(LayoutFi
                    form.Edit6, form.Edit7, form.Edit8, form.Edit9, form.Edit10};
     Memo1 = form.Memo1;
     Look::setupFormWindow(this, Look::Border::None, Look::DialogBackground);
+    Look::setKeyButtons(this, Button1, Button2);
     form.Label1->setFont(Look::tahoma(18, true));
     form.Label1->adjustSize();
     // The longest hint wraps over two lines in a smaller size.
@@ -44,6 +45,8 @@ TLayout::TLayout(QWidget *parent) : TScreenDialog(parent), KolomNumbers(LayoutFi
     Look::applyWindowFont(this);
     // The guidance lines are laid out for a narrow font; a smaller size keeps them whole.
     Memo1->setFont(Look::tahoma(12));
+    // Tab goes on to the filter fields after the memo instead of typing a tab into it.
+    Memo1->setTabChangesFocus(true);
 }
 
 bool TLayout::Execute()
@@ -100,7 +103,6 @@ bool TLayout::TestRequiredInput()
         if (IsRequiredLayoutField(static_cast<TLayoutField>(i)) && KolomNumbers.value(i, 0) == 0) {
             box->move(50, box->y());
             box->SetWidth(580);
-            box->SetButtonLeft(480);
             box->Label1->setFixedWidth(450);
             box->Melding = QStringLiteral("WAARSCHUWING\r\rAlleen de twee adresregels en de BIC code zijn optioneel."
                                           "\rVerder mag de kolom voor BIC en SequentieCode leeg blijven."

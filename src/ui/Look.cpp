@@ -1,5 +1,6 @@
 #include "ui/Look.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -7,8 +8,231 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QWidget>
+#include <QWindow>
+
+namespace {
+// The frame that a window manager is likely to add, for a window it has not
+// framed yet (X11 tells the frame only once the window is mapped).
+constexpr QMargins LikelyFrame(8, 32, 8, 8);
+
+QMargins frameOf(const QWidget *window)
+{
+    if (window->windowFlags() & Qt::FramelessWindowHint)
+        return {};
+    if (const QWindow *handle = window->windowHandle()) {
+        const QMargins known = handle->frameMargins();
+        if (!known.isNull())
+            return known;
+    }
+    return LikelyFrame;
+}
+
+QSize frameSize(const QWidget *window, const QMargins &frame)
+{
+    return window->size() + QSize(frame.left() + frame.right(), frame.top() + frame.bottom());
+}
+
+// The screen a window opens on: where the middle of its frame lies, else its top left corner.
+QScreen *screenOf(const QWidget *window)
+{
+    const QRect frame(window->pos(), frameSize(window, frameOf(window)));
+    if (QScreen *screen = QGuiApplication::screenAt(frame.center()))
+        return screen;
+    if (QScreen *screen = QGuiApplication::screenAt(frame.topLeft()))
+        return screen;
+    return window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+}
+
+QAbstractButton *buttonProperty(const QObject *object, const char *name)
+{
+    return qobject_cast<QAbstractButton *>(object->property(name).value<QObject *>());
+}
+
+bool canPress(const QAbstractButton *button)
+{
+    return button && button->isEnabled() && button->isVisible();
+}
+
+// Keeps one window usable: fits it to its screen when it is shown, keeps its
+// title bar on the screen when the program places it, and gives it Enter and Escape.
+class WindowKeeper final : public QObject
+{
+public:
+    explicit WindowKeeper(QWidget *window) : QObject(window), m_window(window) { window->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched != m_window)
+            return false;
+        switch (event->type()) {
+        case QEvent::Show:
+            // A spontaneous show is a window coming back from the task bar: it was fitted already.
+            if (!event->spontaneous()) {
+                fit();
+                keepOnScreen();
+            }
+            break;
+        case QEvent::Hide:
+            if (!event->spontaneous())
+                unwrap();
+            break;
+        case QEvent::Move:
+            // Only the program's own placing: a window the user drags goes where the user wants.
+            if (!event->spontaneous() && m_window->isVisible())
+                keepOnScreen();
+            break;
+        case QEvent::KeyPress:
+            return pressKey(static_cast<QKeyEvent *>(event));
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    void fit()
+    {
+        const QSize own = m_window->size();
+        const QMargins frame = frameOf(m_window);
+        const QRect available = screenOf(m_window)->availableGeometry();
+        const QSize room(available.width() - frame.left() - frame.right(),
+                         available.height() - frame.top() - frame.bottom());
+        if (own.width() <= room.width() && own.height() <= room.height())
+            return;
+        wrap(own, room);
+    }
+
+    void wrap(const QSize &own, const QSize &room)
+    {
+        QWidget *focused = m_window->focusWidget();
+        auto *area = new QScrollArea(m_window);
+        area->setObjectName(QStringLiteral("kwScrollArea"));
+        area->setFrameShape(QFrame::NoFrame);
+        // Tab walks the controls; the area follows the focus (below) and the mouse wheel.
+        area->setFocusPolicy(Qt::NoFocus);
+        area->verticalScrollBar()->setFocusPolicy(Qt::NoFocus);
+        area->horizontalScrollBar()->setFocusPolicy(Qt::NoFocus);
+        // Made inside the window, so the controls never leave it on their way in: leaving it
+        // would cost them the window's tab order.
+        auto *content = new QWidget(area);
+        content->setObjectName(QStringLiteral("kwContent"));
+        content->setFixedSize(own);
+        moveChildren(m_window, content, area);
+        area->setWidget(content);
+        // The window paints its own background behind the area.
+        area->viewport()->setAutoFillBackground(false);
+        content->setAutoFillBackground(false);
+
+        const int barWidth = area->verticalScrollBar()->sizeHint().width();
+        const int barHeight = area->horizontalScrollBar()->sizeHint().height();
+        bool down = false;
+        bool across = false;
+        for (int pass = 0; pass < 2; ++pass) {
+            down = own.height() + (across ? barHeight : 0) > room.height();
+            across = own.width() + (down ? barWidth : 0) > room.width();
+        }
+        const QSize client(qMin(own.width() + (down ? barWidth : 0), room.width()),
+                           qMin(own.height() + (across ? barHeight : 0), room.height()));
+        m_ownSize = own;
+        m_window->setFixedSize(client);
+        area->setGeometry(QRect(QPoint(0, 0), client));
+        area->show();
+        m_area = area;
+        m_focus = connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+            if (m_area && now && m_area->widget()->isAncestorOf(now))
+                m_area->ensureWidgetVisible(now);
+        });
+        if (focused)
+            focused->setFocus();
+    }
+
+    // Between showings the window is as its screen built it.
+    void unwrap()
+    {
+        if (!m_area)
+            return;
+        QWidget *focused = m_window->focusWidget();
+        disconnect(m_focus);
+        moveChildren(m_area->widget(), m_window, nullptr);
+        delete m_area;
+        m_area = nullptr;
+        m_window->setFixedSize(m_ownSize);
+        if (focused)
+            focused->setFocus();
+    }
+
+    static void moveChildren(QWidget *from, QWidget *to, const QWidget *skip)
+    {
+        for (QWidget *child : from->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (child == skip || child->isWindow())
+                continue;
+            const bool shown = !child->isHidden();
+            const QPoint at = child->pos();
+            child->setParent(to);
+            child->move(at);
+            child->setVisible(shown);
+        }
+    }
+
+    void keepOnScreen()
+    {
+        if (m_placing)
+            return;
+        m_placing = true;
+        // Measured from the client area: until the window manager has framed the window, Qt
+        // knows no frame, and the place it is given is that of the client area, under the title bar.
+        const QRect frame = m_window->geometry().marginsAdded(frameOf(m_window));
+        const QRect available = screenOf(m_window)->availableGeometry();
+        const int dx = qMax(available.left() - frame.left(), qMin(0, available.right() - frame.right()));
+        const int dy = qMax(available.top() - frame.top(), qMin(0, available.bottom() - frame.bottom()));
+        if (dx != 0 || dy != 0)
+            m_window->move(m_window->pos() + QPoint(dx, dy));
+        m_placing = false;
+    }
+
+    bool pressKey(const QKeyEvent *key)
+    {
+        if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            // Held down, Enter would go on to press the button of every next box.
+            if (key->isAutoRepeat())
+                return true;
+            QWidget *focus = m_window->focusWidget();
+            QAbstractButton *button = qobject_cast<QPushButton *>(focus);
+            if (!button && focus)
+                button = buttonProperty(focus, "kwEnterButton");
+            if (!button)
+                button = buttonProperty(m_window, "kwConfirmButton");
+            if (!canPress(button))
+                return false;
+            button->click();
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape) {
+            QAbstractButton *button = buttonProperty(m_window, "kwCancelButton");
+            if (!canPress(button) || key->isAutoRepeat())
+                return false;
+            button->click();
+            return true;
+        }
+        return false;
+    }
+
+    QWidget *m_window;
+    QPointer<QScrollArea> m_area;
+    QSize m_ownSize;
+    QMetaObject::Connection m_focus;
+    bool m_placing = false;
+};
+} // namespace
 
 namespace Look {
 
@@ -60,6 +284,18 @@ void setupFormWindow(QWidget *window, Border border, const QColor &background, i
     QPalette palette = window->palette();
     palette.setColor(QPalette::WindowText, Qt::white);
     window->setPalette(palette);
+    new WindowKeeper(window);
+}
+
+void setKeyButtons(QWidget *window, QAbstractButton *confirm, QAbstractButton *cancel)
+{
+    window->setProperty("kwConfirmButton", QVariant::fromValue<QObject *>(confirm));
+    window->setProperty("kwCancelButton", QVariant::fromValue<QObject *>(cancel));
+}
+
+void setEnterButton(QWidget *field, QAbstractButton *button)
+{
+    field->setProperty("kwEnterButton", QVariant::fromValue<QObject *>(button));
 }
 
 void applyWindowFont(QWidget *window)

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QString>
 
+class QAbstractButton;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -29,11 +30,20 @@ enum class Border
     CloseOnly, // the close box alone
     System,    // system menu with close box, as a main window
 };
+// Every window set up here also fits the screen it opens on: when its fixed
+// size is larger than the room there, it opens at that room with its controls
+// in a scroll area, at their own places; and it is kept on that screen.
 void setupWindow(QWidget *window, const QString &objectName, const QString &caption, int width, int height,
                  Border border, const QColor &background, int fontPixels = 15);
 // The same for a window built by its Designer form, which already gave it its
 // object name, caption and client size.
 void setupFormWindow(QWidget *window, Border border, const QColor &background, int fontPixels = 15);
+
+// Enter presses the focused button; in a field or list it presses confirm.
+// Escape presses cancel. Either may be null: that key then does nothing.
+void setKeyButtons(QWidget *window, QAbstractButton *confirm, QAbstractButton *cancel);
+// Enter in this field presses this button instead of the window's confirm.
+void setEnterButton(QWidget *field, QAbstractButton *button);
 
 // Gives every control of the window the window's font, keeping what a control
 // set itself (bold, size). Called at the end of a screen's construction: under a
@@ -57,8 +67,8 @@ QString displayText(const QString &text);
 
 } // namespace Look
 
-// A dialog without border icons is left only through its own buttons, so
-// Escape does not close it.
+// A dialog without border icons is left only through its own buttons: Escape
+// presses its cancelling button (setKeyButtons) and never just rejects it.
 class TScreenDialog : public QDialog
 {
 public:

@@ -37,6 +37,13 @@ void fitHeight(QDialog *box, QLabel *text, QPushButton *button, int standardHeig
     button->move(button->x(), buttonTop);
     box->setFixedHeight(height);
 }
+
+// The box's width changes from showing to showing (wide texts, callers that
+// need room); its one button stays in the middle, so it is never cut off.
+void centreButton(const QDialog *box, QPushButton *button)
+{
+    button->move((box->width() - button->width()) / 2, button->y());
+}
 } // namespace
 
 TfmMelding::TfmMelding(QWidget *parent) : TScreenDialog(parent)
@@ -46,6 +53,7 @@ TfmMelding::TfmMelding(QWidget *parent) : TScreenDialog(parent)
     Label1 = form.Label1;
     Button1 = form.Button1;
     Look::setupFormWindow(this, Look::Border::None, Look::BoxBackground);
+    Look::setKeyButtons(this, Button1, Button1);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
     Look::applyWindowFont(this);
 }
@@ -62,11 +70,9 @@ void TfmMelding::FormShow()
     Label1->setText(Look::displayText(Melding));
     // A wide label in a narrow box keeps its width; the box widens with it.
     const int needed = Label1->x() + Label1->width() + 20;
-    if (width() < needed) {
-        const int fromRight = width() - Button1->x();
+    if (width() < needed)
         setFixedWidth(needed);
-        Button1->move(needed - fromRight, Button1->y());
-    }
+    centreButton(this, Button1);
     fitHeight(this, Label1, Button1, MeldingStandardHeight, MeldingButtonTop, true);
 
     const TScreenRect form = InputFormRect();
@@ -91,11 +97,6 @@ void TfmMelding::SetWidth(int width)
     setFixedWidth(width);
 }
 
-void TfmMelding::SetButtonLeft(int left)
-{
-    Button1->move(left, Button1->y());
-}
-
 TErrorMessage::TErrorMessage(QWidget *parent) : TScreenDialog(parent)
 {
     Ui::TErrorMessage form;
@@ -104,6 +105,7 @@ TErrorMessage::TErrorMessage(QWidget *parent) : TScreenDialog(parent)
     Label2 = form.Label2;
     Button1 = form.Button1;
     Look::setupFormWindow(this, Look::Border::None, Look::BoxBackground);
+    Look::setKeyButtons(this, Button1, Button1);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
     Look::applyWindowFont(this);
 }
@@ -118,6 +120,7 @@ void TErrorMessage::FormShow()
 {
     Label2->setFixedWidth(450);
     Label2->setText(Look::displayText(ErrorMessage));
+    centreButton(this, Button1);
     fitHeight(this, Label2, Button1, ErrorStandardHeight, ErrorButtonTop, false);
     const TScreenRect form = InputFormRect();
     move(form.left + halfDown(form.width - width()), form.top + halfDown(form.height - height()));

@@ -22,9 +22,8 @@ public:
     bool Execute();
     // The standard geometry: left edge 200, width 420, "Sluit" at 288, text 380 wide.
     void SetBasics();
-    // For callers that need more room before Execute.
+    // For callers that need more room before Execute; "Sluit" is centred at every showing.
     void SetWidth(int width);
-    void SetButtonLeft(int left);
 
     QLabel *Label1;
     QPushButton *Button1;

@@ -34,6 +34,8 @@ TfmProcessing::TfmProcessing(QWidget *parent) : TScreenDialog(parent)
     Button2 = Look::button(this, QStringLiteral("Button2"), QStringLiteral("Deze log opslaan"), 590, 454, 144, 33);
     Button4 = Look::button(this, QStringLiteral("Button4"), QStringLiteral("Terug"), 604, 515, 130, 33);
     Button3->hide();
+    // Enter presses only the focused button here: "Verwerken" is offered by the focus when it may run.
+    Look::setKeyButtons(this, nullptr, Button4);
 
     connect(Button2, &QPushButton::clicked, this, [this] { Guarded([this] { Button2Click(); }); });
     connect(Button3, &QPushButton::clicked, this, [this] { Guarded([this] { Button3Click(); }); });
@@ -66,6 +68,8 @@ void TfmProcessing::FormShow()
     }
     Memo1->clear();
     m_linesShown = 0;
+    // From here on the grid must not show an earlier run's files as this run's.
+    ClearSummaryGrid(Screens().InputForm->StringGrid1);
     m_run->show();
     followLog();
     if (m_run->verwerkenOffered()) {
@@ -131,6 +135,6 @@ bool TfmProcessing::eventFilter(QObject *watched, QEvent *event)
 {
     // The pointer follows the focus to "Deze log opslaan".
     if (watched == Button2 && event->type() == QEvent::FocusIn)
-        QCursor::setPos(mapToGlobal(QPoint(Button2->x() + Button2->width() / 2, Button2->y() + Button2->height() / 2)));
+        QCursor::setPos(Button2->mapToGlobal(QPoint(Button2->width() / 2, Button2->height() / 2)));
     return TScreenDialog::eventFilter(watched, event);
 }

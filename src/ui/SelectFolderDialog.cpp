@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -36,6 +37,9 @@ TSelectFolderDialog::TSelectFolderDialog(QWidget *parent) : TScreenDialog(parent
     Button2 = form.Button2;
     Button3 = form.Button3;
     Look::setupFormWindow(this, Look::Border::None, Look::DialogBackground);
+    Look::setKeyButtons(this, Button3, Button2);
+    // A new folder's name is added with Enter, not taken for the dialog's answer.
+    Look::setEnterButton(edNewFolder, Button1);
 
     connect(Button1, &QPushButton::clicked, this, &TSelectFolderDialog::addFolder);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
@@ -43,6 +47,7 @@ TSelectFolderDialog::TSelectFolderDialog(QWidget *parent) : TScreenDialog(parent
     connect(DriveComboBox1, &QComboBox::activated, this, &TSelectFolderDialog::driveChanged);
     connect(DirectoryListBox1, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem *item) { setDirectory(item->data(PathRole).toString()); });
+    DirectoryListBox1->installEventFilter(this);
     DriveComboBox1->addItems(DriveRoots());
     setDirectory(QDir::currentPath());
     Look::applyWindowFont(this);
@@ -176,4 +181,19 @@ void TSelectFolderDialog::addFolder()
         return;
     }
     readDirectory();
+}
+
+bool TSelectFolderDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    // Enter opens the highlighted folder, as a double click does; on the folder already open it
+    // goes on to "OK", so the folder that is taken is always the one the list stands on.
+    if (watched == DirectoryListBox1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        const QListWidgetItem *item = DirectoryListBox1->currentItem();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && item && item->data(PathRole).toString() != m_directory) {
+            setDirectory(item->data(PathRole).toString());
+            return true;
+        }
+    }
+    return TScreenDialog::eventFilter(watched, event);
 }

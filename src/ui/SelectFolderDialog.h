@@ -37,6 +37,9 @@ public:
     QPushButton *Button2; // Cancel
     QPushButton *Button3; // OK
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void FormShow();
     void setDirectory(const QString &folder);

@@ -26,6 +26,7 @@ TSelectSheet::TSelectSheet(QWidget *parent) : TScreenDialog(parent)
     Button1 = form.Button1;
     Button2 = form.Button2;
     Look::setupFormWindow(this, Look::Border::None, Look::DialogBackground);
+    Look::setKeyButtons(this, Button2, Button1);
 
     connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
     connect(Button2, &QPushButton::clicked, this, &QDialog::accept);
@@ -95,6 +96,7 @@ bool TSelectSheet::eventFilter(QObject *watched, QEvent *event)
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             chooseHighlighted();
+            Button2->click();
             return true;
         }
     }

@@ -69,6 +69,8 @@ QTableWidget *CreateSummaryGrid(QWidget *parent)
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setSelectionMode(QAbstractItemView::NoSelection);
+    // For reading only: Tab would otherwise walk its 24 cells before the fields after it.
+    grid->setFocusPolicy(Qt::NoFocus);
     grid->verticalHeader()->setMinimumSectionSize(1);
     for (int column : {2, 3})
         grid->setItemDelegateForColumn(column, new RightAlignedDelegate(grid));
@@ -94,4 +96,13 @@ void FillSummaryGrid(QTableWidget *grid, const TIncassobatches &batches)
     for (int k = 0; k < rows.size() && k + 1 < Rows; ++k)
         for (int column = 0; column < Columns; ++column)
             cell(grid, k + 1, column)->setText(rows[k].value(column));
+}
+
+void ClearSummaryGrid(QTableWidget *grid)
+{
+    TIncassobatches empty;
+    for (int k = 0; k < SeqCodes().size() && k < int(empty.size()); ++k)
+        empty[k].SeqCode = SeqCodes().at(k);
+    empty.back().SeqCode = QStringLiteral("Totaal");
+    FillSummaryGrid(grid, empty);
 }

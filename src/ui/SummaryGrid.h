@@ -11,3 +11,5 @@ QTableWidget *CreateSummaryGrid(QWidget *parent);
 void SetupSummaryGrid(QTableWidget *grid);
 // Writes the five records into rows 1 to 5.
 void FillSummaryGrid(QTableWidget *grid, const TIncassobatches &batches);
+// Rows 1 to 5 as a run without files leaves them: each code, no file name, 0 and 0.00.
+void ClearSummaryGrid(QTableWidget *grid);

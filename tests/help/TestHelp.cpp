@@ -663,14 +663,21 @@ private Q_SLOTS:
             d->show();
             QVERIFY(QTest::qWaitForWindowExposed(d));
         }
+        QApplication::setActiveWindow(&byName);
+        QVERIFY(QTest::qWaitForWindowActive(&byName));
+        button->setFocus();
         const QImage a = byPalette.grab().toImage();
         const QImage b = byName.grab().toImage();
         QCOMPARE(a.pixelColor(a.width() - 3, a.height() - 3), dialogColour);
         QCOMPARE(b.pixelColor(b.width() - 3, b.height() - 3), windowColour);
-        // A check box draws its indicator and text only, no frame over the window.
+        // Without the focus a check box draws its indicator and text only, no frame over the
+        // window; with it, a light frame round it shows where the keyboard is.
         const QRect box = check->geometry();
         QCOMPARE(b.pixelColor(box.right(), box.center().y()), windowColour);
         QCOMPARE(b.pixelColor(box.center().x(), box.top()), windowColour);
+        check->setFocus();
+        const QImage focused = byName.grab().toImage();
+        QCOMPARE(focused.pixelColor(box.right(), box.center().y()), QColor(0xb0, 0xc4, 0xde));
         // White text on those backgrounds.
         QCOMPARE(label->palette().color(QPalette::WindowText), QColor(Qt::white));
         QCOMPARE(button->palette().color(QPalette::ButtonText), QColor(Qt::white));

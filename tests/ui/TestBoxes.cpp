@@ -50,14 +50,17 @@ private Q_SLOTS:
     void meldingPlacement();
     void meldingSetBasics();
     void errorBoxShowsLines();
+    void boxButtonStaysInView();
     void noticesReachTheBoxes();
     void dateDialog_data();
     void dateDialog();
     void dateDialogCancelKeepsDate();
     void dateDialogMutesDaysTheBankCannotUse();
+    void dateTyping_data();
+    void dateTyping();
     void datePickerColours();
     void fileSelectionListsWorkbooksOnce();
-    void fileSelectionChoosesWithEnterOnly();
+    void fileSelectionTakesTheSelectedFile();
     void folderDialog_data();
     void folderDialog();
     void folderDialogAddsFolder();
@@ -111,7 +114,7 @@ void TestBoxes::meldingSetBasics()
     GuiFixture gui;
     TfmMelding *box = Screens().fmMelding;
     box->SetWidth(580);
-    box->SetButtonLeft(480);
+    box->Button1->move(480, box->Button1->y());
     box->SetBasics();
     QCOMPARE(box->width(), 420);
     QCOMPARE(box->x(), 200);
@@ -132,6 +135,30 @@ void TestBoxes::errorBoxShowsLines()
     QVERIFY(box->Label2->height() >= 3 * line);
     // The whole text stays inside the box, above its bottom edge.
     QVERIFY(box->Label2->geometry().bottom() < box->height());
+}
+
+void TestBoxes::boxButtonStaysInView()
+{
+    GuiFixture gui;
+    QList<int> widths;
+    QList<QRect> buttons;
+    ModalHooks::setBoxObserver([&](QDialog &d) {
+        widths.append(d.width());
+        buttons.append(child<QPushButton>(&d, QStringLiteral("Button1"))->geometry());
+    });
+    // A wide message widens the box; "Startwaarden" then narrows it to 450 for its own message.
+    ShowMeldingBox(QString(100, QLatin1Char('m')));
+    TfmMelding *box = Screens().fmMelding;
+    box->SetWidth(450);
+    ShowMeldingBox(QStringLiteral("Input gegevens zijn teruggezet op de startwaarden"));
+    box->SetBasics();
+    ShowErrorBox(QStringLiteral("Corrigeer de fouten in het inputscherm\ren verifieer opnieuw"));
+    QCOMPARE(widths, (QList<int>{47 + 500 + 20, 450, 626}));
+    for (int i = 0; i < widths.size(); ++i) {
+        const QRect &b = buttons.at(i);
+        QVERIFY(b.left() >= 0 && b.right() < widths.at(i));
+        QVERIFY(qAbs(b.left() - (widths.at(i) - 1 - b.right())) <= 1);
+    }
 }
 
 void TestBoxes::noticesReachTheBoxes()
@@ -223,6 +250,57 @@ void TestBoxes::dateDialogMutesDaysTheBankCannotUse()
     QCOMPARE(dialog->DatumStr, QStringLiteral("26-12-2026"));
 }
 
+void TestBoxes::dateTyping_data()
+{
+    QTest::addColumn<QString>("typed"); // "^" for the up arrow
+    QTest::addColumn<QString>("returned");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::newRow("whole date") << "16-03-2027"
+                                << "16-03-2027" << QStringList();
+    QTest::newRow("short date") << "6-3-2027"
+                                << "06-03-2027" << QStringList();
+    QTest::newRow("up arrow") << "^"
+                              << "06-03-2024" << QStringList();
+    QTest::newRow("no date") << "31-02-2027"
+                             << "05-03-2024"
+                             << QStringList{QStringLiteral("Foutmelding: Dit is geen geldige datum: de vorige datum "
+                                                           "blijft staan.\rTyp de datum als dd-mm-jjjj of kies hem "
+                                                           "in de kalender.")};
+}
+
+void TestBoxes::dateTyping()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, returned);
+    QFETCH(QStringList, boxes);
+    GuiFixture gui;
+    TDateDialog *dialog = Screens().DateDialog;
+    dialog->DatumStr = QStringLiteral("05-03-2024");
+    QString shownAfterOk;
+    ModalHooks::setNextAnswer(QStringLiteral("TDateDialog"), [&](QDialog &d) {
+        auto *picker = child<QDateEdit>(&d, QStringLiteral("DateTimePicker1"));
+        QCOMPARE(d.focusWidget(), picker);
+        for (const QChar c : typed) {
+            if (c == QLatin1Char('^'))
+                QTest::keyClick(picker, Qt::Key_Up);
+            else
+                QTest::keyClick(picker, c.toLatin1());
+        }
+        QTest::keyClick(picker, Qt::Key_Return);
+        // A text that is no date leaves the dialog open on the date it had.
+        if (d.isVisible()) {
+            QCOMPARE(dialog->pickerColour(), QColor(255, 0, 0));
+            shownAfterOk = picker->text();
+            child<QPushButton>(&d, QStringLiteral("Button1"))->click();
+        }
+    });
+    dialog->Execute();
+    QCOMPARE(dialog->DatumStr, returned);
+    QCOMPARE(gui.takeShown().mid(1), boxes);
+    if (!boxes.isEmpty())
+        QCOMPARE(shownAfterOk, QStringLiteral("     05-03-2024"));
+}
+
 void TestBoxes::datePickerColours()
 {
     GuiFixture gui;
@@ -253,7 +331,7 @@ void TestBoxes::fileSelectionListsWorkbooksOnce()
                           QStringLiteral("d.xlsm")}));
 }
 
-void TestBoxes::fileSelectionChoosesWithEnterOnly()
+void TestBoxes::fileSelectionTakesTheSelectedFile()
 {
     GuiFixture gui;
     touch(gui.path(QStringLiteral("a.xls")));
@@ -262,27 +340,25 @@ void TestBoxes::fileSelectionChoosesWithEnterOnly()
     dialog->SelectedFolder = gui.folder();
     dialog->SelectedFile = QStringLiteral("b.xlsx");
 
-    // A single click chooses nothing: OK gives back the caller's file.
+    // A single click on another file, then "OK": that file is taken.
     ModalHooks::setNextAnswer(QStringLiteral("TFileSelectionDialog"), [](QDialog &d) {
         auto *list = child<QListWidget>(&d, QStringLiteral("FileListBox1"));
         QCOMPARE(list->currentItem()->text(), QStringLiteral("b.xlsx"));
-        list->setCurrentRow(0);
-        child<QPushButton>(&d, QStringLiteral("Button2"))->click();
-    });
-    QVERIFY(dialog->Execute());
-    QCOMPARE(dialog->SelectedFile, QStringLiteral("b.xlsx"));
-
-    // Enter chooses the highlighted file and moves the focus to OK.
-    ModalHooks::setNextAnswer(QStringLiteral("TFileSelectionDialog"), [](QDialog &d) {
-        auto *list = child<QListWidget>(&d, QStringLiteral("FileListBox1"));
-        list->setCurrentRow(0);
-        QTest::keyClick(list, Qt::Key_Return);
-        QCOMPARE(child<QLineEdit>(&d, QStringLiteral("Edit1"))->text(), QStringLiteral("a.xls"));
-        QVERIFY(d.isVisible());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
         child<QPushButton>(&d, QStringLiteral("Button2"))->click();
     });
     QVERIFY(dialog->Execute());
     QCOMPARE(dialog->SelectedFile, QStringLiteral("a.xls"));
+
+    // Enter in the list chooses the highlighted file and closes with "OK".
+    ModalHooks::setNextAnswer(QStringLiteral("TFileSelectionDialog"), [](QDialog &d) {
+        auto *list = child<QListWidget>(&d, QStringLiteral("FileListBox1"));
+        list->setCurrentRow(1);
+        QTest::keyClick(list, Qt::Key_Return);
+    });
+    QVERIFY(dialog->Execute());
+    QCOMPARE(dialog->SelectedFile, QStringLiteral("b.xlsx"));
+    QCOMPARE(dialog->Edit1->text(), QStringLiteral("b.xlsx"));
 }
 
 void TestBoxes::folderDialog_data()
