@@ -51,14 +51,12 @@ void ListWorksheets(WorkbookService &service, const QString &workbook, QTextStre
 
 void ShowWorksheet(WorkbookService &service, const QString &workbook, const QString &sheet, QTextStream &out)
 {
-    TWorksheet ws;
-    OpenWorksheet(service, workbook, sheet, false, ws);
+    const TWorksheet ws(service, workbook, sheet, false);
     out << ws.TotalNoRows << '\n';
-    service.forEachCell([&out](int row, int column, const CellValue &value) {
+    ws.forEachCell([&out](int row, int column, const CellValue &value) {
         QString text;
         if (!CellText(value, text))
             text = value.isFormulaWithoutValue() ? QStringLiteral("formule zonder waarde") : value.text;
         out << ColumnLetters(column) << row << '\t' << CellTypeName(value.kind) << '\t' << oneLine(text) << '\n';
     });
-    CloseWorksheet(ws);
 }

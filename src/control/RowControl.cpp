@@ -5,7 +5,6 @@
 #include "rules/DateAmountRules.h"
 #include "rules/FieldLimits.h"
 #include "rules/TextRules.h"
-#include "workbook/WorkbookService.h"
 #include "workbook/Worksheet.h"
 
 #include <array>
@@ -42,8 +41,7 @@ bool CellAmountCents(const CellValue &cell, qint64 &cents)
 bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputData &data, WorkbookService &service,
                     const Clock &clock, ProcessingLog &log, TIncassobatches &batches)
 {
-    TWorksheet ws;
-    OpenWorksheet(service, workbook, sheet, data.HasHeadings, ws);
+    const TWorksheet ws(service, workbook, sheet, data.HasHeadings);
     const int lastRow = ws.TotalNoRows;
 
     const QStringList &codes = SeqCodes();
@@ -67,7 +65,7 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
     for (int r = h + 1; r <= lastRow; ++r) {
         const int n = r - h;
         QString nameText;
-        if (!CellText(service.readCell(r, nameColumn), nameText, locale))
+        if (!CellText(ws.readCell(r, nameColumn), nameText, locale))
             nameText.clear();
 
         std::array<QString, LayoutFieldCount> values;
@@ -77,12 +75,11 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
                 const int column = data.column(static_cast<TLayoutField>(f));
                 if (column == 0)
                     continue;
-                const CellValue cell = service.readCell(r, column);
+                const CellValue cell = ws.readCell(r, column);
                 QString text;
                 if (!CellText(cell, text, locale)) {
                     log.append(rowLine(n, QStringLiteral("onleesbare inhoud in kolom ") + ColumnLetters(column) +
                                               QLatin1Char('\r') + QStringLiteral("Verwerking afgebroken")));
-                    CloseWorksheet(ws);
                     return false;
                 }
                 values[f] = TrimBlanks(text);
@@ -101,7 +98,7 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
         }
 
         if (data.cbFilter) {
-            const QString filterText = TrimBlanks(CellTextAt(service, r, data.intFilterCol, locale));
+            const QString filterText = TrimBlanks(ws.cellText(r, data.intFilterCol, locale));
             if (filterText != data.strFilterReq) {
                 const qsizetype k = codes.indexOf(values[lfSeqCode]);
                 if (hasCodeColumn && k >= 0)
@@ -178,7 +175,7 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
             ++counts[k];
             // An amount that would take the sums of all codes past what cents can hold is
             // not readable either, so neither a code's sum nor the run's total overflows.
-            if ((readable || CellAmountCents(service.readCell(r, data.column(lfBedrag)), cents)) &&
+            if ((readable || CellAmountCents(ws.readCell(r, data.column(lfBedrag)), cents)) &&
                 cents <= std::numeric_limits<qint64>::max() - allCents) {
                 sums[k] += cents;
                 allCents += cents;
@@ -226,6 +223,5 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
         }
     }
 
-    CloseWorksheet(ws);
     return result;
 }

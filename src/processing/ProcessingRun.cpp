@@ -115,9 +115,6 @@ bool ProcessingRun::makeFile(TIncassobatch &batch)
         break;
     case BuildResult::Kind::Stopped:
         return false;
-    case BuildResult::Kind::WorkbookNotOpened:
-        ShowErrorMessage(built.message);
-        return false;
     case BuildResult::Kind::MandateDate:
         ShowErrorDialog(built.message);
         return false;

@@ -9,7 +9,6 @@
 #include "rules/FieldLimits.h"
 #include "rules/TextRules.h"
 #include "sepa/Pain008.h"
-#include "workbook/WorkbookService.h"
 #include "workbook/Worksheet.h"
 
 #include <limits>
@@ -65,16 +64,14 @@ void build(BuildResult &result, const TIncassobatch &batch, const TInputData &da
     if (!out.write(Pain008Bytes(Pain008HeaderLines(header))))
         return end(Kind::Failed, out.errorString());
 
+    const TWorksheet ws(service, data.SelectedWorkbook, data.SelectedSheet, data.HasHeadings);
     const QLocale locale;
-    const auto cell = [&](int row, int column) { return CellTextAt(service, row, column, locale); };
+    const auto cell = [&](int row, int column) { return ws.cellText(row, column, locale); };
     const QList<int> &col = data.InputArray;
     int counter = result.counters.Incassovolgnummer;
     int collected = 0;
     qint64 collectedCents = 0;
 
-    TWorksheet ws;
-    if (!OpenWorksheet(service, data.SelectedWorkbook, data.SelectedSheet, data.HasHeadings, ws))
-        return end(Kind::WorkbookNotOpened, QStringLiteral("Datawerkboek kan niet geopend worden"));
     const int firstRow = ws.KolomHeadings ? 2 : 1;
     QStringList lines; // one collection's lines, the list kept from row to row
     for (int r = firstRow; r <= ws.TotalNoRows; ++r) {
@@ -85,7 +82,7 @@ void build(BuildResult &result, const TIncassobatch &batch, const TInputData &da
         if (data.cbFilter && TrimBlanks(cell(r, data.intFilterCol)) != data.strFilterReq)
             continue;
         QString nameText;
-        if (!CellText(service.readCell(r, col[lfNaam]), nameText, locale) || TrimBlanks(nameText).isEmpty())
+        if (!CellText(ws.readCell(r, col[lfNaam]), nameText, locale) || TrimBlanks(nameText).isEmpty())
             continue;
 
         counter = nextNumber(counter);
@@ -95,7 +92,7 @@ void build(BuildResult &result, const TIncassobatch &batch, const TInputData &da
         // As the debtor signed it: blanks at its ends would make another mandate id.
         regel.MndtId = TruncateInput(TrimBlanks(cell(r, col[lfMandaatId])), FieldLimit::MandateId);
         double date = 0;
-        if (!TryDateValue(service.readCell(r, col[lfMandaatDatum]), date, clock)) {
+        if (!TryDateValue(ws.readCell(r, col[lfMandaatDatum]), date, clock)) {
             return end(Kind::MandateDate,
                        QStringLiteral("Conversiefout in datum van machtiging in Excel input op regel ") +
                            QString::number(r));
@@ -127,7 +124,6 @@ void build(BuildResult &result, const TIncassobatch &batch, const TInputData &da
                    QStringLiteral("  ") + regel.InstdAmt + QStringLiteral("  ") + regel.Ustrd);
     }
 
-    CloseWorksheet(ws);
     // NbOfTxs and CtrlSum come from the row control; a workbook changed since
     // then must not give a file whose totals disagree with its collections.
     if (collected != batch.NoTransactions || collectedCents != batch.TotalCents)

@@ -15,11 +15,10 @@ struct BuildResult
 {
     enum class Kind
     {
-        Made,              // the whole document went to the output
-        Stopped,           // creditor data missing, an amount unreadable, totals unlike the control's; no message
-        WorkbookNotOpened, // message for the error box
-        MandateDate,       // a mandate date that is no date; message for the error dialog
-        Failed,            // the workbook could not be read or the output refused it; message ends the run
+        Made,        // the whole document went to the output
+        Stopped,     // creditor data missing, an amount unreadable, totals unlike the control's; no message
+        MandateDate, // a mandate date that is no date; message for the error dialog
+        Failed,      // the workbook could not be opened or read, or the output refused it; message ends the run
     };
     Kind kind = Kind::Stopped;
     QString message;

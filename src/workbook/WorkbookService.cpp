@@ -27,7 +27,7 @@ struct OpenWorkbook
     std::shared_ptr<Workbook> book;
     QString canonicalPath;
     QString name;
-    int sheet = 0; // 0-based
+    quint64 id = 0;
 };
 
 [[noreturn]] void noWorkbook()
@@ -43,23 +43,13 @@ struct WorkbookService::Private
     std::vector<OpenWorkbook> open;
     int active = -1;
     int sheetReads = 0;
+    quint64 lastId = 0;
 
     OpenWorkbook &current()
     {
         if (active < 0)
             noWorkbook();
         return open[std::size_t(active)];
-    }
-
-    const SheetCells &activeCells()
-    {
-        OpenWorkbook &wb = current();
-        if (wb.book->sheets().isEmpty())
-            throw KwError(QStringLiteral("Het werkboek %1 heeft geen werkbladen.").arg(DisplayPath(wb.book->path())));
-        bool read = false;
-        const SheetCells &cells = wb.book->cells(wb.sheet, &read);
-        sheetReads += read ? 1 : 0;
-        return cells;
     }
 
     std::shared_ptr<Workbook> load(const QString &path, const QFileInfo &info)
@@ -113,7 +103,7 @@ void WorkbookService::openWorkbook(const QString &path)
         }
     }
     std::shared_ptr<Workbook> book = d->load(path, info);
-    d->open.push_back({std::move(book), canonical, info.fileName(), 0});
+    d->open.push_back({std::move(book), canonical, info.fileName(), ++d->lastId});
     d->active = int(d->open.size()) - 1;
 }
 
@@ -144,47 +134,32 @@ QStringList WorkbookService::worksheetNames() const
     return names;
 }
 
-void WorkbookService::activateSheet(int index)
+WorkbookService::ActiveSheet WorkbookService::activeSheet(int index)
 {
     OpenWorkbook &wb = d->current();
     if (index < 1 || index > wb.book->sheets().size())
         throw KwError(QStringLiteral("Het werkboek %1 heeft geen werkblad met nummer %2.")
                           .arg(DisplayPath(wb.book->path()))
                           .arg(index));
-    wb.sheet = index - 1;
-    // Read it now, so that a damaged sheet is reported when it is chosen.
-    d->activeCells();
-}
-
-QString WorkbookService::activeSheetName() const
-{
-    const OpenWorkbook &wb = d->current();
-    return wb.book->sheets().isEmpty() ? QString() : wb.book->sheets().at(wb.sheet).name;
-}
-
-int WorkbookService::lastRow() const
-{
-    // As the spreadsheet's last cell: an empty sheet ends in A1.
-    return std::max(d->activeCells().lastRow(), 1);
-}
-
-CellValue WorkbookService::readCell(int row, int column) const
-{
-    if (row < 1 || column < 1)
-        throw KwError(QStringLiteral("Cel (%1, %2) bestaat niet: rij en kolom tellen vanaf 1.").arg(row).arg(column));
-    return d->activeCells().value(row, column);
-}
-
-void WorkbookService::forEachCell(const std::function<void(int, int, const CellValue &)> &visit) const
-{
-    d->activeCells().forEach(visit);
+    bool read = false;
+    const SheetCells &cells = wb.book->cells(index - 1, &read);
+    d->sheetReads += read ? 1 : 0;
+    return {wb.book, &cells, wb.id};
 }
 
 void WorkbookService::closeActiveWorkbook()
 {
-    OpenWorkbook &wb = d->current();
-    const std::shared_ptr<Workbook> book = wb.book;
-    d->open.erase(d->open.begin() + d->active);
+    closeWorkbook(d->current().id);
+}
+
+void WorkbookService::closeWorkbook(quint64 workbook) noexcept
+{
+    const auto it =
+        std::find_if(d->open.begin(), d->open.end(), [&](const OpenWorkbook &o) { return o.id == workbook; });
+    if (it == d->open.end())
+        return;
+    const std::shared_ptr<Workbook> book = it->book;
+    d->open.erase(it);
     d->active = int(d->open.size()) - 1;
     // Keep the parsed cells, but not the file: the user may want to save it meanwhile.
     if (std::none_of(d->open.begin(), d->open.end(), [&](const OpenWorkbook &o) { return o.book == book; }))
@@ -207,13 +182,4 @@ void ListWorksheetNames(const WorkbookService &service, QStringList &list)
 {
     list.clear();
     list.append(service.worksheetNames());
-}
-
-QString CellTextAt(const WorkbookService &service, int row, int column, const QLocale &locale)
-{
-    if (column < 1)
-        return QString();
-    QString text;
-    CellText(service.readCell(row, column), text, locale);
-    return text;
 }

@@ -1,16 +1,17 @@
 #pragma once
 
-#include "model/CellValue.h"
-
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <memory>
+
+class SheetCells;
+class Workbook;
 
 // Stands in for the spreadsheet application: workbooks are opened read-only
 // from their files, a parsed workbook is kept so that a run reads each file
-// once. Every failure throws KwError with a Dutch message naming the file.
+// once. The cells of a sheet are read through a TWorksheet. Every failure
+// throws KwError with a Dutch message naming the file.
 class WorkbookService
 {
 public:
@@ -35,18 +36,6 @@ public:
 
     // Worksheets of the active workbook, in workbook order (hidden ones too).
     QStringList worksheetNames() const;
-    // Makes worksheet index (1-based) the active sheet.
-    void activateSheet(int index);
-    QString activeSheetName() const;
-
-    // Row number of the last row of the active sheet that holds a value; a
-    // formatted empty cell does not count. 1 for an empty sheet, whose last
-    // cell is A1 as in the spreadsheet application.
-    int lastRow() const;
-    // The value of cell (row, column) of the active sheet, both 1-based.
-    CellValue readCell(int row, int column) const;
-    // Every cell of the active sheet that holds a value, row by row.
-    void forEachCell(const std::function<void(int row, int column, const CellValue &value)> &visit) const;
 
     // Closes the active workbook without saving; the last opened of the others becomes active.
     void closeActiveWorkbook();
@@ -57,13 +46,22 @@ public:
     int sheetReads() const;
 
 private:
+    // A sheet reads its cells itself and closes its own workbook.
+    friend class TWorksheet;
+    struct ActiveSheet
+    {
+        std::shared_ptr<Workbook> book; // keeps the cells while a sheet uses them
+        const SheetCells *cells = nullptr;
+        quint64 workbook = 0; // the open workbook it belongs to
+    };
+    // Sheet index (1-based) of the active workbook, read now when not yet read.
+    ActiveSheet activeSheet(int index);
+    // Closes that workbook when it is still open; the last opened of the others becomes active.
+    void closeWorkbook(quint64 workbook) noexcept;
+
     struct Private;
     std::unique_ptr<Private> d;
 };
 
 // The worksheet names of the active workbook, in workbook order.
 void ListWorksheetNames(const WorkbookService &service, QStringList &list);
-
-// The text of a cell of the active sheet; no column (below 1) reads as an empty
-// cell, an error cell as its code, which no check lets through.
-QString CellTextAt(const WorkbookService &service, int row, int column, const QLocale &locale);

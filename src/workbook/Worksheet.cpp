@@ -2,14 +2,11 @@
 
 #include "model/Error.h"
 #include "workbook/Workbook.h"
-#include "workbook/WorkbookService.h"
 
-bool OpenWorksheet(WorkbookService &service, const QString &workbookName, const QString &sheetName, bool hasHeadings,
-                   TWorksheet &ws)
+#include <algorithm>
+
+TWorksheet::Sheet TWorksheet::open(WorkbookService &service, const QString &workbookName, const QString &sheetName)
 {
-    ws.WorkbookName = workbookName;
-    ws.WorkSheetname = sheetName;
-
     int match = 0;
     for (int i = 1; i <= service.workbookCount(); ++i) {
         if (service.workbookName(i) == workbookName)
@@ -21,23 +18,47 @@ bool OpenWorksheet(WorkbookService &service, const QString &workbookName, const 
     else
         service.openWorkbook(workbookName);
 
-    const QStringList sheets = service.worksheetNames();
-    const int sheet = int(sheets.lastIndexOf(sheetName)) + 1;
+    const int sheet = int(service.worksheetNames().lastIndexOf(sheetName)) + 1;
     if (sheet == 0)
         throw KwError(QStringLiteral("Het werkblad \"%1\" bestaat niet in werkboek %2.")
                           .arg(sheetName, DisplayPath(workbookName)));
-    service.activateSheet(sheet);
-
-    ws.ExcelObjectPtr = &service;
-    ws.TotalNoRows = service.lastRow();
-    ws.KolomHeadings = hasHeadings;
-    return true;
+    // Read now, so that a damaged sheet is reported when it is opened.
+    return service.activeSheet(sheet);
 }
 
-bool CloseWorksheet(TWorksheet ws)
+TWorksheet::TWorksheet(WorkbookService &service, const QString &workbookName, const QString &sheetName,
+                       bool hasHeadings)
+    : TWorksheet(service, workbookName, sheetName, hasHeadings, open(service, workbookName, sheetName))
+{}
+
+TWorksheet::TWorksheet(WorkbookService &service, const QString &workbookName, const QString &sheetName,
+                       bool hasHeadings, Sheet sheet)
+    : WorkbookName(workbookName), WorkSheetname(sheetName), KolomHeadings(hasHeadings),
+      TotalNoRows(std::max(sheet.cells->lastRow(), 1)), m_service(service), m_sheet(std::move(sheet))
+{}
+
+TWorksheet::~TWorksheet()
 {
-    if (!ws.ExcelObjectPtr)
-        throw KwError(QStringLiteral("Er is geen werkblad geopend om te sluiten."));
-    ws.ExcelObjectPtr->closeActiveWorkbook();
-    return true;
+    m_service.closeWorkbook(m_sheet.workbook);
+}
+
+CellValue TWorksheet::readCell(int row, int column) const
+{
+    if (row < 1 || column < 1)
+        throw KwError(QStringLiteral("Cel (%1, %2) bestaat niet: rij en kolom tellen vanaf 1.").arg(row).arg(column));
+    return m_sheet.cells->value(row, column);
+}
+
+QString TWorksheet::cellText(int row, int column, const QLocale &locale) const
+{
+    if (column < 1)
+        return QString();
+    QString text;
+    CellText(readCell(row, column), text, locale);
+    return text;
+}
+
+void TWorksheet::forEachCell(const std::function<void(int, int, const CellValue &)> &visit) const
+{
+    m_sheet.cells->forEach(visit);
 }

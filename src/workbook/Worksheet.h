@@ -1,24 +1,50 @@
 #pragma once
 
+#include "model/CellValue.h"
+#include "workbook/WorkbookService.h"
+
+#include <QLocale>
 #include <QString>
 
-class WorkbookService;
+#include <functional>
 
-// The opened worksheet of a run.
-struct TWorksheet
+// An opened worksheet. Making one finds the workbook among the open ones by
+// name (the last match) or opens it read-only, and takes the last sheet
+// whose name equals sheetName exactly; it reads the cells of that sheet, and
+// closes its own workbook without saving when it goes, also when an error
+// ends the work in between. Throws KwError when the workbook or sheet cannot
+// be opened or read (a workbook opened before the sheet failed stays open,
+// as in the spreadsheet application).
+class TWorksheet final
 {
-    QString WorkbookName;
-    QString WorkSheetname;
-    bool KolomHeadings = false;
-    int TotalNoRows = 0; // row of the last used cell, not a count of data rows
-    WorkbookService *ExcelObjectPtr = nullptr;
-    bool ExcelAlreadyRunning = false; // declared, never used
-};
+public:
+    TWorksheet(WorkbookService &service, const QString &workbookName, const QString &sheetName, bool hasHeadings);
+    ~TWorksheet();
+    TWorksheet(const TWorksheet &) = delete;
+    TWorksheet &operator=(const TWorksheet &) = delete;
 
-// Finds the workbook among the open ones by name (last match wins) or opens it
-// read-only, activates the last sheet whose name equals sheetName exactly;
-// throws KwError when there is none.
-bool OpenWorksheet(WorkbookService &service, const QString &workbookName, const QString &sheetName, bool hasHeadings,
-                   TWorksheet &ws);
-// Closes the active workbook without saving.
-bool CloseWorksheet(TWorksheet ws);
+    const QString WorkbookName;
+    const QString WorkSheetname;
+    const bool KolomHeadings;
+    // Row of the last cell that holds a value, not a count of data rows; a
+    // formatted empty cell does not count. 1 for an empty sheet, whose last
+    // cell is A1 as in the spreadsheet application.
+    const int TotalNoRows;
+
+    // The value of cell (row, column), both 1-based.
+    CellValue readCell(int row, int column) const;
+    // The cell's text; no column (below 1) reads as an empty cell, an error
+    // cell as its code, which no check lets through.
+    QString cellText(int row, int column, const QLocale &locale) const;
+    // Every cell that holds a value, row by row.
+    void forEachCell(const std::function<void(int row, int column, const CellValue &value)> &visit) const;
+
+private:
+    using Sheet = WorkbookService::ActiveSheet;
+    static Sheet open(WorkbookService &service, const QString &workbookName, const QString &sheetName);
+    TWorksheet(WorkbookService &service, const QString &workbookName, const QString &sheetName, bool hasHeadings,
+               Sheet sheet);
+
+    WorkbookService &m_service;
+    const Sheet m_sheet; // its book keeps the cells while the handle lives
+};

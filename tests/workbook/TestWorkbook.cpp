@@ -15,6 +15,8 @@
 #include <QTest>
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <xlsxwriter.h>
 
 Q_DECLARE_METATYPE(CellValue::Kind)
@@ -43,9 +45,7 @@ QString errorOf(const std::function<void()> &action)
 CellValue readCell(const QString &path, const QString &sheet, int row, int column)
 {
     WorkbookService service;
-    TWorksheet ws;
-    OpenWorksheet(service, path, sheet, false, ws);
-    return service.readCell(row, column);
+    return TWorksheet(service, path, sheet, false).readCell(row, column);
 }
 
 QString cellText(const CellValue &value)
@@ -264,10 +264,10 @@ private Q_SLOTS:
             WorkbookService service;
             service.openWorkbook(fixture(file));
             QStringList cells = service.worksheetNames();
-            for (int s = 1; s <= service.worksheetNames().size(); ++s) {
-                service.activateSheet(s);
-                cells << QString::number(service.lastRow());
-                service.forEachCell([&](int row, int column, const CellValue &value) {
+            for (const QString &name : service.worksheetNames()) {
+                const TWorksheet ws(service, fixture(file), name, false);
+                cells << QString::number(ws.TotalNoRows);
+                ws.forEachCell([&](int row, int column, const CellValue &value) {
                     cells << QStringLiteral("%1,%2 %3 %4 %5")
                                  .arg(row)
                                  .arg(column)
@@ -307,8 +307,7 @@ private Q_SLOTS:
         QFETCH(QString, sheet);
         QFETCH(int, lastRow);
         WorkbookService service;
-        TWorksheet ws;
-        QVERIFY(OpenWorksheet(service, fixture(QStringLiteral("libreoffice.xlsx")), sheet, true, ws));
+        const TWorksheet ws(service, fixture(QStringLiteral("libreoffice.xlsx")), sheet, true);
         QCOMPARE(ws.TotalNoRows, lastRow);
     }
 
@@ -317,10 +316,9 @@ private Q_SLOTS:
         const QString path =
             oneSheet(QStringLiteral("laatsterij.xlsx"), "<row r=\"1048576\"><c r=\"B1048576\"><v>3</v></c></row>");
         WorkbookService service;
-        TWorksheet ws;
-        QVERIFY(OpenWorksheet(service, path, QStringLiteral("Blad1"), false, ws));
+        const TWorksheet ws(service, path, QStringLiteral("Blad1"), false);
         QCOMPARE(ws.TotalNoRows, 1048576);
-        QCOMPARE(service.readCell(1048576, 2), CellValue::fromNumber(3));
+        QCOMPARE(ws.readCell(1048576, 2), CellValue::fromNumber(3));
     }
 
     // --- Workbooks written by libxlsxwriter -----------------------------
@@ -364,8 +362,8 @@ private Q_SLOTS:
         WorkbookService service;
         service.openWorkbook(path);
         QCOMPARE(service.worksheetNames(), QStringList({"Incasso", "Oud", "Notities"}));
-        service.activateSheet(1);
-        QCOMPARE(service.lastRow(), 10);
+        const TWorksheet ws(service, path, QStringLiteral("Incasso"), false);
+        QCOMPARE(ws.TotalNoRows, 10);
         const QStringList expected{QStringLiteral("Jansen \u20ac"),
                                    "1234,5",
                                    "10-05-2024",
@@ -376,10 +374,10 @@ private Q_SLOTS:
                                    "2469",
                                    QStringLiteral("Jansen \u20ac!")};
         for (int c = 1; c <= expected.size(); ++c)
-            QCOMPARE(cellText(service.readCell(2, c)), expected[c - 1]);
-        QCOMPARE(service.readCell(2, 3).kind, CellValue::Kind::Date);
-        QCOMPARE(service.readCell(2, 5).kind, CellValue::Kind::Number);
-        QCOMPARE(cellText(service.readCell(10, 1)), QStringLiteral("NL91ABNA0417164300"));
+            QCOMPARE(cellText(ws.readCell(2, c)), expected[c - 1]);
+        QCOMPARE(ws.readCell(2, 3).kind, CellValue::Kind::Date);
+        QCOMPARE(ws.readCell(2, 5).kind, CellValue::Kind::Number);
+        QCOMPARE(cellText(ws.readCell(10, 1)), QStringLiteral("NL91ABNA0417164300"));
     }
 
     // --- Package details no everyday writer produces ---------------------
@@ -474,10 +472,9 @@ private Q_SLOTS:
                 "</sheetData></worksheet>");
         const QString path = package(QStringLiteral("dimension.xlsx"), parts);
         WorkbookService service;
-        TWorksheet ws;
-        OpenWorksheet(service, path, QStringLiteral("Blad1"), false, ws);
+        const TWorksheet ws(service, path, QStringLiteral("Blad1"), false);
         QCOMPARE(ws.TotalNoRows, 9);
-        QCOMPARE(service.readCell(9, 3).number, 1.0);
+        QCOMPARE(ws.readCell(9, 3).number, 1.0);
     }
 
     void readsALargeSheet_data()
@@ -502,17 +499,17 @@ private Q_SLOTS:
         QVERIFY(data.size() > 4 * 1024 * 1024);
         const QString path = oneSheet(QStringLiteral("groot.xlsx"), data);
         WorkbookService service;
-        TWorksheet ws;
-        const QString error = errorOf([&] { OpenWorksheet(service, path, QStringLiteral("Blad1"), true, ws); });
+        std::optional<TWorksheet> ws;
+        const QString error = errorOf([&] { ws.emplace(service, path, QStringLiteral("Blad1"), true); });
         if (broken) {
             QVERIFY2(error.endsWith(QStringLiteral("bevat ongeldige XML (regel %1).").arg(rows + 1)),
                      qPrintable(error));
             return;
         }
         QCOMPARE(error, QString());
-        QCOMPARE(ws.TotalNoRows, rows);
-        QCOMPARE(service.readCell(rows, 1).text, QStringLiteral("naam %1").arg(rows));
-        QCOMPARE(service.readCell(54321, 2).number, 54321.5);
+        QCOMPARE(ws->TotalNoRows, rows);
+        QCOMPARE(ws->readCell(rows, 1).text, QStringLiteral("naam %1").arg(rows));
+        QCOMPARE(ws->readCell(54321, 2).number, 54321.5);
     }
 
     void takesSheetNamesFromTheWorkbookNotThePartNames()
@@ -759,10 +756,8 @@ private Q_SLOTS:
         const QString error = errorOf([&] {
             if (sheet.isEmpty())
                 service.openWorkbook(path);
-            for (const QString &name : sheet.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-                TWorksheet ws;
-                OpenWorksheet(service, path, name, false, ws);
-            }
+            for (const QString &name : sheet.split(QLatin1Char(','), Qt::SkipEmptyParts))
+                TWorksheet(service, path, name, false);
         });
         QCOMPARE(error, message);
     }
@@ -797,10 +792,8 @@ private Q_SLOTS:
         QVERIFY(QFile::copy(fixture(QStringLiteral("libreoffice.xlsx")), path));
         WorkbookService service;
         for (int i = 0; i < 3; ++i) {
-            TWorksheet ws;
-            OpenWorksheet(service, path, QStringLiteral("Tabel"), true, ws);
-            QCOMPARE(service.readCell(2, 1).text, QStringLiteral("Jansen"));
-            CloseWorksheet(ws);
+            const TWorksheet ws(service, path, QStringLiteral("Tabel"), true);
+            QCOMPARE(ws.readCell(2, 1).text, QStringLiteral("Jansen"));
         }
         QCOMPARE(service.sheetReads(), 1);
         QCOMPARE(service.workbookCount(), 0);
@@ -810,13 +803,11 @@ private Q_SLOTS:
         service.openWorkbook(path);
         service.startAnew();
         QCOMPARE(service.workbookCount(), 0);
-        service.openWorkbook(path);
-        service.activateSheet(3);
+        TWorksheet(service, path, QStringLiteral("Tabel"), true);
         QCOMPARE(service.sheetReads(), 1);
         // Quitting forgets it.
         service.quit();
-        service.openWorkbook(path);
-        service.activateSheet(3);
+        TWorksheet(service, path, QStringLiteral("Tabel"), true);
         QCOMPARE(service.sheetReads(), 2);
         service.quit();
 
@@ -826,9 +817,8 @@ private Q_SLOTS:
                                               "</t></is></c></row>",
                                               {}}})));
         QFile(path).setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime);
-        TWorksheet ws;
-        OpenWorksheet(service, path, QStringLiteral("Tabel"), true, ws);
-        QCOMPARE(service.readCell(2, 1).text, QStringLiteral("Nieuw"));
+        const TWorksheet ws(service, path, QStringLiteral("Tabel"), true);
+        QCOMPARE(ws.readCell(2, 1).text, QStringLiteral("Nieuw"));
         QCOMPARE(service.sheetReads(), 3);
     }
 
@@ -841,27 +831,55 @@ private Q_SLOTS:
         service.openWorkbook(path);
         QCOMPARE(service.worksheetNames().size(), 2);
         QCOMPARE(service.sheetReads(), 0);
-        service.activateSheet(1);
-        QCOMPARE(service.readCell(1, 1).number, 1.0);
-        QVERIFY(errorOf([&] { service.activateSheet(2); }).contains(QStringLiteral("ongeldige XML")));
+        QCOMPARE(TWorksheet(service, path, QStringLiteral("Goed"), false).readCell(1, 1).number, 1.0);
+        QVERIFY(errorOf([&] {
+                    TWorksheet(service, path, QStringLiteral("Kapot"), false);
+                }).contains(QStringLiteral("ongeldige XML")));
         QCOMPARE(service.sheetReads(), 1);
     }
 
-    void openWorksheetFillsTheRecord()
+    void openedSheetDescribesItself()
     {
         const QString path = fixture(QStringLiteral("libreoffice.xlsx"));
         WorkbookService service;
-        TWorksheet ws;
-        QVERIFY(OpenWorksheet(service, path, QStringLiteral("Waarden"), true, ws));
-        QCOMPARE(ws.WorkbookName, path);
-        QCOMPARE(ws.WorkSheetname, QStringLiteral("Waarden"));
-        QVERIFY(ws.KolomHeadings);
-        QCOMPARE(ws.TotalNoRows, 15);
-        QCOMPARE(ws.ExcelObjectPtr, &service);
-        QCOMPARE(service.activeSheetName(), QStringLiteral("Waarden"));
-        QVERIFY(CloseWorksheet(ws));
+        {
+            const TWorksheet ws(service, path, QStringLiteral("Waarden"), true);
+            QCOMPARE(ws.WorkbookName, path);
+            QCOMPARE(ws.WorkSheetname, QStringLiteral("Waarden"));
+            QVERIFY(ws.KolomHeadings);
+            QCOMPARE(ws.TotalNoRows, 15);
+            QCOMPARE(service.workbookCount(), 1);
+        }
         QCOMPARE(service.workbookCount(), 0);
-        QVERIFY(!errorOf([&] { service.readCell(1, 1); }).isEmpty());
+        QVERIFY(!errorOf([&] { service.worksheetNames(); }).isEmpty());
+    }
+
+    // Each sheet closes its own workbook when it goes, also when an error ends
+    // the work, whichever workbook was opened last.
+    void eachSheetClosesItsOwnWorkbook()
+    {
+        QDir(m_dir.path()).mkpath(QStringLiteral("eigen"));
+        const QString a = package(QStringLiteral("eigen/a.xlsx"),
+                                  PackageParts({{QStringLiteral("Blad1"), "<row><c><v>1</v></c></row>", {}}}));
+        const QString b = package(QStringLiteral("eigen/b.xlsx"),
+                                  PackageParts({{QStringLiteral("Blad1"), "<row><c><v>2</v></c></row>", {}}}));
+        WorkbookService service;
+        auto first = std::make_unique<TWorksheet>(service, a, QStringLiteral("Blad1"), false);
+        const QString error = errorOf([&] {
+            const TWorksheet second(service, b, QStringLiteral("Blad1"), false);
+            QCOMPARE(service.workbookCount(), 2);
+            second.readCell(0, 1);
+        });
+        QVERIFY2(error.startsWith(QStringLiteral("Cel (0, 1) bestaat niet")), qPrintable(error));
+        QCOMPARE(service.workbookCount(), 1);
+        QCOMPARE(service.workbookName(1), QStringLiteral("a.xlsx"));
+        QCOMPARE(first->readCell(1, 1).number, 1.0);
+
+        const TWorksheet second(service, b, QStringLiteral("Blad1"), false);
+        first.reset();
+        QCOMPARE(service.workbookCount(), 1);
+        QCOMPARE(service.workbookName(1), QStringLiteral("b.xlsx"));
+        QCOMPARE(second.readCell(1, 1).number, 2.0);
     }
 
     void lastMatchWins()
@@ -884,11 +902,11 @@ private Q_SLOTS:
         service.openWorkbook(a);
         service.openWorkbook(b); // already open: only activated
         QCOMPARE(service.workbookCount(), 2);
-        TWorksheet ws;
-        OpenWorksheet(service, QStringLiteral("boek.xlsx"), QStringLiteral("Blad1"), false, ws);
-        QCOMPARE(service.readCell(1, 1).number, 1.0);
-        QCOMPARE(service.workbookCount(), 2);
-        CloseWorksheet(ws);
+        {
+            const TWorksheet ws(service, QStringLiteral("boek.xlsx"), QStringLiteral("Blad1"), false);
+            QCOMPARE(ws.readCell(1, 1).number, 1.0);
+            QCOMPARE(service.workbookCount(), 2);
+        }
         QCOMPARE(service.workbookCount(), 1);
         QCOMPARE(service.workbookName(1), QStringLiteral("boek.xlsx"));
     }
@@ -899,10 +917,7 @@ private Q_SLOTS:
         const QByteArray before = fileHash(path);
         const QDateTime modified = QFileInfo(path).lastModified();
         WorkbookService service;
-        TWorksheet ws;
-        OpenWorksheet(service, path, QStringLiteral("Datums"), false, ws);
-        service.readCell(2, 2);
-        CloseWorksheet(ws);
+        TWorksheet(service, path, QStringLiteral("Datums"), false).readCell(2, 2);
         service.quit();
         QCOMPARE(fileHash(path), before);
         QCOMPARE(QFileInfo(path).lastModified(), modified);
