@@ -309,6 +309,8 @@ private Q_SLOTS:
         QVERIFY(f.readTarget(built.fileName).contains("<EndToEndId>LID-13648</EndToEndId>"));
         QCOMPARE(built.counters.BatchVolgnummer, std::numeric_limits<int>::min());
         QCOMPARE(built.counters.Incassovolgnummer, std::numeric_limits<int>::min());
+        // The counters came in and go out as values: no settings file was read or made.
+        QVERIFY(QDir(f.dir.path()).entryList({QStringLiteral("*.ini"), QStringLiteral("*.INI")}).isEmpty());
         KW_CHECK_PAIN008_FILES(f.data.TargetFolder);
     }
 
