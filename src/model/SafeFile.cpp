@@ -1,15 +1,23 @@
 #include "model/SafeFile.h"
 
+#include "model/SystemError.h"
+
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+QString writeError(const QString &path, int err)
+{
+    return QStringLiteral("Het bestand %1 kan niet worden geschreven: %2").arg(path, SystemErrorText(err));
+}
+} // namespace
 
 SafeFile::SafeFile(QString path) : m_path(std::move(path)) {}
 
@@ -23,8 +31,8 @@ SafeFile::~SafeFile()
 
 bool SafeFile::fail(int err)
 {
-    m_error = QStringLiteral("Het bestand %1 kan niet worden geschreven: %2")
-                  .arg(m_path, QString::fromLocal8Bit(std::strerror(err)));
+    m_errno = err;
+    m_error = writeError(m_path, err);
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;

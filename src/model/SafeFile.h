@@ -52,6 +52,8 @@ public:
     // Flushes, closes and renames the temporary file into place.
     bool commit();
     QString errorString() const override { return m_error; }
+    // The system's error number of the failure; 0 while none.
+    int systemError() const { return m_errno; }
 
 private:
     bool fail(int err);
@@ -60,6 +62,7 @@ private:
     QByteArray m_temp;
     int m_fd = -1;
     QString m_error;
+    int m_errno = 0;
 };
 
 // The bytes written through a SafeFile in one go. False with the message in

@@ -4,6 +4,7 @@
 #include "model/Error.h"
 #include "model/IniFile.h"
 #include "model/SafeFile.h"
+#include "model/SystemError.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,6 +13,10 @@
 #include <QLocale>
 #include <QVariant>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <variant>
 
 namespace {
@@ -26,6 +31,8 @@ const QString kSecLogging = QStringLiteral("Logging");
 
 const QString kBatchKey = QStringLiteral("Laatste batchnummer");
 const QString kIncassoKey = QStringLiteral("Laatste incassonummer");
+
+constexpr qint64 kMaxSettingsBytes = qint64(64) << 20;
 
 // A file in the folder whose name equals name without regard to case; the
 // exact spelling wins when several exist.
@@ -42,18 +49,61 @@ QString findInFolder(const QString &folder, const QString &name)
     return QString();
 }
 
-// Reads the file; a missing file is an empty one. False when it exists but cannot be read.
-bool readIni(const QString &path, IniFile &ini)
+// Reads the file; a missing file is an empty one. False, with the reason, when it
+// exists but cannot be read. A pipe or device is refused, not waited for.
+bool readIni(const QString &path, IniFile &ini, QString *reason = nullptr)
 {
-    QFile file(path);
-    if (!file.exists()) {
+    const auto failed = [reason](const QString &why) {
+        if (reason)
+            *reason = why;
+        return false;
+    };
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        if (errno != ENOENT)
+            return failed(SystemErrorText(errno));
         ini = IniFile();
         return true;
     }
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    ini = IniFile::fromBytes(file.readAll());
-    return file.error() == QFileDevice::NoError;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return failed(QStringLiteral("het is geen gewoon bestand"));
+    }
+    // Settings take a few kilobytes; a file of gigabytes would only exhaust the memory.
+    const QString tooLarge = QStringLiteral("het is groter dan %1 MB").arg(kMaxSettingsBytes >> 20);
+    if (st.st_size > kMaxSettingsBytes) {
+        ::close(fd);
+        return failed(tooLarge);
+    }
+    QByteArray bytes;
+    bytes.reserve(qsizetype(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int err = errno;
+            ::close(fd);
+            return failed(SystemErrorText(err));
+        }
+        if (n == 0)
+            break;
+        bytes.append(buffer, n);
+        if (bytes.size() > kMaxSettingsBytes) {
+            ::close(fd);
+            return failed(tooLarge);
+        }
+    }
+    ::close(fd);
+    ini = IniFile::fromBytes(bytes);
+    return true;
+}
+
+QString unreadable(const QString &path, const QString &reason)
+{
+    return QStringLiteral("Het instellingenbestand %1 kan niet worden gelezen: %2.").arg(path, reason);
 }
 
 bool parseInt(const QString &text, int &out)
@@ -241,19 +291,24 @@ QString SettingsStore::SettingsWritePath() const
     return path.isEmpty() ? QDir(dir).filePath(kMainName) : path;
 }
 
-bool SettingsStore::writeIni(const QString &path, const QByteArray &bytes) const
+bool SettingsStore::writeIni(const QString &path, const QByteArray &bytes, QString *reason) const
 {
     // The user's own settings folder is made on the first save; a folder that
     // was named explicitly must exist.
     if (m_file.isEmpty() && m_folder.isEmpty())
         QDir().mkpath(QFileInfo(path).absolutePath());
-    return WriteFileAtomically(path, bytes);
+    SafeFile file(path);
+    if (file.open() && file.write(bytes) && file.commit())
+        return true;
+    if (reason)
+        *reason = SystemErrorText(file.systemError());
+    return false;
 }
 
-bool SettingsStore::LoadSettings(TInputData &data) const
+bool SettingsStore::LoadSettings(TInputData &data, QString *error) const
 {
     IniFile ini;
-    if (!readIni(SettingsFilePath(), ini))
+    if (!readIni(SettingsFilePath(), ini, error))
         return false;
 
     TInputData d = data;
@@ -268,27 +323,36 @@ bool SettingsStore::LoadSettings(TInputData &data) const
     return true;
 }
 
-bool SettingsStore::SaveSettings(const TInputData &data, const Clock &clock) const
+bool SettingsStore::SaveSettings(const TInputData &data, const Clock &clock, QString *error) const
 {
     const QString path = SettingsWritePath();
     IniFile ini;
-    if (!readIni(path, ini))
+    QString reason;
+    if (!readIni(path, ini, &reason)) {
+        if (error)
+            *error = unreadable(path, reason);
         return false;
+    }
     for (const SettingsKey &key : settingsKeys())
         ini.setValue(key.section, key.name, savedValue(key, data, clock));
-    return writeIni(path, ini.toBytes());
+    if (writeIni(path, ini.toBytes(), &reason))
+        return true;
+    if (error)
+        *error = QStringLiteral("Het instellingenbestand %1 kan niet worden geschreven: %2.").arg(path, reason);
+    return false;
 }
 
 TCounters SettingsStore::ReadCounters() const
 {
     const QString path = SettingsFilePath();
     IniFile ini;
-    if (!readIni(path, ini))
-        throw KwError(QStringLiteral("Het instellingenbestand %1 kan niet worden gelezen.").arg(path));
+    QString reason;
+    if (!readIni(path, ini, &reason))
+        throw KwError(unreadable(path, reason));
     if (readInt(ini, kSecCounters, kBatchKey, 0) == 0) {
         const QString old = findInFolder(folder(), kOldName);
-        if (!old.isEmpty() && old != path && !readIni(old, ini))
-            throw KwError(QStringLiteral("Het instellingenbestand %1 kan niet worden gelezen.").arg(old));
+        if (!old.isEmpty() && old != path && !readIni(old, ini, &reason))
+            throw KwError(unreadable(old, reason));
     }
     return {readInt(ini, kSecCounters, kBatchKey, 0), readInt(ini, kSecCounters, kIncassoKey, 0)};
 }
@@ -297,11 +361,12 @@ void SettingsStore::WriteCounters(const TCounters &counters) const
 {
     const QString path = SettingsWritePath();
     IniFile ini;
-    if (!readIni(path, ini))
-        throw KwError(QStringLiteral("Het instellingenbestand %1 kan niet worden gelezen.").arg(path));
+    QString reason;
+    if (!readIni(path, ini, &reason))
+        throw KwError(unreadable(path, reason));
     ini.setValue(kSecCounters, kBatchKey, QString::number(counters.BatchVolgnummer));
     ini.setValue(kSecCounters, kIncassoKey, QString::number(counters.Incassovolgnummer));
-    if (!writeIni(path, ini.toBytes()))
-        throw KwError(
-            QStringLiteral("De volgnummers kunnen niet worden opgeslagen in het instellingenbestand %1.").arg(path));
+    if (!writeIni(path, ini.toBytes(), &reason))
+        throw KwError(QStringLiteral("De volgnummers kunnen niet worden opgeslagen in het instellingenbestand %1: %2.")
+                          .arg(path, reason));
 }

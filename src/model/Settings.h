@@ -32,17 +32,19 @@ public:
     // The file to write: always "Kwintor2.ini" (or the existing file of that name in another case).
     QString SettingsWritePath() const;
 
-    // Loads every key into the record; false when the file exists but cannot be read.
-    bool LoadSettings(TInputData &data) const;
-    // Saves every key, with the clock's date as the date of the save; false when the
-    // file cannot be written (the old file then stays intact).
-    bool SaveSettings(const TInputData &data, const Clock &clock) const;
+    // Loads every key into the record; false, with the reason in *error, when the file
+    // exists but cannot be read.
+    bool LoadSettings(TInputData &data, QString *error = nullptr) const;
+    // Saves every key, with the clock's date as the date of the save; false, with the
+    // message in *error, when the file cannot be written (the old file then stays
+    // intact).
+    bool SaveSettings(const TInputData &data, const Clock &clock, QString *error = nullptr) const;
     // The two counters; both throw KwError when the file cannot be read or written.
     TCounters ReadCounters() const;
     void WriteCounters(const TCounters &counters) const;
 
 private:
-    bool writeIni(const QString &path, const QByteArray &bytes) const;
+    bool writeIni(const QString &path, const QByteArray &bytes, QString *reason) const;
 
     QString m_folder; // empty: the program's own
     QString m_file;   // empty: the names in the folder
