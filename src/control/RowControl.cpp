@@ -1,5 +1,6 @@
 #include "control/RowControl.h"
 
+#include "model/Notice.h"
 #include "rules/AccountRules.h"
 #include "rules/AddressRules.h"
 #include "rules/DateAmountRules.h"
@@ -86,7 +87,7 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
                 if (f == lfMandaatDatum)
                     mandateDate = cell;
                 if (!CheckSEPAChars(values[f])) {
-                    log.append(rowLine(n, QStringLiteral("ongeoorloofd teken in ") + values[f]));
+                    log.append(rowLine(n, QStringLiteral("ongeoorloofd teken in ") + ShownValue(values[f])));
                     result = false;
                 }
             }
@@ -122,11 +123,11 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
         }
 
         if (!CheckIBAN(values[lfIBAN])) {
-            log.append(rowLine(n, QStringLiteral("IBAN rekening nummer is onjuist : ") + values[lfIBAN]));
+            log.append(rowLine(n, QStringLiteral("IBAN rekening nummer is onjuist : ") + ShownValue(values[lfIBAN])));
             result = false;
         }
         if (hasBicColumn && !values[lfBIC].isEmpty() && !IsBIC(values[lfBIC])) {
-            log.append(rowLine(n, QStringLiteral("BIC code is onjuist : ") + values[lfBIC]));
+            log.append(rowLine(n, QStringLiteral("BIC code is onjuist : ") + ShownValue(values[lfBIC])));
             result = false;
         }
 
@@ -135,18 +136,19 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
         const QString code = hasCodeColumn ? values[lfSeqCode] : data.defaultSeqCode;
         const qsizetype k = codes.indexOf(code);
         if (k < 0) {
-            log.append(rowLine(n, QStringLiteral("Ongeldige sequentiecode (FRST, RCUR, FNAL of OOFF) : ") + code));
+            log.append(
+                rowLine(n, QStringLiteral("Ongeldige sequentiecode (FRST, RCUR, FNAL of OOFF) : ") + ShownValue(code)));
             result = false;
         }
 
         double date = 0;
         if (!CheckDateValue(mandateDate, date, clock)) {
-            log.append(rowLine(n, QStringLiteral("Datum van de machtiging : ") + values[lfMandaatDatum] +
+            log.append(rowLine(n, QStringLiteral("Datum van de machtiging : ") + ShownValue(values[lfMandaatDatum]) +
                                       QStringLiteral(" is geen geldige datum")));
             result = false;
         } else if (collectionDate.isValid() && DateFromSerial(date) > collectionDate) {
             // A mandate must be signed before it is used.
-            log.append(rowLine(n, QStringLiteral("Datum van de machtiging : ") + values[lfMandaatDatum] +
+            log.append(rowLine(n, QStringLiteral("Datum van de machtiging : ") + ShownValue(values[lfMandaatDatum]) +
                                       QStringLiteral(" ligt na de incassodatum")));
             result = false;
         }
@@ -166,7 +168,7 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
                 result = false;
             }
             if (!readable || cents > MaxAmountCents) {
-                log.append(rowLine(n, QStringLiteral("Bedrag is te hoog : ") + values[lfBedrag]));
+                log.append(rowLine(n, QStringLiteral("Bedrag is te hoog : ") + ShownValue(values[lfBedrag])));
                 result = false;
             }
         }

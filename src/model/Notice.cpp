@@ -22,3 +22,14 @@ NoticeSink &notices()
 {
     return g_sink ? *g_sink : g_silent;
 }
+
+QString ShownValue(const QString &value)
+{
+    if (value.size() <= ShownValueLimit)
+        return value;
+    qsizetype cut = ShownValueLimit;
+    // Never half a character.
+    if (value.at(cut - 1).isHighSurrogate())
+        --cut;
+    return value.left(cut) + QStringLiteral("\u2026 (") + QString::number(value.size()) + QStringLiteral(" tekens)");
+}

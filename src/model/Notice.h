@@ -17,6 +17,12 @@ public:
     virtual void errorDialog(const QString &text) = 0;
 };
 
+// A value as messages and log lines echo it: a text from a cell or a settings
+// file can be megabytes long, so beyond ShownValueLimit characters it is cut
+// and followed by "… (" + its length + " tekens)".
+constexpr qsizetype ShownValueLimit = 200;
+QString ShownValue(const QString &value);
+
 // Installs the sink; nullptr restores the silent default. The caller keeps ownership.
 void setNoticeSink(NoticeSink *sink);
 NoticeSink &notices();

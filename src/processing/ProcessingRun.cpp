@@ -72,11 +72,11 @@ RunOutcome ProcessingRun::show()
     m_log.append(QString());
     m_log.append(QStringLiteral("== De incassogegevens staan in werkboek : "));
     m_log.append(QStringLiteral("        ") + m_data.SelectedWorkbook);
-    m_log.append(QStringLiteral("== Te controleren de gegevens op werkblad : ") + m_data.SelectedSheet);
+    m_log.append(QStringLiteral("== Te controleren de gegevens op werkblad : ") + ShownValue(m_data.SelectedSheet));
     m_log.append(QStringLiteral("== De tabel op dit werkblad heeft ") +
                  (m_data.HasHeadings ? QString() : QStringLiteral(" geen ")) + QStringLiteral("koppen."));
     if (m_data.cbFilter) {
-        m_log.append(QStringLiteral("== Alleen regels met selectie filter: \"") + m_data.strFilterReq +
+        m_log.append(QStringLiteral("== Alleen regels met selectie filter: \"") + ShownValue(m_data.strFilterReq) +
                      QStringLiteral("\" in kolom: \"") + ColumnLetters(m_data.intFilterCol) + QLatin1Char('\r') +
                      QStringLiteral("\" worden in het XML-bestand opgenomen."));
     }

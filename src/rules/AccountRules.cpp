@@ -63,17 +63,18 @@ const QString AllowedText =
 bool CheckIBAN(const QString &iban)
 {
     if (iban.size() != 18) {
-        ShowErrorMessage(QStringLiteral("IBAN : ") + iban + QStringLiteral(" is fout. IBAN moet 18 tekens lang zijn"));
+        ShowErrorMessage(QStringLiteral("IBAN : ") + ShownValue(iban) +
+                         QStringLiteral(" is fout. IBAN moet 18 tekens lang zijn"));
         return false;
     }
     QString digits;
     if (!digitString(iban.mid(4) + iban.left(4), digits)) {
-        ShowErrorMessage(QStringLiteral("IBAN nummer : ") + iban + AllowedText);
+        ShowErrorMessage(QStringLiteral("IBAN nummer : ") + ShownValue(iban) + AllowedText);
         return false;
     }
     if (piecewiseRemainder(digits, 6) == 1)
         return true;
-    ShowErrorMessage(QStringLiteral("IBAN nummer : ") + iban +
+    ShowErrorMessage(QStringLiteral("IBAN nummer : ") + ShownValue(iban) +
                      QStringLiteral(" is niet correct\rHet controlegetal klopt niet."));
     return false;
 }
@@ -91,7 +92,7 @@ bool CheckZZZCode(const QString &code)
     }
     QString digits;
     if (!digitString(code.mid(7) + QLatin1String("NL00"), digits)) {
-        ShowErrorMessage(QStringLiteral("ZZZ-code : ") + code + AllowedText);
+        ShowErrorMessage(QStringLiteral("ZZZ-code : ") + ShownValue(code) + AllowedText);
         return false;
     }
     // The check digits must be two plain digits; anything else cannot match.
@@ -99,7 +100,8 @@ bool CheckZZZCode(const QString &code)
     const bool plain = check.size() == 2 && isAsciiDigit(check.at(0)) && isAsciiDigit(check.at(1));
     if (plain && check.toInt() == 98 - piecewiseRemainder(digits, 7))
         return true;
-    ShowErrorMessage(QStringLiteral("ZZZ-code : ") + code + QStringLiteral(" is niet correct. Controleer de input."));
+    ShowErrorMessage(QStringLiteral("ZZZ-code : ") + ShownValue(code) +
+                     QStringLiteral(" is niet correct. Controleer de input."));
     return false;
 }
 

@@ -162,7 +162,7 @@ bool CheckDateValue(const CellValue &cell, double &dateValue, const Clock &clock
         return true;
     QString text;
     CellText(cell, text); // an error cell still gives its code
-    ShowErrorMessage(QStringLiteral("De datuminput : ") + text + QStringLiteral(" is geen valide datum."));
+    ShowErrorMessage(QStringLiteral("De datuminput : ") + ShownValue(text) + QStringLiteral(" is geen valide datum."));
     return false;
 }
 
@@ -220,7 +220,7 @@ bool CheckDateText(const QString &text)
         return false;
     if (DateOfText(text).isValid())
         return true;
-    ShowErrorMessage(QStringLiteral("De datum ") + text +
+    ShowErrorMessage(QStringLiteral("De datum ") + ShownValue(text) +
                      QStringLiteral(" is niet correct.\rGeef als input een valide datum in het format dd-mm-yyyy"));
     return false;
 }
@@ -238,12 +238,13 @@ bool CheckAmount(const QString &text, QString &out)
             continue;
         // Both halves of a surrogate pair, so the message names a whole character.
         const qsizetype length = c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate() ? 2 : 1;
-        out = QStringLiteral("FOUT: het teken - ") + text.mid(i, length) + QStringLiteral(" - in ") + text +
+        out = QStringLiteral("FOUT: het teken - ") + text.mid(i, length) + QStringLiteral(" - in ") + ShownValue(text) +
               QStringLiteral(" is niet toegestaan");
         return false;
     }
     if (separators > 1) {
-        out = QStringLiteral("FOUT: het bedrag - ") + text + QStringLiteral(" - heeft meer dan 1 decimaalteken");
+        out = QStringLiteral("FOUT: het bedrag - ") + ShownValue(text) +
+              QStringLiteral(" - heeft meer dan 1 decimaalteken");
         return false;
     }
 
@@ -256,7 +257,8 @@ bool CheckAmount(const QString &text, QString &out)
     }
     const qsizetype decimals = amount.size() - point - 1;
     if (decimals > 2) {
-        out = QStringLiteral("FOUT: het bedrag - ") + text + QStringLiteral(" - heeft meer dan 2 decimalen");
+        out =
+            QStringLiteral("FOUT: het bedrag - ") + ShownValue(text) + QStringLiteral(" - heeft meer dan 2 decimalen");
         return false;
     }
     out = amount + QString(2 - decimals, QLatin1Char('0'));

@@ -61,7 +61,8 @@ bool CheckSEPAChars(const QString &text)
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (isSEPAChar(text.at(i)))
             continue;
-        ShowErrorMessage(QStringLiteral("FOUT in : ") + text + QStringLiteral(" .Het teken - ") + characterAt(text, i) +
+        ShowErrorMessage(QStringLiteral("FOUT in : ") + ShownValue(text) + QStringLiteral(" .Het teken - ") +
+                         characterAt(text, i) +
                          QStringLiteral(" - is niet toegestaan\r"
                                         "Toegestaan zijn : \r"
                                         "'abcdefghijklmnopqrstuvwxyz\r"
@@ -77,7 +78,7 @@ bool CheckLength(const QString &text, int maximum, QString &message)
     message.clear();
     if (TrimBlanks(text).size() <= maximum)
         return true;
-    message = QStringLiteral("De input : ") + text + QStringLiteral(" is te lang. \rMaximaal ") +
+    message = QStringLiteral("De input : ") + ShownValue(text) + QStringLiteral(" is te lang. \rMaximaal ") +
               QString::number(maximum) + QStringLiteral(" characters.");
     return false;
 }

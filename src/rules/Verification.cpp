@@ -16,7 +16,7 @@ bool checkCreditorBIC(const QString &bic)
 {
     if (bic.isEmpty() || IsBIC(bic))
         return true;
-    ShowErrorMessage(QStringLiteral("BIC : ") + bic + QStringLiteral(" is geen geldige BIC code.\r") +
+    ShowErrorMessage(QStringLiteral("BIC : ") + ShownValue(bic) + QStringLiteral(" is geen geldige BIC code.\r") +
                      QStringLiteral("Een BIC heeft 8 of 11 tekens, bijvoorbeeld RABONL2U."));
     return false;
 }

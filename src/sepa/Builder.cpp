@@ -140,7 +140,7 @@ QString TruncateInput(const QString &text, int maximum)
 {
     if (TrimBlanks(text).size() <= maximum)
         return text;
-    ShowMelding(QStringLiteral("De input : ") + QLatin1Char('\r') + text + QStringLiteral(" is te lang.") +
+    ShowMelding(QStringLiteral("De input : ") + QLatin1Char('\r') + ShownValue(text) + QStringLiteral(" is te lang.") +
                 QLatin1Char('\r') + QStringLiteral("Maximaal ") + QString::number(maximum) +
                 QStringLiteral(" characters. Wordt ingekort. "));
     return text.left(maximum);

@@ -125,6 +125,26 @@ private Q_SLOTS:
     // The sum is kept in cents: ten times 0.10 is exactly 1.00, and a text
     // amount is read as the amount check reads it, never by the regional
     // settings (where "1.5" would be fifteen or nothing).
+    // A long cell is named in its faults by its first 200 characters and its
+    // length: the box and the two log lines that echo it stay short.
+    void longValueIsEchoedCut()
+    {
+        RunFixture f;
+        const QString text = QStringLiteral("&") + QString(29999, u'x');
+        const Control c = control(f, {RunFixture::headings(), with(row(), J, text)});
+        QVERIFY(!c.ok);
+        const QString shown = QStringLiteral("&") + QString(199, u'x') + QStringLiteral("\u2026 (30000 tekens)");
+        QCOMPARE(c.lines().mid(0, 2),
+                 (QStringList{rowLine(1, QStringLiteral("ongeoorloofd teken in ") + shown),
+                              rowLine(1, QStringLiteral("De input : Contributie &") + QString(187, u'x') +
+                                             QStringLiteral("\u2026 (30012 tekens) is te lang. \rMaximaal 140 "
+                                                            "characters."))}));
+        QCOMPARE(f.notices.errors.size(), 1);
+        QVERIFY(f.notices.errors.first().startsWith(QStringLiteral("FOUT in : ") + shown +
+                                                    QStringLiteral(" .Het teken - & - is niet toegestaan")));
+        QVERIFY(c.log.join(QString()).size() < 2000);
+    }
+
     void sumsAreExactCents()
     {
         RunFixture f;

@@ -1,6 +1,7 @@
 #include "model/CellValue.h"
 #include "model/IniFile.h"
 #include "model/InputData.h"
+#include "model/Notice.h"
 
 #include <QTest>
 
@@ -85,6 +86,25 @@ private Q_SLOTS:
         QCOMPARE(DateFromSerial(-1.25), QDate(1899, 12, 29)); // the fraction is a time of that day
         QCOMPARE(SerialFromDate(QDate(2024, 1, 1)), 45292.0);
         QVERIFY(!DateFromSerial(std::numeric_limits<double>::quiet_NaN()).isValid());
+    }
+
+    // A value echoed in a message is cut after 200 characters, never inside a character.
+    void shownValue_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("shown");
+        const QString a200(200, u'a');
+        QTest::newRow("200 characters") << a200 << a200;
+        QTest::newRow("201 characters") << a200 + u'b' << a200 + QStringLiteral("\u2026 (201 tekens)");
+        const QString pair = QStringLiteral("\U0001F600");
+        QTest::newRow("a pair across the cut")
+            << QString(199, u'a') + pair + pair << QString(199, u'a') + QStringLiteral("\u2026 (203 tekens)");
+    }
+    void shownValue()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, shown);
+        QCOMPARE(ShownValue(value), shown);
     }
 
     void windows1252RoundTrip()
