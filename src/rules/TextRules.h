@@ -12,6 +12,9 @@ QString TrimBlanks(const QString &text);
 bool CheckSEPAChars(const QString &text);
 // True when the trimmed text is not longer than maximum; else message holds why.
 bool CheckLength(const QString &text, int maximum, QString &message);
+// The last column of a worksheet, XFD.
+constexpr int MaxSheetColumn = 16384;
+
 // 1 -> "A", 27 -> "AA"; 0 or less -> "".
 QString ColumnLetters(int column);
 // "A" -> 1, "aa" -> 27; other characters count 0 but keep their place.

@@ -65,6 +65,57 @@ bool layoutComplete(const TInputData &data)
     return true;
 }
 
+// The fields as the layout screen names them.
+QString fieldName(TLayoutField field)
+{
+    switch (field) {
+    case lfNaam:
+        return QStringLiteral("Naam");
+    case lfAdres1:
+        return QStringLiteral("Adresregel 1");
+    case lfAdres2:
+        return QStringLiteral("Adresregel 2");
+    case lfBedrag:
+        return QStringLiteral("Bedrag");
+    case lfIBAN:
+        return QStringLiteral("IBAN rekeningnummer");
+    case lfBIC:
+        return QStringLiteral("BIC code van de bank");
+    case lfMandaatId:
+        return QStringLiteral("Mandaat code");
+    case lfMandaatDatum:
+        return QStringLiteral("Mandaat getekend op");
+    case lfSeqCode:
+        return QStringLiteral("Sequentie code");
+    case lfOmschrijving:
+        return QStringLiteral("Omschrijving van de incasso");
+    }
+    return {};
+}
+
+// A column as a message names it: its letters, or the number when it has none.
+QString shownColumn(int column)
+{
+    return column >= 1 ? ColumnLetters(column) : QString::number(column);
+}
+
+// A column beyond XFD (from a settings file) reads as empty in every row, so
+// the table would seem to hold no collections at all.
+bool layoutColumnsExist(const TInputData &data)
+{
+    for (int f = 0; f < LayoutFieldCount; ++f) {
+        const auto field = static_cast<TLayoutField>(f);
+        const int column = data.column(field);
+        if (column >= 0 && column <= MaxSheetColumn)
+            continue;
+        ShowErrorMessage(QStringLiteral("FOUT in de Layout invoer!\r\rDe kolom ") + shownColumn(column) +
+                         QStringLiteral(" voor ") + fieldName(field) +
+                         QStringLiteral(" bestaat niet: de laatste kolom van een werkblad is XFD."));
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool VerifyInput(TInputData &data, const Clock &clock)
@@ -92,6 +143,14 @@ bool VerifyInput(TInputData &data, const Clock &clock)
                                         "Alleen de twee adresregels, de kolommen voor BIC code\r"
                                         "en voor de sequentie code zijn optioneel.\r"
                                         "Alle andere velden moeten een kolomletter krijgen."));
+        return false;
+    }
+    if (!layoutColumnsExist(data))
+        return false;
+    // Without a column to test, the filter would take no row and the run would end without a file.
+    if (data.cbFilter && (data.intFilterCol < 1 || data.intFilterCol > MaxSheetColumn)) {
+        ShowErrorMessage(QStringLiteral("FOUT: het filter staat aan, maar de filterkolom ") +
+                         shownColumn(data.intFilterCol) + QStringLiteral(" bestaat niet."));
         return false;
     }
     return true;

@@ -305,6 +305,45 @@ private Q_SLOTS:
         QCOMPARE(rec.all, expected);
     }
 
+    // Columns that no worksheet has: from a settings file they would read as
+    // empty cells, the table would seem empty or the filter take no row.
+    void columnsBeyondTheSheet_data()
+    {
+        QTest::addColumn<int>("field"); // -1: the filter column
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("box"); // empty: passes
+        const QString layout = QStringLiteral("FOUT in de Layout invoer!\r\rDe kolom %1 voor %2 bestaat niet: de "
+                                              "laatste kolom van een werkblad is XFD.");
+        const QString filter = QStringLiteral("FOUT: het filter staat aan, maar de filterkolom %1 bestaat niet.");
+        QTest::newRow("name in XFE") << int(lfNaam) << 16385 << layout.arg(u"XFE", u"Naam");
+        QTest::newRow("BIC at 65536") << int(lfBIC) << 65536 << layout.arg(u"CRXP", u"BIC code van de bank");
+        QTest::newRow("description negative")
+            << int(lfOmschrijving) << -3 << layout.arg(u"-3", u"Omschrijving van de incasso");
+        QTest::newRow("amount in XFD") << int(lfBedrag) << 16384 << QString();
+        QTest::newRow("filter in no column") << -1 << 0 << filter.arg(u"0");
+        QTest::newRow("filter negative") << -1 << -1 << filter.arg(u"-1");
+        QTest::newRow("filter at the top") << -1 << 2147483647 << filter.arg(u"FXSHRXW");
+        QTest::newRow("filter in XFD") << -1 << 16384 << QString();
+    }
+    void columnsBeyondTheSheet()
+    {
+        QFETCH(int, field);
+        QFETCH(int, column);
+        QFETCH(QString, box);
+        Workspace ws;
+        QVERIFY(ws.ready());
+        if (field < 0) {
+            ws.data.cbFilter = true;
+            ws.data.strFilterReq = QStringLiteral("ja");
+            ws.data.intFilterCol = column;
+        } else {
+            ws.data.InputArray[field] = column;
+        }
+        NoticeRecorder rec;
+        QCOMPARE(VerifyInput(ws.data, Today), box.isEmpty());
+        QCOMPARE(rec.all, box.isEmpty() ? QStringList() : QStringList{Error + box});
+    }
+
     void optionalColumnsMayBeEmpty()
     {
         Workspace ws;
