@@ -19,6 +19,10 @@ enum TLayoutField
 };
 constexpr int LayoutFieldCount = 10;
 
+// The highest batch or collection number: one more would not fit the 32-bit
+// counters, and a number must never wrap to one used before.
+constexpr int MaxCounter = 2147483646;
+
 // The last batch and collection numbers used, as the settings file keeps them.
 struct TCounters
 {

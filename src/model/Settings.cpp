@@ -3,6 +3,7 @@
 #include "model/Clock.h"
 #include "model/Error.h"
 #include "model/IniFile.h"
+#include "model/Notice.h"
 #include "model/SafeFile.h"
 #include "model/SystemError.h"
 
@@ -104,6 +105,39 @@ bool readIni(const QString &path, IniFile &ini, QString *reason = nullptr)
 QString unreadable(const QString &path, const QString &reason)
 {
     return QStringLiteral("Het instellingenbestand %1 kan niet worden gelezen: %2.").arg(path, reason);
+}
+
+// A counter as the file holds it: a missing key is 0; a present one must be a whole
+// number from 0 to MaxCounter. Read as 0 instead, a damaged counter would number
+// the next file 1 again, with a message id the bank has already had.
+int counterValue(const IniFile &ini, const QString &key, const QString &path)
+{
+    if (!ini.contains(kSecCounters, key))
+        return 0;
+    const QString text = ini.value(kSecCounters, key); // without blanks at its ends
+    qint64 value = 0;
+    bool whole = !text.isEmpty();
+    for (const QChar c : text) {
+        whole = whole && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        if (!whole)
+            break;
+        value = value * 10 + (c.unicode() - u'0');
+        if (value > MaxCounter) {
+            whole = false;
+            break;
+        }
+    }
+    if (!whole) {
+        throw KwError(QStringLiteral("Het volgnummer ") + key + QStringLiteral(" in ") + path +
+                      QStringLiteral(" is onleesbaar: ") + ShownValue(text) +
+                      QStringLiteral(". Herstel het instellingenbestand."));
+    }
+    return int(value);
+}
+
+TCounters countersOf(const IniFile &ini, const QString &path)
+{
+    return {counterValue(ini, kBatchKey, path), counterValue(ini, kIncassoKey, path)};
 }
 
 bool parseInt(const QString &text, int &out)
@@ -333,8 +367,11 @@ bool SettingsStore::SaveSettings(const TInputData &data, const Clock &clock, QSt
             *error = unreadable(path, reason);
         return false;
     }
-    for (const SettingsKey &key : settingsKeys())
+    for (const SettingsKey &key : settingsKeys()) {
+        if (key.section == kSecCounters && ini.contains(key.section, key.name))
+            continue;
         ini.setValue(key.section, key.name, savedValue(key, data, clock));
+    }
     if (writeIni(path, ini.toBytes(), &reason))
         return true;
     if (error)
@@ -349,12 +386,15 @@ TCounters SettingsStore::ReadCounters() const
     QString reason;
     if (!readIni(path, ini, &reason))
         throw KwError(unreadable(path, reason));
-    if (readInt(ini, kSecCounters, kBatchKey, 0) == 0) {
-        const QString old = findInFolder(folder(), kOldName);
-        if (!old.isEmpty() && old != path && !readIni(old, ini, &reason))
-            throw KwError(unreadable(old, reason));
-    }
-    return {readInt(ini, kSecCounters, kBatchKey, 0), readInt(ini, kSecCounters, kIncassoKey, 0)};
+    const TCounters counters = countersOf(ini, path);
+    if (counters.BatchVolgnummer != 0)
+        return counters;
+    const QString old = findInFolder(folder(), kOldName);
+    if (old.isEmpty() || old == path)
+        return counters;
+    if (!readIni(old, ini, &reason))
+        throw KwError(unreadable(old, reason));
+    return countersOf(ini, old);
 }
 
 void SettingsStore::WriteCounters(const TCounters &counters) const

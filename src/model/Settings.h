@@ -37,9 +37,12 @@ public:
     bool LoadSettings(TInputData &data, QString *error = nullptr) const;
     // Saves every key, with the clock's date as the date of the save; false, with the
     // message in *error, when the file cannot be written (the old file then stays
-    // intact).
+    // intact). The counters that the file holds stay as they are: they belong to the
+    // runs, and a screen opened before a run would otherwise put them back.
     bool SaveSettings(const TInputData &data, const Clock &clock, QString *error = nullptr) const;
     // The two counters; both throw KwError when the file cannot be read or written.
+    // ReadCounters also throws when a counter is there but not a whole number from 0 to
+    // MaxCounter: such a file is left as it is, for the user to mend.
     TCounters ReadCounters() const;
     void WriteCounters(const TCounters &counters) const;
 

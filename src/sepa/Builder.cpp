@@ -14,14 +14,22 @@
 #include <limits>
 
 namespace {
-// The next counter value; past the top of a 32-bit integer it goes on at its
-// bottom, as the counters always did, rather than overflowing.
-int nextNumber(int number)
-{
-    return static_cast<int>(static_cast<unsigned>(number) + 1u);
-}
-
 using Kind = BuildResult::Kind;
+
+// Past MaxCounter a number would wrap to one the bank has had; the run stops instead.
+QString batchAtTop()
+{
+    return QStringLiteral("Het batchnummer staat op het hoogste getal (%1): er kan geen volgend bestand worden "
+                          "genummerd. Kies een nieuw incassolabel en zet Laatste batchnummer in het "
+                          "instellingenbestand terug op 0.")
+        .arg(MaxCounter);
+}
+QString collectionAtTop()
+{
+    return QStringLiteral("Het incassonummer staat op het hoogste getal (%1): er kan geen volgende incasso worden "
+                          "genummerd. Zet Laatste incassonummer in het instellingenbestand terug op 0.")
+        .arg(MaxCounter);
+}
 
 // The build itself: a return before the end is a silent stop (result.kind
 // stays Stopped); errors of the workbook come out as KwError.
@@ -85,7 +93,9 @@ void build(BuildResult &result, const TIncassobatch &batch, const TInputData &da
         if (!CellText(ws.readCell(r, col[lfNaam]), nameText, locale) || TrimBlanks(nameText).isEmpty())
             continue;
 
-        counter = nextNumber(counter);
+        if (counter >= MaxCounter)
+            return end(Kind::Failed, collectionAtTop());
+        ++counter;
         TIncassoRegel regel;
         if (!CheckAmount(TrimBlanks(cell(r, col[lfBedrag])), regel.InstdAmt))
             return;
@@ -171,7 +181,13 @@ BuildResult BouwSEPAfile(const TIncassobatch &batch, const TInputData &data, con
                          WorkbookService &service, const Clock &clock, ProcessingLog &log, ByteOutput &out)
 {
     BuildResult result;
-    result.counters = {nextNumber(counters.BatchVolgnummer), counters.Incassovolgnummer};
+    if (counters.BatchVolgnummer >= MaxCounter) {
+        result.kind = Kind::Failed;
+        result.message = batchAtTop();
+        result.counters = counters;
+        return result;
+    }
+    result.counters = {counters.BatchVolgnummer + 1, counters.Incassovolgnummer};
     try {
         build(result, batch, data, service, clock, log, out);
     } catch (const KwError &e) {

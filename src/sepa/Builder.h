@@ -18,13 +18,14 @@ struct BuildResult
         Made,        // the whole document went to the output
         Stopped,     // creditor data missing, an amount unreadable, totals unlike the control's; no message
         MandateDate, // a mandate date that is no date; message for the error dialog
-        Failed,      // the workbook could not be opened or read, or the output refused it; message ends the run
+        Failed,      // the workbook could not be opened or read, the output refused it, or a counter is at
+                     // MaxCounter; message ends the run
     };
     Kind kind = Kind::Stopped;
     QString message;
     QString fileName; // Made: the name the file takes in the target folder
-    // The counters after the build: the batch number always advances, the
-    // collection number only with a file made.
+    // The counters after the build: the batch number advances unless it is at
+    // MaxCounter, the collection number only with a file made.
     TCounters counters;
 };
 

@@ -236,6 +236,115 @@ private Q_SLOTS:
         QCOMPARE(m_store.ReadCounters().BatchVolgnummer, 13);
     }
 
+    // A counter that is there but no whole number from 0 to MaxCounter stops
+    // the numbering with its value named, and stays in the file, also through
+    // a save of the screen; the old file is no way around it.
+    void damagedCounters_data()
+    {
+        QTest::addColumn<QByteArray>("batch"); // the line's value; "-": no line
+        QTest::addColumn<QByteArray>("incasso");
+        QTest::addColumn<QByteArray>("old");  // "Laatste batchnummer" of Dravelin.INI; "-": no such file
+        QTest::addColumn<QString>("damaged"); // the file and key named, "": readable
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("readBatch");
+        QTest::addColumn<int>("readIncasso");
+        const QString batchKey = QStringLiteral("Kwintor2.ini|Laatste batchnummer");
+        QTest::newRow("letters after digits") << QByteArray("57abc") << QByteArray("9") << QByteArray("-") << batchKey
+                                              << QStringLiteral("57abc") << 0 << 0;
+        QTest::newRow("one past 32 bits") << QByteArray("2147483648") << QByteArray("9") << QByteArray("-") << batchKey
+                                          << QStringLiteral("2147483648") << 0 << 0;
+        QTest::newRow("top of 32 bits") << QByteArray("2147483647") << QByteArray("9") << QByteArray("-") << batchKey
+                                        << QStringLiteral("2147483647") << 0 << 0;
+        QTest::newRow("decimal") << QByteArray("12.0") << QByteArray("9") << QByteArray("-") << batchKey
+                                 << QStringLiteral("12.0") << 0 << 0;
+        QTest::newRow("empty") << QByteArray("") << QByteArray("9") << QByteArray("-") << batchKey << QString() << 0
+                               << 0;
+        QTest::newRow("negative") << QByteArray("-1") << QByteArray("9") << QByteArray("-") << batchKey
+                                  << QStringLiteral("-1") << 0 << 0;
+        QTest::newRow("plus sign") << QByteArray("+5") << QByteArray("9") << QByteArray("-") << batchKey
+                                   << QStringLiteral("+5") << 0 << 0;
+        QTest::newRow("collection counter")
+            << QByteArray("5") << QByteArray("x9") << QByteArray("-")
+            << QStringLiteral("Kwintor2.ini|Laatste incassonummer") << QStringLiteral("x9") << 0 << 0;
+        QTest::newRow("long value is cut")
+            << QByteArray(300, '7') + 'x' << QByteArray("9") << QByteArray("-") << batchKey
+            << QString(200, u'7') + QStringLiteral("\u2026 (301 tekens)") << 0 << 0;
+        QTest::newRow("damaged beside an old file") << QByteArray("57abc") << QByteArray("9") << QByteArray("4")
+                                                    << batchKey << QStringLiteral("57abc") << 0 << 0;
+        QTest::newRow("zero, the old file damaged")
+            << QByteArray("0") << QByteArray("9") << QByteArray("4x")
+            << QStringLiteral("Dravelin.INI|Laatste batchnummer") << QStringLiteral("4x") << 0 << 0;
+        // Read without blanks at their ends, as every value is.
+        QTest::newRow("blanks around") << QByteArray(" 5 ") << QByteArray("\t9") << QByteArray("-") << QString()
+                                       << QString() << 5 << 9;
+        QTest::newRow("leading zeros") << QByteArray("0057") << QByteArray("9") << QByteArray("-") << QString()
+                                       << QString() << 57 << 9;
+        QTest::newRow("the last number") << QByteArray("2147483646") << QByteArray("2147483646") << QByteArray("-")
+                                         << QString() << QString() << MaxCounter << MaxCounter;
+        QTest::newRow("missing, the old file taken")
+            << QByteArray("-") << QByteArray("9") << QByteArray("4") << QString() << QString() << 4 << 0;
+    }
+    void damagedCounters()
+    {
+        QFETCH(QByteArray, batch);
+        QFETCH(QByteArray, incasso);
+        QFETCH(QByteArray, old);
+        QFETCH(QString, damaged);
+        QFETCH(QString, shown);
+        QFETCH(int, readBatch);
+        QFETCH(int, readIncasso);
+        const QString file = path(QStringLiteral("Kwintor2.ini"));
+        QByteArray bytes = "[Input]\nIBAN=NL13TEST0123456789\n[Counters]\n";
+        if (batch != "-")
+            bytes += "Laatste batchnummer=" + batch + "\n";
+        bytes += "Laatste incassonummer=" + incasso + "\n";
+        writeFile(file, bytes);
+        if (old != "-")
+            writeFile(path(QStringLiteral("Dravelin.INI")), "[Counters]\nLaatste batchnummer=" + old + "\n");
+
+        if (damaged.isEmpty()) {
+            const TCounters read = m_store.ReadCounters();
+            QCOMPARE(read.BatchVolgnummer, readBatch);
+            QCOMPARE(read.Incassovolgnummer, readIncasso);
+            return;
+        }
+        const QString expected = QStringLiteral("Het volgnummer ") + damaged.section(u'|', 1) + QStringLiteral(" in ") +
+                                 path(damaged.section(u'|', 0, 0)) + QStringLiteral(" is onleesbaar: ") + shown +
+                                 QStringLiteral(". Herstel het instellingenbestand.");
+        for (int pass = 0; pass < 2; ++pass) {
+            try {
+                m_store.ReadCounters();
+                QFAIL("a damaged counter was read");
+            } catch (const KwError &e) {
+                QCOMPARE(e.message(), expected);
+            }
+            // The screen saves the settings when it closes: the damaged value stays for the user to see.
+            TInputData d;
+            QVERIFY(m_store.LoadSettings(d));
+            QVERIFY(m_store.SaveSettings(d, m_clock));
+            QVERIFY(readFile(file).contains(bytes.mid(bytes.indexOf("[Counters]"))));
+        }
+    }
+
+    // A screen opened before a run saves what it loaded then: the counters the
+    // run stored in between must stay, or the next run would repeat its numbers.
+    void savingKeepsTheRunsCounters()
+    {
+        TInputData d;
+        d.BatchVolgnummer = 3;
+        d.Incassovolgnummer = 30;
+        QVERIFY(m_store.SaveSettings(d, m_clock));
+        m_store.WriteCounters({58, 580});
+        d.Incassant = QStringLiteral("Later");
+        QVERIFY(m_store.SaveSettings(d, m_clock));
+        const TCounters stored = m_store.ReadCounters();
+        QCOMPARE(stored.BatchVolgnummer, 58);
+        QCOMPARE(stored.Incassovolgnummer, 580);
+        TInputData back;
+        QVERIFY(m_store.LoadSettings(back));
+        QCOMPARE(back.Incassant, QStringLiteral("Later"));
+    }
+
     void countersWriteOnlyTheCounters()
     {
         writeFile(path(QStringLiteral("Kwintor2.ini")), "[Input]\nIBAN=Mine\n");

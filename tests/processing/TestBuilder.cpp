@@ -5,8 +5,6 @@
 
 #include <QTest>
 
-#include <limits>
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -294,21 +292,41 @@ private Q_SLOTS:
         QVERIFY(log.lines().size() < 5);
     }
 
-    // Counters at the top of a 32-bit integer (a hand-edited settings file) go on
-    // at its bottom, as 32-bit counters do, instead of overflowing.
-    void countersWrapAtTheTop()
+    // Counters at the top (a hand-edited settings file): the last number is
+    // still used, the one after it stops the build instead of wrapping to one
+    // the bank has had.
+    void countersStopAtTheTop_data()
     {
+        QTest::addColumn<int>("batch");
+        QTest::addColumn<int>("collection");
+        QTest::addColumn<QString>("stop"); // the start of the message; empty: the file is made
+        QTest::newRow("last numbers") << MaxCounter - 1 << MaxCounter - 1 << QString();
+        QTest::newRow("batch at the top") << MaxCounter << 0 << QStringLiteral("Het batchnummer staat op het hoogste");
+        QTest::newRow("collection at the top")
+            << 0 << MaxCounter << QStringLiteral("Het incassonummer staat op het hoogste");
+    }
+    void countersStopAtTheTop()
+    {
+        QFETCH(int, batch);
+        QFETCH(int, collection);
+        QFETCH(QString, stop);
         RunFixture f;
         QVERIFY(
             f.writeSheet({RunFixture::headings(), RunFixture::member(QStringLiteral("Jan"), 10, QStringLiteral("RCUR"),
                                                                      Iban, QStringLiteral("LID-1"))}));
-        constexpr int top = std::numeric_limits<int>::max();
         ProcessingLog log;
-        const BuildResult built = build(f, batchOf(QStringLiteral("RCUR"), 1, 1000), log, {top, top});
-        QCOMPARE(built.fileName, QStringLiteral("Incasso_dd_2024-05-10_RCUR_08_-2147483648.xml"));
-        QVERIFY(f.readTarget(built.fileName).contains("<EndToEndId>LID-13648</EndToEndId>"));
-        QCOMPARE(built.counters.BatchVolgnummer, std::numeric_limits<int>::min());
-        QCOMPARE(built.counters.Incassovolgnummer, std::numeric_limits<int>::min());
+        const BuildResult built = build(f, batchOf(QStringLiteral("RCUR"), 1, 1000), log, {batch, collection});
+        if (!stop.isEmpty()) {
+            QCOMPARE(built.kind, Kind::Failed);
+            QVERIFY2(built.message.startsWith(stop), qPrintable(built.message));
+            QVERIFY(built.counters.BatchVolgnummer <= MaxCounter && built.counters.Incassovolgnummer <= MaxCounter);
+            return;
+        }
+        QCOMPARE(built.kind, Kind::Made);
+        QCOMPARE(built.fileName, QStringLiteral("Incasso_dd_2024-05-10_RCUR_08_2147483646.xml"));
+        QVERIFY(f.readTarget(built.fileName).contains("<EndToEndId>LID-13646</EndToEndId>"));
+        QCOMPARE(built.counters.BatchVolgnummer, MaxCounter);
+        QCOMPARE(built.counters.Incassovolgnummer, MaxCounter);
         // The counters came in and go out as values: no settings file was read or made.
         QVERIFY(QDir(f.dir.path()).entryList({QStringLiteral("*.ini"), QStringLiteral("*.INI")}).isEmpty());
         KW_CHECK_PAIN008_FILES(f.data.TargetFolder);
