@@ -2,20 +2,42 @@
 
 #include "model/SystemError.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QSysInfo>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <limits>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+// The computer's name as a temporary file's name may hold it.
+QString hostPart()
+{
+    static const QString host = [] {
+        QString name = QSysInfo::machineHostName();
+        name.remove(QRegularExpression(QStringLiteral("[^A-Za-z0-9-]")));
+        return name.left(24);
+    }();
+    return host;
+}
+
 QString writeError(const QString &path, int err)
 {
     return QStringLiteral("Het bestand %1 kan niet worden geschreven: %2").arg(path, SystemErrorText(err));
+}
+
+bool processRuns(qint64 pid)
+{
+    return pid > 0 && pid <= std::numeric_limits<pid_t>::max() &&
+           (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH);
 }
 } // namespace
 
@@ -45,7 +67,10 @@ bool SafeFile::fail(int err)
 bool SafeFile::open()
 {
     const QFileInfo info(m_path);
-    QByteArray temp = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()) + ".XXXXXX";
+    QByteArray temp =
+        QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".kw") +
+                          QString::number(::getpid()) + QLatin1Char('@') + hostPart()) +
+        ".XXXXXX";
     m_fd = mkstemp(temp.data());
     if (m_fd < 0)
         return fail(errno);
@@ -104,4 +129,22 @@ bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *
     if (error)
         *error = file.errorString();
     return false;
+}
+
+int RemoveLeftoverTempFiles(const QString &folder)
+{
+    static const QRegularExpression ours(QStringLiteral("^\\..+\\.kw(\\d{1,10})@([A-Za-z0-9-]*)\\.[A-Za-z0-9]{6}$"));
+    int removed = 0;
+    const QStringList hidden =
+        QDir(folder).entryList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden | QDir::NoSymLinks | QDir::System);
+    for (const QString &name : hidden) {
+        const QRegularExpressionMatch m = ours.match(name);
+        if (!m.hasMatch() || m.captured(2) != hostPart() || processRuns(m.captured(1).toLongLong()))
+            continue;
+        const QByteArray path = QFile::encodeName(QDir(folder).filePath(name));
+        struct stat st;
+        if (::lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(path.constData()) == 0)
+            ++removed;
+    }
+    return removed;
 }

@@ -37,7 +37,9 @@ private:
 // same folder, and commit() flushes it to disk and renames it over path. A
 // full disk or a crash never leaves a truncated file, and the temporary file
 // is removed unless it was committed. (QSaveFile reports success after a
-// short write.) Errors are Dutch messages naming path.
+// short write.) Errors are Dutch messages naming path. The temporary file is
+// "." + the file's name + ".kw" + process id + "@" + computer + "." + six
+// characters, so that one a killed process left can be told and removed.
 class SafeFile final : public ByteOutput
 {
 public:
@@ -68,3 +70,8 @@ private:
 // The bytes written through a SafeFile in one go. False with the message in
 // *error when the file could not be written (the old file then stays intact).
 bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+
+// Removes the temporary files of SafeFile in folder that a process of this
+// computer left when it ended without removing them (killed, a power cut);
+// those of a running process and of other computers stay. The number removed.
+int RemoveLeftoverTempFiles(const QString &folder);

@@ -8,12 +8,18 @@
 #include "model/SystemError.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QLockFile>
+#include <QStorageInfo>
+#include <QThread>
 #include <QVariant>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -31,9 +37,9 @@ const QString kSecLayout = QStringLiteral("Layout");
 const QString kSecLogging = QStringLiteral("Logging");
 
 const QString kBatchKey = QStringLiteral("Laatste batchnummer");
-const QString kIncassoKey = QStringLiteral("Laatste incassonummer");
 
 constexpr qint64 kMaxSettingsBytes = qint64(64) << 20;
+const QString kIncassoKey = QStringLiteral("Laatste incassonummer");
 
 // A file in the folder whose name equals name without regard to case; the
 // exact spelling wins when several exist.
@@ -138,6 +144,20 @@ int counterValue(const IniFile &ini, const QString &key, const QString &path)
 TCounters countersOf(const IniFile &ini, const QString &path)
 {
     return {counterValue(ini, kBatchKey, path), counterValue(ini, kIncassoKey, path)};
+}
+
+// A lock file without its holder (a power cut right after it was made) would keep
+// every run waiting for good: after a while it counts as stale. Removed under the
+// guard QLockFile itself uses, so that two programs never both remove a lock.
+void removeLockWithoutHolder(QLockFile &lock)
+{
+    const QFileInfo info(lock.fileName());
+    if (!info.exists() || lock.getLockInfo(nullptr, nullptr, nullptr) ||
+        qAbs(info.lastModified().secsTo(QDateTime::currentDateTime())) < 10)
+        return;
+    QLockFile guard(lock.fileName() + QStringLiteral(".rmlock"));
+    if (guard.tryLock(0) && !lock.getLockInfo(nullptr, nullptr, nullptr))
+        lock.removeStaleLockFile();
 }
 
 bool parseInt(const QString &text, int &out)
@@ -359,6 +379,14 @@ bool SettingsStore::LoadSettings(TInputData &data, QString *error) const
 
 bool SettingsStore::SaveSettings(const TInputData &data, const Clock &clock, QString *error) const
 {
+    std::unique_ptr<QLockFile> lock;
+    try {
+        lock = LockCounters();
+    } catch (const KwError &e) {
+        if (error)
+            *error = e.message();
+        return false;
+    }
     const QString path = SettingsWritePath();
     IniFile ini;
     QString reason;
@@ -409,4 +437,48 @@ void SettingsStore::WriteCounters(const TCounters &counters) const
     if (!writeIni(path, ini.toBytes(), &reason))
         throw KwError(QStringLiteral("De volgnummers kunnen niet worden opgeslagen in het instellingenbestand %1: %2.")
                           .arg(path, reason));
+}
+
+QString SettingsStore::LockFilePath() const
+{
+    return QFileInfo(SettingsWritePath()).absoluteFilePath() + QStringLiteral(".lock");
+}
+
+std::unique_ptr<QLockFile> SettingsStore::LockCounters() const
+{
+    const QString settingsPath = SettingsWritePath();
+    const QString dir = QFileInfo(settingsPath).absolutePath();
+    if (m_file.isEmpty() && m_folder.isEmpty())
+        QDir().mkpath(dir);
+    auto lock = std::make_unique<QLockFile>(LockFilePath());
+    // A run holds it while its boxes wait for the user: only a holder that no
+    // longer runs makes it stale, never its age.
+    lock->setStaleLockTime(0);
+    removeLockWithoutHolder(*lock);
+    // Tried every 50 ms rather than with QLockFile's growing pauses, so that a
+    // run waiting behind a few short ones gets its turn well within the wait.
+    const QDeadlineTimer deadline(m_lockWaitMs);
+    while (!lock->tryLock(0)) {
+        if (lock->error() != QLockFile::LockFailedError) {
+            // QLockFile keeps no errno; the folder tells the likely one.
+            const QStorageInfo storage(dir);
+            QString why = QStringLiteral("onbekende fout");
+            if (!QFileInfo(dir).isDir())
+                why = SystemErrorText(ENOENT);
+            else if (storage.isReadOnly())
+                why = SystemErrorText(EROFS);
+            else if (lock->error() == QLockFile::PermissionError)
+                why = SystemErrorText(EACCES);
+            else if (storage.isValid() && storage.bytesAvailable() == 0)
+                why = SystemErrorText(ENOSPC);
+            throw KwError(QStringLiteral("Het instellingenbestand %1 kan niet worden vergrendeld (met %2): %3.")
+                              .arg(settingsPath, QFileInfo(lock->fileName()).fileName(), why));
+        }
+        if (deadline.hasExpired()) {
+            throw KwError(QStringLiteral("Er loopt al een verwerking met dit instellingenbestand (") + settingsPath +
+                          QStringLiteral("). Probeer het later opnieuw."));
+        }
+        QThread::msleep(deadline.isForever() ? 50 : std::clamp<qint64>(deadline.remainingTime(), 1, 50));
+    }
+    return lock;
 }

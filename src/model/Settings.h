@@ -4,7 +4,10 @@
 
 #include <QString>
 
+#include <memory>
+
 class Clock;
+class QLockFile;
 
 // The executable's folder for a build folder or a portable copy; the user's
 // $XDG_CONFIG_HOME/Kwintor2 (default ~/.config/Kwintor2) for an installed program
@@ -38,7 +41,8 @@ public:
     // Saves every key, with the clock's date as the date of the save; false, with the
     // message in *error, when the file cannot be written (the old file then stays
     // intact). The counters that the file holds stay as they are: they belong to the
-    // runs, and a screen opened before a run would otherwise put them back.
+    // runs, and a screen opened before a run would otherwise put them back. Takes the
+    // run lock for as long as it saves.
     bool SaveSettings(const TInputData &data, const Clock &clock, QString *error = nullptr) const;
     // The two counters; both throw KwError when the file cannot be read or written.
     // ReadCounters also throws when a counter is there but not a whole number from 0 to
@@ -46,9 +50,20 @@ public:
     TCounters ReadCounters() const;
     void WriteCounters(const TCounters &counters) const;
 
+    // One run at a time numbers files with this settings file: the lock (the file to
+    // write + ".lock") is held from a run's first ReadCounters to its last
+    // WriteCounters and the saving of that file. Waits up to lockWait() ms while
+    // another program holds it, then throws KwError with the message; a lock whose
+    // program is no longer running is taken over. Not to be taken twice at once.
+    std::unique_ptr<QLockFile> LockCounters() const;
+    QString LockFilePath() const;
+    int lockWait() const { return m_lockWaitMs; }
+    void setLockWait(int ms) { m_lockWaitMs = ms; }
+
 private:
     bool writeIni(const QString &path, const QByteArray &bytes, QString *reason) const;
 
     QString m_folder; // empty: the program's own
     QString m_file;   // empty: the names in the folder
+    int m_lockWaitMs = 10000;
 };

@@ -14,6 +14,7 @@
 #include "sepa/Pain008.h"
 
 #include <QLocale>
+#include <QLockFile>
 #include <QRegularExpression>
 
 namespace {
@@ -140,9 +141,24 @@ RunOutcome ProcessingRun::verwerken()
     if (!m_verwerkenOffered)
         return RunOutcome::Failed;
     ReturnCode = ScreenAction::Verwerken;
+    // One run at a time per settings file, from its first counters to its last file:
+    // two runs at once would give their files the same numbers.
+    std::unique_ptr<QLockFile> lock;
+    try {
+        lock = m_settings.LockCounters();
+    } catch (const KwError &e) {
+        m_log.append(QStringLiteral("== FOUT: ") + e.message());
+        ShowErrorMessage(e.message());
+        return RunOutcome::Aborted;
+    }
     m_log.append(QString());
     m_log.append(QStringLiteral("VERWERKING"));
     m_log.append(QString());
+    if (const int removed = RemoveLeftoverTempFiles(m_data.TargetFolder); removed > 0) {
+        m_log.append(QStringLiteral("== LET OP : Er is/zijn ") + QString::number(removed) +
+                     QStringLiteral(" tijdelijk(e) bestand(en) van een afgebroken verwerking uit de doelmap "
+                                    "verwijderd."));
+    }
 
     int totalCount = 0;
     qint64 totalCents = 0;

@@ -7,6 +7,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+#include <vector>
+
 namespace {
 
 struct Result
@@ -132,6 +135,57 @@ private Q_SLOTS:
         QCOMPARE(files.keys(), wanted.keys());
         for (auto it = files.cbegin(); it != files.cend(); ++it)
             QCOMPARE(withoutTimes(it.value()), withoutTimes(wanted.value(it.key())));
+        KW_CHECK_PAIN008_FILES(work.filePath(QStringLiteral("doel")));
+    }
+
+    // Runs started together on one settings file take turns: no two files share
+    // a batch number or a message id, and the counters count every file. A run
+    // that waited in vain stops with the message and makes nothing.
+    void runsAtOnceTakeTurns()
+    {
+        QTemporaryDir work;
+        QVERIFY(prepareGoldenCase(QStringLiteral("four_codes"), work.path()));
+        const QDateTime now = goldenClock(QStringLiteral("four_codes"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("nl_NL.UTF-8"));
+        env.insert(QStringLiteral("FAKETIME_DONT_FAKE_MONOTONIC"), QStringLiteral("1"));
+        constexpr int runs = 4;
+        std::vector<std::unique_ptr<QProcess>> processes;
+        for (int i = 0; i < runs; ++i) {
+            auto p = std::make_unique<QProcess>();
+            p->setProcessEnvironment(env);
+            p->setWorkingDirectory(work.path());
+            p->start(QStringLiteral("faketime"),
+                     {now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), QStringLiteral(KW_BATCH_EXE),
+                      QStringLiteral("--instellingen"), QStringLiteral("Kwintor2.ini"), QStringLiteral("--werkblad"),
+                      QStringLiteral("Leden")});
+            processes.push_back(std::move(p));
+        }
+        int made = 0;
+        for (const auto &p : processes) {
+            QVERIFY(p->waitForFinished(60000));
+            const QByteArray err = p->readAllStandardError();
+            if (p->exitCode() == 0) {
+                ++made;
+                continue;
+            }
+            QCOMPARE(p->exitCode(), 2);
+            QVERIFY2(err.startsWith("Foutmelding: Er loopt al een verwerking met dit instellingenbestand ("), err);
+        }
+        QVERIFY(made >= 1);
+        const QMap<QString, QByteArray> files = filesIn(work.filePath(QStringLiteral("doel")));
+        QCOMPARE(files.size(), 4 * made);
+        QSet<QByteArray> ids;
+        const QRegularExpression id(QStringLiteral("<(MsgId|PmtInfId)>([^<]*)<"));
+        for (const QByteArray &xml : files) {
+            for (auto it = id.globalMatch(QString::fromUtf8(xml)); it.hasNext();)
+                ids.insert(it.next().captured(0).toUtf8());
+        }
+        QCOMPARE(ids.size(), 2 * files.size());
+        const IniFile ini = IniFile::fromBytes(fileBytes(settingsIn(work.path())));
+        QCOMPARE(ini.value(QStringLiteral("Counters"), QStringLiteral("Laatste batchnummer")),
+                 QString::number(41 + 4 * made));
+        QVERIFY(!QFile::exists(settingsIn(work.path()) + QStringLiteral(".lock")));
         KW_CHECK_PAIN008_FILES(work.filePath(QStringLiteral("doel")));
     }
 

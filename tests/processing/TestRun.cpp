@@ -3,7 +3,13 @@
 #include "processing/ProcessingRun.h"
 #include "util/FileSizeLimit.h"
 
+#include <QLockFile>
+#include <QProcess>
+#include <QSysInfo>
 #include <QTest>
+
+#include <thread>
+#include <unistd.h>
 
 namespace {
 const QString Iban1 = QStringLiteral("NL91ABNA0417164300");
@@ -22,6 +28,18 @@ SheetRows club()
             member(QStringLiteral("Jan Jansen"), 12.5, QStringLiteral("FRST"), QStringLiteral("A-1")),
             member(QStringLiteral("Piet Pieters"), 25, QStringLiteral("RCUR"), QStringLiteral("A-2")),
             member(QStringLiteral("Klaas Klaassen"), 0.1, QStringLiteral("FRST"), QStringLiteral("A-3"))};
+}
+
+// The id of a process that has ended.
+qint64 deadProcessId()
+{
+    QProcess p;
+    p.start(QStringLiteral("true"), {});
+    if (!p.waitForStarted())
+        return 0;
+    const qint64 pid = p.processId();
+    p.waitForFinished();
+    return pid;
 }
 
 QString endToEndIds(const QByteArray &xml)
@@ -157,6 +175,8 @@ private Q_SLOTS:
         QTest::newRow("settings cannot be written")
             << QStringLiteral("settings") << false << QStringLiteral("De volgnummers kunnen niet worden opgeslagen")
             << true;
+        QTest::newRow("settings folder gone")
+            << QStringLiteral("folder") << false << QStringLiteral("Het instellingenbestand ") << true;
         QTest::newRow("second file cannot be written")
             << QStringLiteral("second") << false << QStringLiteral("SEPA bestand ") << false;
     }
@@ -181,15 +201,25 @@ private Q_SLOTS:
             QCOMPARE(outcome, RunOutcome::Passed);
             if (what == u"target")
                 QVERIFY(QDir(f.data.TargetFolder).removeRecursively());
-            if (what == u"settings")
+            if (what == u"folder")
                 f.settings = SettingsStore::ofFile(f.dir.filePath(QStringLiteral("weg/Kwintor2.ini")));
             if (what == u"second")
                 QVERIFY(QDir(f.data.TargetFolder).mkdir(QStringLiteral("Incasso_dd_2024-05-10_RCUR_08_2.xml")));
             f.notices.clear();
-            outcome = run.verwerken();
+            if (what == u"settings") {
+                // A settings file that the counters cannot be written into, beside a lock that fits.
+                QFile ini(f.dir.filePath(QStringLiteral("Kwintor2.ini")));
+                QVERIFY(ini.open(QIODevice::WriteOnly));
+                ini.write("; " + QByteArray(5000, 'x') + "\n");
+                ini.close();
+                const FileSizeLimit limit(4096);
+                outcome = run.verwerken();
+            } else {
+                outcome = run.verwerken();
+            }
         }
         // Counters that cannot be stored leave no file behind either.
-        if (what == u"settings")
+        if (what == u"settings" || what == u"folder")
             QVERIFY(QDir(f.data.TargetFolder).isEmpty(QDir::Files | QDir::Hidden));
         QCOMPARE(outcome, RunOutcome::Aborted);
         QCOMPARE(f.notices.errors.size(), 1);
@@ -249,6 +279,108 @@ private Q_SLOTS:
         QCOMPARE(run.incassobatches()[1].SEPAFileName, QStringLiteral("Incasso_dd_2024-05-10_RCUR_08_2.xml"));
         QVERIFY(f.readTarget(run.incassobatches()[1].SEPAFileName).contains("<EndToEndId>L0040</EndToEndId>"));
         KW_CHECK_PAIN008_FILES(f.data.TargetFolder);
+    }
+
+    // One run at a time per settings file. A run that finds the lock held waits
+    // for it; held on, it stops with the message before anything is made, and
+    // "Verwerken" stays for a later try. A lock left by a program that is gone
+    // (or one without its holder, from a power cut) is taken over.
+    void secondRunWaitsOrStops_data()
+    {
+        QTest::addColumn<QString>("holder");
+        QTest::addColumn<bool>("stops");
+        QTest::newRow("held on") << QStringLiteral("running") << true;
+        QTest::newRow("released while waiting") << QStringLiteral("released") << false;
+        QTest::newRow("left by a dead process") << QStringLiteral("dead") << false;
+        QTest::newRow("empty, a minute old") << QStringLiteral("empty") << false;
+    }
+    void secondRunWaitsOrStops()
+    {
+        QFETCH(QString, holder);
+        QFETCH(bool, stops);
+        RunFixture f;
+        QVERIFY(f.writeSheet(club()));
+        f.settings.setLockWait(holder == u"released" ? 10000 : 200);
+        const QString lockPath = f.settings.LockFilePath();
+        QCOMPARE(lockPath, f.dir.filePath(QStringLiteral("Kwintor2.ini.lock")));
+        QLockFile other(lockPath);
+        if (holder == u"running" || holder == u"released") {
+            QVERIFY(other.tryLock(0));
+        } else {
+            QFile file(lockPath);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            if (holder == u"dead")
+                file.write(QByteArray::number(deadProcessId()) + "\nkwintor2-batch\n" +
+                           QSysInfo::machineHostName().toUtf8() + "\n");
+            if (holder == u"empty")
+                QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+            file.close();
+        }
+        std::thread release;
+        if (holder == u"released")
+            release = std::thread([&other] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                other.unlock();
+            });
+
+        ProcessingRun run(f.data, f.settings, f.clock, f.service);
+        QCOMPARE(run.show(), RunOutcome::Passed);
+        f.notices.clear();
+        const RunOutcome outcome = run.verwerken();
+        if (release.joinable())
+            release.join();
+        if (!stops) {
+            QCOMPARE(outcome, RunOutcome::Passed);
+            QCOMPARE(f.settings.ReadCounters().BatchVolgnummer, 2);
+            QVERIFY(!QFile::exists(lockPath));
+            return;
+        }
+        const QString message = QStringLiteral("Er loopt al een verwerking met dit instellingenbestand (") +
+                                f.dir.filePath(QStringLiteral("Kwintor2.ini")) +
+                                QStringLiteral("). Probeer het later opnieuw.");
+        QCOMPARE(outcome, RunOutcome::Aborted);
+        QCOMPARE(f.notices.all, QStringList{QStringLiteral("Foutmelding: ") + message});
+        QCOMPARE(run.log().lines().constLast(), QStringLiteral("== FOUT: ") + message);
+        QVERIFY(QDir(f.data.TargetFolder).isEmpty(QDir::Files | QDir::Hidden));
+        QVERIFY(!QFile::exists(f.dir.filePath(QStringLiteral("Kwintor2.ini"))));
+        QVERIFY(run.verwerkenOffered());
+
+        other.unlock();
+        QCOMPARE(run.verwerken(), RunOutcome::Passed);
+        QCOMPARE(QDir(f.data.TargetFolder).entryList(QDir::Files).size(), 2);
+    }
+
+    // Temporary files that a killed run left in the target folder go when the
+    // next run starts; those of a running program or another computer, and
+    // files that only look alike, stay.
+    void leftoverTempFilesAreRemoved()
+    {
+        RunFixture f;
+        QVERIFY(f.writeSheet(club()));
+        QString host = QSysInfo::machineHostName();
+        host.remove(QRegularExpression(QStringLiteral("[^A-Za-z0-9-]")));
+        host.truncate(24);
+        const QString name = QStringLiteral(".Incasso_dd_2024-05-10_RCUR_08_7.xml");
+        const QString dead = name + QStringLiteral(".kw%1@%2.a1B2c3").arg(deadProcessId()).arg(host);
+        const QStringList kept{
+            name + QStringLiteral(".kw%1@%2.a1B2c3").arg(::getpid()).arg(host),
+            name + QStringLiteral(".kw%1@ergens-anders.a1B2c3").arg(deadProcessId()),
+            name + QStringLiteral(".backup"),
+            name.mid(1) + QStringLiteral(".kw%1@%2.a1B2c3").arg(deadProcessId()).arg(host),
+        };
+        for (const QString &file : kept + QStringList{dead}) {
+            QFile out(f.targetFile(file));
+            QVERIFY(out.open(QIODevice::WriteOnly));
+        }
+        ProcessingRun run(f.data, f.settings, f.clock, f.service);
+        QCOMPARE(run.show(), RunOutcome::Passed);
+        QCOMPARE(run.verwerken(), RunOutcome::Passed);
+        QVERIFY(run.log().lines().contains(QStringLiteral("== LET OP : Er is/zijn 1 tijdelijk(e) bestand(en) van een "
+                                                          "afgebroken verwerking uit de doelmap verwijderd.")));
+        QStringList expected = kept + QStringList{QStringLiteral("Incasso_dd_2024-05-10_FRST_08_1.xml"),
+                                                  QStringLiteral("Incasso_dd_2024-05-10_RCUR_08_2.xml")};
+        expected.sort();
+        QCOMPARE(QDir(f.data.TargetFolder).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
     }
 
     // The three states of the screen over two showings.
