@@ -3,6 +3,7 @@
 #include "model/Clock.h"
 #include "model/Error.h"
 #include "model/Notice.h"
+#include "model/SafeFile.h"
 #include "model/Settings.h"
 #include "processing/LogSaving.h"
 #include "processing/ProcessingRun.h"
@@ -70,7 +71,18 @@ private:
     qsizetype m_printed = 0;
 };
 
-int exitFor(RunOutcome outcome)
+bool anyFileMade(const ProcessingRun &run)
+{
+    for (int k = 0; k < 4; ++k) {
+        if (!run.incassobatches()[k].SEPAFileName.isEmpty())
+            return true;
+    }
+    return false;
+}
+
+// 2 only when nothing was made: a script that runs the command again after a 2
+// must not collect twice. A run that ended after some files is a file not made.
+int exitFor(RunOutcome outcome, bool filesMade)
 {
     switch (outcome) {
     case RunOutcome::Passed:
@@ -80,7 +92,7 @@ int exitFor(RunOutcome outcome)
     case RunOutcome::Aborted:
         break;
     }
-    return BatchError;
+    return filesMade ? BatchFaults : BatchError;
 }
 } // namespace
 
@@ -102,28 +114,44 @@ QString CollectionDateFor(const QString &option, const Clock &clock)
 int RunBatch(const BatchOptions &options, const Clock &clock, QTextStream &out, QTextStream &err)
 {
     StderrNotices notices(out, err);
-    SettingsStore settings;
-    if (!options.settingsFile.isEmpty()) {
-        if (!QFileInfo(options.settingsFile).isFile()) {
-            err << "kwintor2-batch: het instellingenbestand " << options.settingsFile << " bestaat niet.\n";
+    // Checked before anything is made: a log that cannot be saved afterwards
+    // would end a run whose files exist.
+    if (!options.logFile.isEmpty()) {
+        QString error;
+        if (!CanWriteFileAtomically(options.logFile, &error)) {
+            err << "kwintor2-batch: " << error << '\n';
             return BatchError;
         }
+    }
+    SettingsStore settings;
+    QString shownSettings = settings.SettingsFilePath();
+    if (!options.settingsFile.isEmpty()) {
         settings = SettingsStore::ofFile(QFileInfo(options.settingsFile).absoluteFilePath());
+        shownSettings = options.settingsFile;
+    }
+    if (!QFileInfo::exists(settings.SettingsFilePath())) {
+        err << "kwintor2-batch: het instellingenbestand " << shownSettings << " bestaat niet.\n";
+        return BatchError;
     }
 
     TInputData data;
-    if (!settings.LoadSettings(data)) {
-        err << "kwintor2-batch: het instellingenbestand " << settings.SettingsFilePath()
-            << " kan niet worden gelezen.\n";
+    QString reason;
+    if (!settings.LoadSettings(data, &reason)) {
+        err << "kwintor2-batch: het instellingenbestand " << shownSettings << " kan niet worden gelezen: " << reason
+            << ".\n";
+        return BatchError;
+    }
+    // An empty or foreign file would otherwise end in the first check of a placeholder.
+    if (!settings.HoldsSettings()) {
+        err << "kwintor2-batch: Het instellingenbestand " << shownSettings << " bevat geen Kwintor2 instellingen.\n";
         return BatchError;
     }
     // Read from the old file only: the counters are written to the new one,
     // which would then hold nothing else and give the next run no settings.
     // The desktop application saves them there on closing; so does this run,
     // before anything of this run alone is set.
-    if (settings.SettingsFilePath() != settings.SettingsWritePath() && !settings.SaveSettings(data, clock)) {
-        err << "kwintor2-batch: het instellingenbestand " << settings.SettingsWritePath()
-            << " kan niet worden geschreven.\n";
+    if (settings.SettingsFilePath() != settings.SettingsWritePath() && !settings.SaveSettings(data, clock, &reason)) {
+        err << "kwintor2-batch: " << reason << '\n';
         return BatchError;
     }
     // These hold for this run only; nothing writes them back.
@@ -149,12 +177,16 @@ int RunBatch(const BatchOptions &options, const Clock &clock, QTextStream &out, 
     if (outcome == RunOutcome::Passed && !options.onlyControl)
         outcome = run.verwerken();
 
+    const bool filesMade = anyFileMade(run);
     if (!options.logFile.isEmpty()) {
         QString error;
         if (!SaveProcessingLog(options.logFile, run.log().lines(), &error)) {
             err << "kwintor2-batch: " << error << '\n';
-            return BatchError;
+            // The status tells what became of the files; the log went to stdout as well.
+            if (!filesMade)
+                return BatchError;
+            err << "kwintor2-batch: LET OP: de bestanden zijn wel gemaakt; het log staat op stdout.\n";
         }
     }
-    return exitFor(outcome);
+    return exitFor(outcome, filesMade);
 }

@@ -38,7 +38,7 @@ int main(int argc, char *argv[])
                        "  SEPA incassobestand (pain.008.001.08) in de doelmap; de volgnummers lopen door in het\n"
                        "  instellingenbestand. Meldingen gaan naar stderr, het verwerkingslog naar stdout.\n"
                        "  Afsluitcode 0: gelukt; 1: fouten in de invoer of een bestand niet gemaakt; 2: de\n"
-                       "  verwerking kon niet doorgaan of de opdracht is onjuist.\n\n"
+                       "  verwerking kon niet doorgaan of de opdracht is onjuist, en er is niets gemaakt.\n\n"
                        "Bekijken:  kwintor2-batch --werkboek BESTAND --werkbladen\n"
                        "           kwintor2-batch --werkboek BESTAND --werkblad NAAM --toon\n"
                        "  toont wat Kwintor2 uit een werkboek leest."));

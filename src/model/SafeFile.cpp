@@ -131,6 +131,22 @@ bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *
     return false;
 }
 
+bool CanWriteFileAtomically(const QString &path, QString *error)
+{
+    // A folder in the way would refuse only the final rename.
+    if (QFileInfo(path).isDir()) {
+        if (error)
+            *error = writeError(path, EISDIR);
+        return false;
+    }
+    SafeFile file(path);
+    if (file.open())
+        return true; // the temporary file goes with file
+    if (error)
+        *error = file.errorString();
+    return false;
+}
+
 int RemoveLeftoverTempFiles(const QString &folder)
 {
     static const QRegularExpression ours(QStringLiteral("^\\..+\\.kw(\\d{1,10})@([A-Za-z0-9-]*)\\.[A-Za-z0-9]{6}$"));

@@ -71,6 +71,10 @@ private:
 // *error when the file could not be written (the old file then stays intact).
 bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr);
 
+// Whether WriteFileAtomically could write path now: its folder takes a temporary
+// file, and path is no folder. False with the message in *error.
+bool CanWriteFileAtomically(const QString &path, QString *error = nullptr);
+
 // Removes the temporary files of SafeFile in folder that a process of this
 // computer left when it ended without removing them (killed, a power cut);
 // those of a running process and of other computers stay. The number removed.

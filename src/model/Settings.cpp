@@ -439,6 +439,18 @@ void SettingsStore::WriteCounters(const TCounters &counters) const
                           .arg(path, reason));
 }
 
+bool SettingsStore::HoldsSettings() const
+{
+    IniFile ini;
+    if (!readIni(SettingsFilePath(), ini))
+        return false;
+    for (const SettingsKey &key : settingsKeys()) {
+        if (ini.contains(key.section, key.name))
+            return true;
+    }
+    return false;
+}
+
 QString SettingsStore::LockFilePath() const
 {
     return QFileInfo(SettingsWritePath()).absoluteFilePath() + QStringLiteral(".lock");

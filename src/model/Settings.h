@@ -49,6 +49,8 @@ public:
     // MaxCounter: such a file is left as it is, for the user to mend.
     TCounters ReadCounters() const;
     void WriteCounters(const TCounters &counters) const;
+    // Whether the file to read holds any key of the program.
+    bool HoldsSettings() const;
 
     // One run at a time numbers files with this settings file: the lock (the file to
     // write + ".lock") is held from a run's first ReadCounters to its last

@@ -275,26 +275,38 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("exitCode");
         QTest::newRow("missing sheet") << QStringList{QStringLiteral("--werkblad"), QStringLiteral("Elders")}
-                                       << QStringLiteral("Het werkblad \"Elders\" bestaat niet in werkboek ");
+                                       << QStringLiteral("Het werkblad \"Elders\" bestaat niet in werkboek ") << 2;
         QTest::newRow("file cannot be written") << QStringList{QStringLiteral("--werkblad"), QStringLiteral("Leden"),
                                                                QStringLiteral("--doelmap"), QStringLiteral("bezet")}
-                                                << QStringLiteral("SEPA bestand ");
+                                                << QStringLiteral("SEPA bestand ") << 2;
+        // After a file was made a 2 would have a script run again and collect twice.
+        QTest::newRow("second file cannot be written")
+            << QStringList{QStringLiteral("--werkblad"), QStringLiteral("Leden"), QStringLiteral("--doelmap"),
+                           QStringLiteral("half")}
+            << QStringLiteral("SEPA bestand ") << 1;
     }
     void errorsThatEndTheRun()
     {
         QFETCH(QStringList, arguments);
         QFETCH(QString, message);
+        QFETCH(int, exitCode);
         QTemporaryDir work;
         QVERIFY(prepareGoldenCase(QStringLiteral("four_codes"), work.path()));
-        // A folder in the way of the first file.
+        // A folder in the way of the first file, or of the second.
         QVERIFY(QDir(work.path()).mkpath(QStringLiteral("bezet/Incasso_dd_2024-01-31_FRST_08_42.xml")));
+        QVERIFY(QDir(work.path()).mkpath(QStringLiteral("half/Incasso_dd_2024-01-31_RCUR_08_43.xml")));
         const Result r = runBatch(QStringList{QStringLiteral("--instellingen"), QStringLiteral("Kwintor2.ini"),
                                               QStringLiteral("--log"), QStringLiteral("run.log")} +
                                       arguments,
                                   work.path(), goldenClock(QStringLiteral("four_codes")));
-        QCOMPARE(r.exitCode, 2);
-        const QString err = QString::fromUtf8(r.err);
+        QCOMPARE(r.exitCode, exitCode);
+        QCOMPARE(QFile::exists(work.filePath(QStringLiteral("half/Incasso_dd_2024-01-31_FRST_08_42.xml"))),
+                 exitCode == 1);
+        QString err = QString::fromUtf8(r.err);
+        if (exitCode == 1)
+            err = err.mid(err.indexOf(QStringLiteral("Foutmelding: ")));
         QVERIFY2(err.startsWith(QStringLiteral("Foutmelding: ") + message), qPrintable(err));
         QVERIFY(err.endsWith(QStringLiteral("\n\n")));
         QString shown = err.mid(13);
@@ -303,6 +315,64 @@ private Q_SLOTS:
         QVERIFY(
             withoutTimes(fileBytes(work.filePath(QStringLiteral("run.log"))))
                 .endsWith(withoutTimes(QByteArray("\r\n== FOUT: ") + shown.replace(u'\n', u'\r').toLatin1() + "\r\n")));
+    }
+
+    // What the command refuses before anything is made: a settings file that
+    // holds no setting of the program, a log that could not be saved afterwards.
+    void refusedBeforeTheRun_data()
+    {
+        QTest::addColumn<QByteArray>("settings"); // written over Kwintor2.ini; "-": kept
+        QTest::addColumn<QString>("log");
+        QTest::addColumn<QByteArray>("err");
+        const QByteArray noSettings("kwintor2-batch: Het instellingenbestand Kwintor2.ini bevat geen Kwintor2 "
+                                    "instellingen.\n");
+        QTest::newRow("empty settings") << QByteArray() << QString() << noSettings;
+        QTest::newRow("binary settings") << QByteArray("PK\x03\x04\x00\x00\xff\xfe=\x01\n\x80[", 14) << QString()
+                                         << noSettings;
+        QTest::newRow("another program's settings") << QByteArray("[Input]\nTaal=nl\n") << QString() << noSettings;
+        QTest::newRow("log in a missing folder")
+            << QByteArray("-") << QStringLiteral("weg/run.log")
+            << QByteArray("kwintor2-batch: Het bestand weg/run.log kan niet worden geschreven: niet gevonden (No such "
+                          "file or directory)\n");
+        QTest::newRow("log in a read-only folder")
+            << QByteArray("-") << QStringLiteral("dicht/run.log")
+            << QByteArray("kwintor2-batch: Het bestand dicht/run.log kan niet worden geschreven: geen toestemming "
+                          "(Permission denied)\n");
+        QTest::newRow("log is a folder") << QByteArray("-") << QStringLiteral("doel")
+                                         << QByteArray("kwintor2-batch: Het bestand doel kan niet worden geschreven: "
+                                                       "het is een map (Is a directory)\n");
+    }
+    void refusedBeforeTheRun()
+    {
+        QFETCH(QByteArray, settings);
+        QFETCH(QString, log);
+        QFETCH(QByteArray, err);
+        QTemporaryDir work;
+        QVERIFY(prepareGoldenCase(QStringLiteral("four_codes"), work.path()));
+        if (settings != "-") {
+            QFile f(settingsIn(work.path()));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(settings);
+        }
+        const QString closed = work.filePath(QStringLiteral("dicht"));
+        QVERIFY(QDir().mkpath(closed));
+        QFile::setPermissions(closed, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        if (log.startsWith(u"dicht") && QFileInfo(closed).isWritable())
+            QSKIP("root may write in every folder");
+        const QByteArray before = fileBytes(settingsIn(work.path()));
+        QStringList arguments{QStringLiteral("--instellingen"), QStringLiteral("Kwintor2.ini"),
+                              QStringLiteral("--werkblad"), QStringLiteral("Leden")};
+        if (!log.isEmpty())
+            arguments << QStringLiteral("--log") << log;
+        const Result r = runBatch(arguments, work.path(), goldenClock(QStringLiteral("four_codes")));
+        QFile::setPermissions(closed, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QCOMPARE(r.exitCode, 2);
+        QCOMPARE(r.out, QByteArray());
+        QCOMPARE(r.err, err);
+        QVERIFY(QDir(work.filePath(QStringLiteral("doel")))
+                    .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+        QCOMPARE(fileBytes(settingsIn(work.path())), before);
+        QCOMPARE(QDir(closed).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
     }
 
     // The example club with this run's workbook, target folder and date:
