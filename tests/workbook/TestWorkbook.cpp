@@ -1,6 +1,6 @@
-#include "WorkbookFiles.h"
 #include "model/Error.h"
 #include "util/TestPaths.h"
+#include "util/WorkbookFiles.h"
 #include "workbook/NumberFormats.h"
 #include "workbook/Workbook.h"
 #include "workbook/WorkbookService.h"

@@ -1,6 +1,6 @@
-#include "XlsBuilders.h"
 #include "model/Error.h"
 #include "util/TestPaths.h"
+#include "util/XlsBuilders.h"
 #include "workbook/xls/CompoundFile.h"
 #include "workbook/xls/XlsFormats.h"
 #include "workbook/xls/XlsReader.h"
