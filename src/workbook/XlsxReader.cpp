@@ -514,7 +514,7 @@ public:
             const char *code = attribute(attrs, "formatCode");
             int value = 0;
             if (id && code && parseUnsigned(id, value))
-                m_customDate[value] = IsDateFormatCode(code);
+                m_customDate[value] = IsDateFormatCode(QString::fromUtf8(code));
         } else if (is(local, "cellXfs")) {
             m_inCellXfs = true;
         } else if (m_inCellXfs && is(local, "xf")) {

@@ -1,7 +1,7 @@
 #include "model/Error.h"
 #include "util/TestPaths.h"
 #include "util/WorkbookFiles.h"
-#include "workbook/NumberFormats.h"
+#include "util/XlsBuilders.h"
 #include "workbook/Workbook.h"
 #include "workbook/WorkbookService.h"
 #include "workbook/Worksheet.h"
@@ -98,58 +98,93 @@ private Q_SLOTS:
 
     // --- Number formats -------------------------------------------------
 
-    void dateFormatCodes_data()
+    // One table, both readers: a number cell formatted so is a date or a number alike.
+    void dateFormatsInBothReaders_data()
     {
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<bool>("isDate");
-        QTest::newRow("day-month-year") << "dd-mm-yyyy" << true;
-        QTest::newRow("escaped separators") << "dd\\-mm\\-yyyy" << true;
-        QTest::newRow("month name") << "d mmmm yyyy" << true;
-        QTest::newRow("month alone") << "mmmm" << true;
-        QTest::newRow("upper case") << "DD/MM/YYYY" << true;
-        QTest::newRow("locale prefix") << "[$-413]d mmm yy" << true;
-        QTest::newRow("colour and locale") << "[Red][$-F800]dddd, mmmm dd, yyyy" << true;
-        QTest::newRow("date and time") << "dd-mm-yyyy hh:mm" << true;
-        QTest::newRow("m/d/yy h:mm") << "m/d/yy h:mm" << true;
-        QTest::newRow("time") << "hh:mm:ss" << false;
-        QTest::newRow("minutes and seconds") << "mm:ss" << false;
-        QTest::newRow("time with AM/PM") << "h:mm AM/PM" << false;
-        QTest::newRow("time with A/P") << "h:mm A/P" << false;
-        QTest::newRow("elapsed hours") << "[h]:mm:ss" << false;
-        QTest::newRow("elapsed minutes") << "[mm]:ss" << false;
-        QTest::newRow("elapsed minutes alone") << "[m]" << false;
-        QTest::newRow("general") << "General" << false;
-        QTest::newRow("amount") << "#,##0.00" << false;
-        QTest::newRow("currency with quoted text") << "\"Datum \"#,##0.00" << false;
-        QTest::newRow("escaped d") << "0.0\\d" << false;
-        QTest::newRow("padding") << "_-* #,##0_-;-* #,##0_-" << false;
-        QTest::newRow("fill character") << "*d0" << false;
-        QTest::newRow("scientific") << "0.00E+00" << false;
-        QTest::newRow("text") << "@" << false;
-        QTest::newRow("colour in brackets only") << "[Red]0" << false;
-        QTest::newRow("unclosed quote") << "\"dd" << false;
-    }
-    void dateFormatCodes()
-    {
-        QFETCH(QString, code);
-        QFETCH(bool, isDate);
-        QCOMPARE(IsDateFormatCode(code.toStdString()), isDate);
-    }
-
-    void builtinDateFormats_data()
-    {
+        QTest::addColumn<QString>("code"); // empty: the built-in format id alone
         QTest::addColumn<int>("id");
         QTest::addColumn<bool>("isDate");
+        const std::pair<const char *, bool> codes[] = {
+            {"dd-mm-yyyy", true},
+            {"d/m/yy", true},
+            {"dd\\-mm\\-yyyy", true},
+            {"d mmmm yyyy", true},
+            {"mmm-yy", true},
+            {"mmmm", true},
+            {"yyyy", true},
+            {"DD/MM/YYYY", true},
+            {"[$-413]d mmm yy", true},
+            {"[Red]dd/mm/yy", true},
+            {"[Red][$-F800]dddd, mmmm dd, yyyy", true},
+            {"dd-mm-yyyy hh:mm", true},
+            {"m/d/yy h:mm", true},
+            {"mmm hh", true}, // the readers disagreed on this one
+            {"hh mmm", true}, // three m are a month's name, even after an hour
+            {"hh:mm", false},
+            {"hh:mm:ss", false},
+            {"mm:ss", false},
+            {"h:mm AM/PM", false},
+            {"h:mm:ss A/P", false},
+            {"[h]:mm:ss", false},
+            {"[mm]:ss", false},
+            {"[m]", false},
+            {"General", false},
+            {"0.00", false},
+            {"#,##0.00", false},
+            {"\"Datum \"#,##0.00", false},
+            {"0 \"dagen\"", false},
+            {"0.0\\d", false},
+            {"0_d", false},
+            {"_-* #,##0_-;-* #,##0_-", false},
+            {"*d0", false},
+            {"[$\xE2\x82\xAC-413] #,##0.00", false},
+            {"0.00E+00", false},
+            {"@", false},
+            {"[Red]0", false},
+            {"\"dd", false}, // an unclosed quote hides the rest
+        };
+        for (const auto &[code, isDate] : codes)
+            QTest::newRow(code) << QString::fromUtf8(code) << 164 << isDate;
         for (int id : {14, 15, 16, 17, 22, 30, 57})
-            QTest::addRow("%d", id) << id << true;
+            QTest::addRow("built-in %d", id) << QString() << id << true;
         for (int id : {0, 1, 4, 9, 18, 19, 20, 21, 45, 46, 47, 49, 164})
-            QTest::addRow("%d", id) << id << false;
+            QTest::addRow("built-in %d", id) << QString() << id << false;
     }
-    void builtinDateFormats()
+    void dateFormatsInBothReaders()
     {
+        QFETCH(QString, code);
         QFETCH(int, id);
         QFETCH(bool, isDate);
-        QCOMPARE(IsBuiltinDateFormat(id), isDate);
+        const QByteArray num = QByteArray::number(id);
+
+        QList<ZipPart> parts = PackageParts({{QStringLiteral("Blad1"), "<row><c s=\"0\"><v>45422</v></c></row>", {}}});
+        QString escaped = code.toHtmlEscaped();
+        escaped.replace(QLatin1Char('"'), QLatin1String("&quot;"));
+        SetPart(parts, "xl/styles.xml",
+                "<styleSheet>" +
+                    (code.isEmpty() ? QByteArray()
+                                    : "<numFmts><numFmt numFmtId=\"" + num + "\" formatCode=\"" + escaped.toUtf8() +
+                                          "\"/></numFmts>") +
+                    "<cellXfs><xf numFmtId=\"" + num + "\"/></cellXfs></styleSheet>");
+        const QString xlsx = package(QStringLiteral("opmaak.xlsx"), parts);
+
+        using namespace Biff;
+        QByteArray format;
+        if (!code.isEmpty()) {
+            format = u16(quint16(id)) + u16(quint16(code.size())) + QByteArray(1, '\1');
+            for (QChar c : code)
+                format += u16(c.unicode());
+        }
+        const QByteArray globals = (code.isEmpty() ? QByteArray() : record(0x041E, format)) +
+                                   record(0x00E0, u16(0) + u16(quint16(id)) + QByteArray(16, '\0'));
+        const QByteArray stream =
+            workbook(globals, {{QStringLiteral("Blad1"), record(0x0203, cell(0, 0, 0) + f64(45422))}});
+        const QString xls =
+            writeFile(QStringLiteral("opmaak.xls"), BuildCompoundFile({{QStringLiteral("Workbook"), stream}}));
+
+        const CellValue::Kind expected = isDate ? CellValue::Kind::Date : CellValue::Kind::Number;
+        QCOMPARE(readCell(xlsx, QStringLiteral("Blad1"), 1, 1).kind, expected);
+        QCOMPARE(readCell(xls, QStringLiteral("Blad1"), 1, 1).kind, expected);
     }
 
     void decodesEscapes_data()

@@ -2,7 +2,6 @@
 #include "util/TestPaths.h"
 #include "util/XlsBuilders.h"
 #include "workbook/xls/CompoundFile.h"
-#include "workbook/xls/XlsFormats.h"
 #include "workbook/xls/XlsReader.h"
 
 #include <QDate>
@@ -151,8 +150,6 @@ private Q_SLOTS:
     void rejectsDamagedContainers();
     void rejectsDamagedRecords_data();
     void rejectsDamagedRecords();
-    void recognisesDateFormats_data();
-    void recognisesDateFormats();
     void survivesDamageAnywhere();
 };
 
@@ -607,50 +604,6 @@ void TestXls::rejectsDamagedRecords()
     QFETCH(QString, message);
 
     QCOMPARE(errorOf([&] { ReadXlsData(wrap(stream), Crafted); }), message);
-}
-
-void TestXls::recognisesDateFormats_data()
-{
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<bool>("date");
-
-    const std::pair<const char *, bool> cases[] = {
-        {"dd-mm-yyyy", true},
-        {"d/m/yy", true},
-        {"d mmmm yyyy", true},
-        {"[$-413]d mmmm yyyy", true},
-        {"mmm-yy", true},
-        {"mmmm", true},
-        {"dd-mm-yyyy hh:mm", true},
-        {"yyyy", true},
-        {"[Red]dd/mm/yy", true},
-        {"hh:mm", false},
-        {"h:mm:ss AM/PM", false},
-        {"[h]:mm:ss", false},
-        {"mm:ss", false},
-        {"[mm]:ss", false},
-        {"General", false},
-        {"0.00", false},
-        {"0 \"dagen\"", false},
-        {"#,##0\\d", false},
-        {"0_d", false},
-        {"0*d", false},
-        {"[$\xE2\x82\xAC-413] #,##0.00", false},
-        {"@", false},
-        {"0.00E+00", false},
-    };
-    for (const auto &[code, date] : cases)
-        QTest::newRow(code) << QString::fromUtf8(code) << date;
-}
-
-void TestXls::recognisesDateFormats()
-{
-    QFETCH(QString, code);
-    QFETCH(bool, date);
-
-    QCOMPARE(IsDateFormatCode(code), date);
-    QVERIFY(IsBuiltInDateFormat(14) && IsBuiltInDateFormat(22));
-    QVERIFY(!IsBuiltInDateFormat(0) && !IsBuiltInDateFormat(18) && !IsBuiltInDateFormat(46));
 }
 
 void TestXls::survivesDamageAnywhere()

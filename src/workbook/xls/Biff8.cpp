@@ -1,7 +1,7 @@
 #include "workbook/xls/Biff8.h"
 
+#include "workbook/NumberFormats.h"
 #include "workbook/xls/XlsErrors.h"
-#include "workbook/xls/XlsFormats.h"
 
 #include <QHash>
 #include <QStringDecoder>
@@ -466,7 +466,7 @@ private:
         for (qsizetype i = 0; i < m_xfFormats.size(); ++i) {
             const quint16 id = m_xfFormats[i];
             const auto code = m_formats.constFind(id);
-            m_xfIsDate[i] = code != m_formats.cend() ? IsDateFormatCode(*code) : IsBuiltInDateFormat(id);
+            m_xfIsDate[i] = code != m_formats.cend() ? IsDateFormatCode(*code) : IsBuiltinDateFormat(id);
         }
     }
 
