@@ -48,6 +48,11 @@ QString DisplayPath(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
+void throwNotAWorkbook(const QString &path)
+{
+    throw KwError(QStringLiteral("Het bestand: ") + DisplayPath(path) + QStringLiteral("  is geen werkboek"));
+}
+
 const SheetCells &Workbook::cells(int index, bool *read)
 {
     if (m_cells.size() < std::size_t(m_sheets.size()))
@@ -65,8 +70,8 @@ std::unique_ptr<Workbook> ReadWorkbook(const QString &path)
     const QFileInfo info(path);
     if (!info.exists())
         throw KwError(QStringLiteral("Het bestand %1 bestaat niet.").arg(DisplayPath(path)));
-    if (info.isDir())
-        throw KwError(QStringLiteral("%1 is een map en geen Excel werkboek (.xlsx of .xls).").arg(DisplayPath(path)));
+    if (!info.isFile())
+        throwNotAWorkbook(path);
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))

@@ -48,3 +48,7 @@ std::unique_ptr<Workbook> WorkbookFromXls(const QString &path, const XlsBook &bo
 
 // The path as messages show it.
 QString DisplayPath(const QString &path);
+
+// For a path that is no regular file (a folder, a device, a pipe): reading it
+// could wait forever.
+[[noreturn]] void throwNotAWorkbook(const QString &path);

@@ -104,6 +104,9 @@ void WorkbookService::openWorkbook(const QString &path)
     const QFileInfo info(path);
     if (!info.exists())
         throw KwError(QStringLiteral("Het bestand %1 bestaat niet.").arg(DisplayPath(path)));
+    // Before anything is read: a pipe would keep the caller waiting.
+    if (!info.isFile())
+        throwNotAWorkbook(path);
     const QString canonical = info.canonicalFilePath();
     // Opening a workbook that is already open only activates it.
     for (std::size_t i = 0; i < d->open.size(); ++i) {

@@ -636,9 +636,13 @@ private Q_SLOTS:
         QTest::newRow("missing file")
             << missing << QString()
             << QStringLiteral("Het bestand %1 bestaat niet.").arg(QDir::toNativeSeparators(missing));
-        QTest::newRow("a folder") << m_dir.path() << QString()
-                                  << QStringLiteral("%1 is een map en geen Excel werkboek (.xlsx of .xls).")
-                                         .arg(QDir::toNativeSeparators(m_dir.path()));
+        // Nothing is read from what is no regular file: a pipe would never end.
+        const auto noWorkbook = [](const QString &p) -> QString {
+            return QStringLiteral("Het bestand: ") + QDir::toNativeSeparators(p) + QStringLiteral("  is geen werkboek");
+        };
+        QTest::newRow("a folder") << m_dir.path() << QString() << noWorkbook(m_dir.path());
+        QTest::newRow("a device") << QStringLiteral("/dev/null") << QString()
+                                  << noWorkbook(QStringLiteral("/dev/null"));
 
         const auto notWorkbook = [](const QString &p) {
             return QStringLiteral("Het bestand %1 is geen Excel werkboek (.xlsx of .xls).")

@@ -478,9 +478,8 @@ void TestXls::rejectsBrokenFiles_data()
         QStringLiteral("Het werkboek %1 is onvolledig: het bestand houdt op voordat alle gegevens gelezen zijn. "
                        "Misschien is het niet helemaal gekopieerd of gedownload. ") +
             again);
-    add("folder", fixture(QStringLiteral("broken")),
-        QStringLiteral("Het werkboek %1 kan niet worden geopend. Controleer of u het bestand mag lezen en of het niet "
-                       "door een ander programma in gebruik is."));
+    add("folder", fixture(QStringLiteral("broken")), QStringLiteral("Het bestand: %1  is geen werkboek"));
+    add("device", QStringLiteral("/dev/null"), QStringLiteral("Het bestand: %1  is geen werkboek"));
 }
 
 void TestXls::rejectsBrokenFiles()

@@ -35,6 +35,11 @@ void unreadable(const QString &path)
              .arg(displayPath(path)));
 }
 
+void notAFile(const QString &path)
+{
+    fail(QStringLiteral("Het bestand: ") + displayPath(path) + QStringLiteral("  is geen werkboek"));
+}
+
 void emptyFile(const QString &path)
 {
     fail(QStringLiteral("Het werkboek %1 is leeg (0 bytes). ").arg(displayPath(path)) + SaveAgain);

@@ -11,6 +11,7 @@ QString displayPath(const QString &path);
 
 [[noreturn]] void missing(const QString &path);
 [[noreturn]] void unreadable(const QString &path);
+[[noreturn]] void notAFile(const QString &path);
 [[noreturn]] void emptyFile(const QString &path);
 [[noreturn]] void tooLarge(const QString &path);
 [[noreturn]] void notXls(const QString &path);
