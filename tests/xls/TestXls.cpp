@@ -591,6 +591,35 @@ void TestXls::rejectsDamagedRecords_data()
                                     << damagedMessage(
                                            Crafted,
                                            QStringLiteral("de werkboekgegevens houden midden in een record op"));
+    const auto sheet = [](const QByteArray &records) { return QList<Sheet>{{QStringLiteral("Blad1"), records}}; };
+    QTest::newRow("cell beyond column IV")
+        << workbook({}, sheet(number(0, 256, 1)))
+        << damagedMessage(Crafted, QStringLiteral("het werkblad 'Blad1' heeft een cel voorbij kolom IV (IW1)"));
+    QTest::newRow("cell in column 65536")
+        << workbook({}, sheet(number(4, 65535, 1)))
+        << damagedMessage(Crafted, QStringLiteral("het werkblad 'Blad1' heeft een cel voorbij kolom IV (CRXP5)"));
+    QByteArray rks = Biff::cell(2, 250).left(4);
+    for (int i = 0; i < 10; ++i)
+        rks += u16(15) + u32(2 | (quint32(i) << 2));
+    QTest::newRow("numbers running past column IV")
+        << workbook({}, sheet(record(0x00BD, rks + u16(259))))
+        << damagedMessage(Crafted, QStringLiteral("het werkblad 'Blad1' heeft een cel voorbij kolom IV (IW3)"));
+    QByteArray eofLength = workbook({}, sheet(number(0, 0, 1)));
+    qToLittleEndian<quint16>(4, eofLength.data() + eofLength.size() - 2);
+    QTest::newRow("end record running on")
+        << eofLength
+        << damagedMessage(Crafted,
+                          QStringLiteral("het eindrecord op positie %1 is niet leeg").arg(eofLength.size() - 4));
+    const QByteArray longText(40000, 'x');
+    QTest::newRow("shared text beyond 32,767 characters")
+        << workbook(sst(u32(1) + u32(1) + u16(40000) + QByteArray(1, '\0') + longText), sheet(labelSst(6, 1, 0)))
+        << damagedMessage(Crafted,
+                          QStringLiteral("het werkblad 'Blad1' cel B7 bevat een tekst van meer dan 32.767 tekens"));
+    QTest::newRow("text beyond 32,767 characters")
+        << workbook({}, sheet(record(0x0204, Biff::cell(0, 0) + u16(40000) + QByteArray(1, '\0') + longText)))
+        << damagedMessage(Crafted,
+                          QStringLiteral("het werkblad 'Blad1' cel A1 bevat een tekst van meer dan 32.767 tekens"));
+
     QByteArray misplaced = workbook({}, {{QStringLiteral("Blad1"), many}});
     qToLittleEndian<quint32>(quint32(misplaced.size() + 100), misplaced.data() + misplaced.indexOf("\x85\x00", 0) + 4);
     QTest::newRow("sheet outside the stream")

@@ -109,4 +109,12 @@ void damaged(const QString &path, const QString &fault)
          SaveAgain);
 }
 
+void tooMuchData(const QString &path, quint64 limitMB)
+{
+    fail(QStringLiteral("Het werkboek %1 wordt niet gelezen: het zou meer dan %2 MB geheugen vragen. Het bestand is "
+                        "beschadigd of opzettelijk misvormd.")
+             .arg(displayPath(path))
+             .arg(limitMB));
+}
+
 } // namespace XlsErrors

@@ -22,5 +22,6 @@ QString displayPath(const QString &path);
 [[noreturn]] void encrypted(const QString &path);
 [[noreturn]] void truncated(const QString &path);
 [[noreturn]] void damaged(const QString &path, const QString &fault);
+[[noreturn]] void tooMuchData(const QString &path, quint64 limitMB);
 
 } // namespace XlsErrors

@@ -70,7 +70,7 @@ XlsBook ReadXlsData(const QByteArray &data, const QString &path)
     case BiffVersion::None:
         XlsErrors::damaged(path, QStringLiteral("de werkboekgegevens beginnen niet met een werkboekkop"));
     }
-    return ParseBiff8Workbook(stream, path);
+    return ParseBiff8Workbook(stream, path, data.size());
 }
 
 XlsBook ReadXlsFile(const QString &path)
