@@ -56,10 +56,22 @@ struct WorkbookService::Private
         OpenWorkbook &wb = current();
         if (wb.book->sheets().isEmpty())
             throw KwError(QStringLiteral("Het werkboek %1 heeft geen werkbladen.").arg(DisplayPath(wb.book->path())));
+        if (!wb.book->hasCells(wb.sheet))
+            forgetIdle(wb.book);
         bool read = false;
         const SheetCells &cells = wb.book->cells(wb.sheet, &read);
         sheetReads += read ? 1 : 0;
         return cells;
+    }
+
+    // Before a sheet is read: the workbooks that are neither open nor this one
+    // are let go, so that what is kept stays that of the workbook in use.
+    void forgetIdle(const std::shared_ptr<Workbook> &book)
+    {
+        std::erase_if(cache, [&](const CacheEntry &e) {
+            return e.book != book &&
+                   std::none_of(open.begin(), open.end(), [&](const OpenWorkbook &o) { return o.book == e.book; });
+        });
     }
 
     std::shared_ptr<Workbook> load(const QString &path, const QFileInfo &info)

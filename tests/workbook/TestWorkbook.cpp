@@ -1,7 +1,9 @@
 #include "model/Error.h"
+#include "util/BigZip.h"
 #include "util/TestPaths.h"
 #include "util/WorkbookFiles.h"
 #include "util/XlsBuilders.h"
+#include "workbook/ReadLimits.h"
 #include "workbook/Workbook.h"
 #include "workbook/WorkbookService.h"
 #include "workbook/Worksheet.h"
@@ -91,6 +93,22 @@ class TestWorkbook : public QObject
         f.open(QIODevice::WriteOnly | QIODevice::Truncate);
         f.write(bytes);
         return f.fileName();
+    }
+
+    // A package of one sheet "Blad1" whose part of big's name is big, made of repeated pieces.
+    QString bigPackage(const QString &name, const QByteArray &sheetData, const QByteArray &shared,
+                       const BigZipPart &big) const
+    {
+        QList<BigZipPart> parts;
+        for (const ZipPart &p : PackageParts({{QStringLiteral("Blad1"), sheetData, {}}}, shared)) {
+            if (p.name != big.name)
+                parts.append(SmallPart(p.name, p.data));
+        }
+        parts.append(big);
+        const QString path = temp(name);
+        if (!WriteBigZip(path, parts))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
     }
 
 private Q_SLOTS:
@@ -764,6 +782,104 @@ private Q_SLOTS:
                                                    "het werkblad \"Blad1\" (xl/worksheets/sheet1.xml) cel B2 bevat het "
                                                    "ongeldige getal \"12,5\""));
 
+        // What a small file may make the reader keep or parse.
+        const QByteArray longText(40000, 'x');
+        const QString longInline =
+            oneSheet(QStringLiteral("langetekst.xlsx"),
+                     "<row r=\"2\"><c r=\"A2\" t=\"inlineStr\"><is><t>" + longText + "</t></is></c></row>");
+        QTest::newRow("cell text beyond 32,767 characters")
+            << longInline << "Blad1"
+            << damaged(longInline, QStringLiteral("het werkblad \"Blad1\" (xl/worksheets/sheet1.xml) cel A2 bevat een "
+                                                  "tekst van meer dan 32.767 tekens"));
+        // Counted once decoded: 32,000 letters and 768 escapes are 32,768 characters.
+        const QString escapes =
+            oneSheet(QStringLiteral("escapes.xlsx"), "<row><c r=\"C1\" t=\"str\"><v>" + QByteArray(32000, 'a') +
+                                                         QByteArray("_x0041_").repeated(768) + "</v></c></row>");
+        QTest::newRow("escaped text beyond 32,767 characters")
+            << escapes << "Blad1"
+            << damaged(escapes, QStringLiteral("het werkblad \"Blad1\" (xl/worksheets/sheet1.xml) cel C1 bevat een "
+                                               "tekst van meer dan 32.767 tekens"));
+        const QString escapedShared = oneSheet(
+            QStringLiteral("gedeelde-escapes.xlsx"),
+            "<row r=\"4\"><c r=\"C4\" t=\"s\"><v>0</v></c><c r=\"D4\" t=\"s\"><v>1</v></c></row>",
+            "<si><t>a</t></si><si><t>" + QByteArray(32000, 'a') + QByteArray("_x0041_").repeated(768) + "</t></si>");
+        QTest::newRow("escaped shared text beyond 32,767 characters")
+            << escapedShared << "Blad1"
+            << damaged(escapedShared, QStringLiteral("het werkblad \"Blad1\" (xl/worksheets/sheet1.xml) cel D4 bevat "
+                                                     "een tekst van meer dan 32.767 tekens"));
+        // 300 MB of text that packs 290 times: below the ratio check, refused at the cell's limit.
+        const QByteArray letters = LetterText(1024 * 1024, 1024);
+        const BigZipPart hugeShared{
+            "xl/sharedStrings.xml", {{"<sst><si><t>a</t></si><si><t>", 1}, {letters, 300}, {"</t></si></sst>", 1}}, -1};
+        const QString usedShared =
+            bigPackage(QStringLiteral("gedeeld.xlsx"),
+                       "<row r=\"7\"><c r=\"A7\" t=\"s\"><v>0</v></c><c r=\"B7\" t=\"s\"><v>1</v>"
+                       "</c></row>",
+                       "<si/>", hugeShared);
+        QTest::newRow("shared string of 300 MB")
+            << usedShared << "Blad1"
+            << damaged(usedShared, QStringLiteral("het werkblad \"Blad1\" (xl/worksheets/sheet1.xml) cel B7 bevat een "
+                                                  "tekst van meer dan 32.767 tekens"));
+        const QString unusedShared =
+            bigPackage(QStringLiteral("ongebruikt.xlsx"), "<row><c t=\"s\"><v>0</v></c></row>", "<si/>", hugeShared);
+        QTest::newRow("shared string of 300 MB that no cell uses")
+            << unusedShared << "Blad1"
+            << damaged(unusedShared,
+                       QStringLiteral("het onderdeel xl/sharedStrings.xml bevat een tekst van meer dan 32.767 tekens"));
+        // 45 MB of long texts, packed some 300 times: below the ratio check, refused for the 90 MB they keep.
+        BigZipPart manyCells{
+            "xl/worksheets/sheet1.xml",
+            {{"<worksheet><sheetData>", 1},
+             {"<row><c t=\"inlineStr\"><is><t>" + LetterText(32000, 1024) + "</t></is></c></row>", 1400},
+             {"</sheetData></worksheet>", 1}},
+            -1};
+        const QString many = bigPackage(QStringLiteral("veel.xlsx"), {}, {}, manyCells);
+        QTest::newRow("many cells in a small file")
+            << many << "Blad1"
+            << QStringLiteral(
+                   "Het werkboek %1 wordt niet gelezen: het werkblad \"Blad1\" (xl/worksheets/sheet1.xml) zou "
+                   "meer dan %2 MB geheugen vragen. Het bestand is beschadigd of opzettelijk misvormd.")
+                   .arg(QDir::toNativeSeparators(many))
+                   .arg(ReadLimits::KeptLimit(std::uint64_t(QFileInfo(many).size())) / ReadLimits::MiB);
+        // The same behind headers that say 1 MB: refused once more than that comes out.
+        manyCells.claimedSize = 1024 * 1024;
+        const QString lying = bigPackage(QStringLiteral("liegt.xlsx"), {}, {}, manyCells);
+        QTest::newRow("lying size")
+            << lying << "Blad1"
+            << damaged(lying, QStringLiteral("het werkblad \"Blad1\" (xl/worksheets/sheet1.xml) wordt groter uitgepakt "
+                                             "dan het zip-bestand opgeeft"));
+        const QString attribute =
+            oneSheet(QStringLiteral("attribuut.xlsx"), "<row x=\"" + LetterText(5 * 1024 * 1024, 256) + "\"/>");
+        QTest::newRow("attribute of 5 MB")
+            << attribute << "Blad1"
+            << damaged(attribute, QStringLiteral("het werkblad \"Blad1\" (xl/worksheets/sheet1.xml) bevat een "
+                                                 "XML-element van meer dan 4 MB"));
+        const QString deep =
+            oneSheet(QStringLiteral("diep.xlsx"), QByteArray("<x>").repeated(300) + QByteArray("</x>").repeated(300));
+        QTest::newRow("elements nested 300 deep")
+            << deep << "Blad1"
+            << damaged(deep, QStringLiteral("het werkblad \"Blad1\" (xl/worksheets/sheet1.xml) heeft XML die dieper "
+                                            "dan 256 niveaus genest is"));
+        parts = PackageParts({{QStringLiteral("Blad1"), {}, {}}});
+        SetPart(parts, "xl/workbook.xml",
+                "<workbook><sheets>" + QByteArray("<sheet/>").repeated(65536) + "</sheets></workbook>");
+        const QString sheets = package(QStringLiteral("bladen.xlsx"), parts);
+        QTest::newRow("65,536 sheets")
+            << sheets << QString()
+            << damaged(sheets, QStringLiteral("het onderdeel xl/workbook.xml heeft meer dan 65535 werkbladen"));
+        const QString longName = package(QStringLiteral("naam.xlsx"), PackageParts({{QString(256, u'n'), {}, {}}}));
+        QTest::newRow("sheet name of 256 characters")
+            << longName << QString()
+            << damaged(longName, QStringLiteral("het onderdeel xl/workbook.xml heeft een werkbladnaam van meer dan 255 "
+                                                "tekens"));
+        const QString longNumber = oneSheet(QStringLiteral("lang-getal.xlsx"),
+                                            "<row><c r=\"B2\"><v>1" + QByteArray(300, '0') + "x</v></c></row>");
+        QTest::newRow("bad number, shown in part")
+            << longNumber << "Blad1"
+            << damaged(longNumber, QStringLiteral("het werkblad \"Blad1\" (xl/worksheets/sheet1.xml) cel B2 bevat het "
+                                                  "ongeldige getal \"1%1\u2026 (302 tekens)\"")
+                                       .arg(QString(199, u'0')));
+
         const QString ods =
             package(QStringLiteral("rekenblad.xlsx"), {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
                                                        {"content.xml", "<office:document-content/>"}});
@@ -884,6 +1000,36 @@ private Q_SLOTS:
         QCOMPARE(service.readCell(1, 1).number, 1.0);
         QVERIFY(errorOf([&] { service.activateSheet(2); }).contains(QStringLiteral("ongeldige XML")));
         QCOMPARE(service.sheetReads(), 1);
+    }
+
+    // What is kept is one sheet of the workbook in use: switching sheets, or
+    // reading another workbook, reads the earlier one again when it is asked for.
+    void keepsOneSheetOfOneWorkbook()
+    {
+        const QString a = package(QStringLiteral("een.xlsx"),
+                                  PackageParts({{QStringLiteral("A1"), "<row><c><v>1</v></c></row>", {}},
+                                                {QStringLiteral("A2"), "<row><c><v>2</v></c></row>", {}}}));
+        const QString b = package(QStringLiteral("twee.xlsx"),
+                                  PackageParts({{QStringLiteral("B1"), "<row><c><v>3</v></c></row>", {}}}));
+        WorkbookService service;
+        service.openWorkbook(a);
+        service.activateSheet(1);
+        service.activateSheet(2);
+        service.activateSheet(1);
+        QCOMPARE(service.readCell(1, 1).number, 1.0);
+        QCOMPARE(service.sheetReads(), 3);
+        service.closeActiveWorkbook();
+        service.openWorkbook(a);
+        service.activateSheet(1); // still cached
+        QCOMPARE(service.sheetReads(), 3);
+        service.closeActiveWorkbook();
+        service.openWorkbook(b);
+        service.activateSheet(1);
+        service.closeActiveWorkbook();
+        service.openWorkbook(a);
+        service.activateSheet(1);
+        QCOMPARE(service.readCell(1, 1).number, 1.0);
+        QCOMPARE(service.sheetReads(), 5);
     }
 
     void openWorksheetFillsTheRecord()
