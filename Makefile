@@ -32,6 +32,18 @@ screenshots: build
 	scripts/install-deps --screenshots
 	scripts/screenshots $(BUILD)
 
+# The core, the batch command and the tests without windows, built with ASan
+# and UBSan in a folder of their own, and run.
+.PHONY: sanitize clean-sanitize
+sanitize: deps
+	cmake -S . -B $(BUILD)-sanitize -G Ninja -DKW_SANITIZE=ON -DKW_BUILD_GUI=OFF
+	cmake --build $(BUILD)-sanitize -j $(JOBS)
+	cd $(BUILD)-sanitize && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+		ctest --output-on-failure -j $(JOBS)
+clean: clean-sanitize
+clean-sanitize:
+	rm -rf $(BUILD)-sanitize
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
