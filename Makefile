@@ -44,6 +44,19 @@ clean: clean-sanitize
 clean-sanitize:
 	rm -rf $(BUILD)-sanitize
 
+# The readers' libFuzzer harnesses (clang, ASan and UBSan) in a folder of
+# their own; each then runs FUZZ_SECONDS at the lowest priority (0: build only).
+.PHONY: fuzz clean-fuzz
+FUZZ_SECONDS ?= 60
+fuzz:
+	scripts/install-deps --fuzz
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD)-fuzz -G Ninja -DKW_BUILD_FUZZ=ON -DKW_BUILD_TESTS=OFF -DKW_BUILD_GUI=OFF
+	cmake --build $(BUILD)-fuzz -j $(JOBS) --target fuzz_xlsx fuzz_xlsx_part fuzz_xls
+	fuzz/run $(BUILD)-fuzz $(FUZZ_SECONDS)
+clean: clean-fuzz
+clean-fuzz:
+	rm -rf $(BUILD)-fuzz
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
