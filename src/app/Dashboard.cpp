@@ -3,7 +3,6 @@
 #include "app/Help.h"
 #include "ui/InputForm.h"
 #include "ui/Look.h"
-#include "ui/Screens.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -56,16 +55,27 @@ TDashboard::TDashboard(QWidget *parent) : QWidget(parent, Qt::Window)
     setTabOrder(Button5, Button6);
     setTabOrder(Button6, Memo1);
 
-    connect(Button5, &QPushButton::clicked, this, [] {
-        if (auto *help = qobject_cast<THelp *>(Screens().Help))
-            help->showScreen();
-    });
-    connect(Button1, &QPushButton::clicked, this, [this] {
-        Button6->setFocus();
-        Screens().InputForm->showScreen();
-    });
+    connect(Button5, &QPushButton::clicked, this, &TDashboard::showHelp);
+    connect(Button1, &QPushButton::clicked, this, &TDashboard::openInputScreen);
     connect(Button6, &QPushButton::clicked, this, &QWidget::close);
     Look::applyWindowFont(this);
+}
+
+void TDashboard::setScreens(TInputForm *input, THelp *help)
+{
+    m_input = input;
+    m_help = help;
+}
+
+void TDashboard::openInputScreen()
+{
+    Button6->setFocus();
+    m_input->showScreen();
+}
+
+void TDashboard::showHelp()
+{
+    m_help->showScreen();
 }
 
 void TDashboard::showEvent(QShowEvent *event)
@@ -79,10 +89,10 @@ void TDashboard::closeEvent(QCloseEvent *event)
 {
     // An open input screen closes first, with its closing steps, so that the
     // user's input and the counters are saved as on every other close.
-    if (TInputForm *input = Screens().InputForm; input && input->isVisible())
-        input->close();
-    if (QWidget *help = Screens().Help; help && help->isVisible())
-        help->close();
+    if (m_input && m_input->isVisible())
+        m_input->close();
+    if (m_help && m_help->isVisible())
+        m_help->close();
     event->accept();
     QApplication::quit();
 }

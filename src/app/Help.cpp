@@ -1,9 +1,8 @@
 #include "app/Help.h"
 
+#include "model/Notice.h"
 #include "model/Settings.h"
 #include "ui/Look.h"
-#include "ui/MessageBoxes.h"
-#include "ui/Screens.h"
 
 #ifdef KW_HAVE_HELP
 #include "app/help/RtfReader.h"
@@ -17,7 +16,7 @@
 #include <QTextCursor>
 #include <QTextEdit>
 
-THelp::THelp(QWidget *parent) : QWidget(parent, Qt::Window)
+THelp::THelp(const QWidget &mainWindow, QWidget *parent) : QWidget(parent, Qt::Window), m_mainWindow(mainWindow)
 {
     Look::setupWindow(this, QStringLiteral("Help"), QStringLiteral("SEPA incasso help"), 985, 861, Look::Border::None,
                       Look::MainBackground);
@@ -84,10 +83,8 @@ void THelp::showScreen()
         activateWindow();
         return;
     }
-    if (QWidget *main = Screens().Dashboard) {
-        const QRect r = main->frameGeometry();
-        move(r.left() - 100, r.top() - 50);
-    }
+    const QRect main = m_mainWindow.frameGeometry();
+    move(main.left() - 100, main.top() - 50);
     show();
     FormShow();
 }
@@ -104,7 +101,7 @@ void THelp::FormShow()
 #endif
     if (!loaded) {
         RichEdit1->clear();
-        ShowErrorBox(error);
+        ShowErrorMessage(error);
     }
     RichEdit1->moveCursor(QTextCursor::Start);
     RichEdit1->setFocus();

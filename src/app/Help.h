@@ -12,7 +12,8 @@ class THelp final : public QWidget
 {
     Q_OBJECT
 public:
-    explicit THelp(QWidget *parent = nullptr);
+    // It opens by the main window.
+    explicit THelp(const QWidget &mainWindow, QWidget *parent = nullptr);
 
     static QString helpFileName();
     // The help file in the working directory, else among the installed program's
@@ -30,4 +31,6 @@ public:
 
 private:
     void FormShow();
+
+    const QWidget &m_mainWindow;
 };

@@ -1,6 +1,6 @@
 #include "app/KwintorApp.h"
 #include "model/Error.h"
-#include "ui/MessageBoxes.h"
+#include "model/Notice.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -18,7 +18,7 @@ public:
         try {
             return QApplication::notify(receiver, event);
         } catch (const KwError &error) {
-            ShowErrorBox(error.message());
+            ShowErrorMessage(error.message());
             return false;
         }
     }

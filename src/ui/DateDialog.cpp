@@ -6,7 +6,6 @@
 #include "ui/Look.h"
 #include "ui/MessageBoxes.h"
 #include "ui/ModalHooks.h"
-#include "ui/Screens.h"
 #include "ui_DateDialog.h"
 
 #include <QCalendarWidget>
@@ -77,8 +76,8 @@ bool TDateDialog::Execute()
 
 void TDateDialog::FormShow()
 {
-    const TScreenRect form = InputFormRect();
-    move(form.left + 40, form.top + 350);
+    const QRect form = anchorRect();
+    move(form.left() + 40, form.top() + 350);
     QDate date = DatumStr.isEmpty() ? currentDateTime().date() : parseDatum(DatumStr);
     // A hand-edited settings file may hold anything: the picker then starts today.
     if (!date.isValid())
@@ -101,8 +100,8 @@ void TDateDialog::Button2Click()
             DateTimePicker1->setDate(m_openedDate);
         }
         m_typing->reset();
-        ShowErrorBox(QStringLiteral("Dit is geen geldige datum: de vorige datum blijft staan.\r"
-                                    "Typ de datum als dd-mm-jjjj of kies hem in de kalender."));
+        ShowErrorMessage(QStringLiteral("Dit is geen geldige datum: de vorige datum blijft staan.\r"
+                                        "Typ de datum als dd-mm-jjjj of kies hem in de kalender."));
         DateTimePicker1->setSelectedSection(QDateTimeEdit::DaySection);
         DateTimePicker1->setFocus();
         return;

@@ -5,7 +5,6 @@
 #include "rules/Verification.h"
 #include "ui/MessageBoxes.h"
 #include "ui/ModalHooks.h"
-#include "ui/Screens.h"
 #include "ui/SelectFolderDialog.h"
 #include "ui_FileSaveDialog.h"
 
@@ -14,7 +13,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-TFileSaveDialog::TFileSaveDialog(QWidget *parent) : TScreenDialog(parent)
+TFileSaveDialog::TFileSaveDialog(TInputData &data, TSelectFolderDialog &folders, QWidget *parent)
+    : TScreenDialog(parent), m_data(data), m_folders(folders)
 {
     Ui::TFileSaveDialog form;
     form.setupUi(this);
@@ -32,15 +32,15 @@ TFileSaveDialog::TFileSaveDialog(QWidget *parent) : TScreenDialog(parent)
     form.Label2->adjustSize();
 
     connect(edLogSavePrefix, &QLineEdit::textChanged, this, [this](const QString &text) {
-        InputData().LogSavePrefix = text;
+        m_data.LogSavePrefix = text;
         composeFileName();
     });
     connect(edLogExtension, &QLineEdit::textChanged, this, [this](const QString &text) {
-        InputData().LogExtension = text;
+        m_data.LogExtension = text;
         composeFileName();
     });
     connect(edBestandsNaam, &QLineEdit::textChanged, this, &TFileSaveDialog::composeFileName);
-    connect(edSaveFolder, &QLineEdit::textChanged, this, [](const QString &text) { InputData().LogSaveFolder = text; });
+    connect(edSaveFolder, &QLineEdit::textChanged, this, [this](const QString &text) { m_data.LogSaveFolder = text; });
     connect(Button1, &QPushButton::clicked, this, [this] { Guarded([this] { Button1Click(); }); });
     connect(btSave, &QPushButton::clicked, this, &QDialog::accept);
     connect(Button3, &QPushButton::clicked, this, &QDialog::reject);
@@ -49,23 +49,21 @@ TFileSaveDialog::TFileSaveDialog(QWidget *parent) : TScreenDialog(parent)
 
 bool TFileSaveDialog::Execute(const QString &namePart)
 {
-    const TInputData &data = InputData();
-    edSaveFolder->setText(data.LogSaveFolder);
-    edLogSavePrefix->setText(data.LogSavePrefix);
-    edLogExtension->setText(data.LogExtension);
+    edSaveFolder->setText(m_data.LogSaveFolder);
+    edLogSavePrefix->setText(m_data.LogSavePrefix);
+    edLogExtension->setText(m_data.LogExtension);
     edBestandsNaam->setText(namePart);
-    const TScreenRect form = InputFormRect();
-    move(form.left - 100, form.top + 150);
+    const QRect form = anchorRect();
+    move(form.left() - 100, form.top() + 150);
     return ModalHooks::run(*this, QStringLiteral("TFileSaveDialog"), [this] { FormShow(); }) == QDialog::Accepted;
 }
 
 void TFileSaveDialog::FormShow()
 {
     if (!CheckFolderExists(edSaveFolder->text())) {
-        ShowMeldingBox(QStringLiteral("De ingevoerde map wordt niet gevonden"));
-        TSelectFolderDialog *folders = Screens().SelectFolderDialog;
-        if (folders->Execute())
-            edSaveFolder->setText(folders->SelectedFolder);
+        ShowMelding(QStringLiteral("De ingevoerde map wordt niet gevonden"));
+        if (m_folders.Execute())
+            edSaveFolder->setText(m_folders.SelectedFolder);
     }
     if (edSaveFolder->text().isEmpty())
         edSaveFolder->setText(QDir::toNativeSeparators(QDir::currentPath()));
@@ -79,10 +77,9 @@ void TFileSaveDialog::composeFileName()
 
 void TFileSaveDialog::Button1Click()
 {
-    TSelectFolderDialog *folders = Screens().SelectFolderDialog;
-    folders->SelectedFolder = edSaveFolder->text();
-    if (folders->Execute())
-        edSaveFolder->setText(folders->SelectedFolder);
+    m_folders.SelectedFolder = edSaveFolder->text();
+    if (m_folders.Execute())
+        edSaveFolder->setText(m_folders.SelectedFolder);
 }
 
 QString TFileSaveDialog::filePath() const

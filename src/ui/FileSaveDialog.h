@@ -4,8 +4,10 @@
 
 #include <QString>
 
+struct TInputData;
 class QLineEdit;
 class QPushButton;
+class TSelectFolderDialog;
 
 // "Bestand opslaan": the folder and the name of a saved processing log.
 // Folder, prefix and extension are views of the logging fields of the input data.
@@ -13,7 +15,7 @@ class TFileSaveDialog final : public TScreenDialog
 {
     Q_OBJECT
 public:
-    explicit TFileSaveDialog(QWidget *parent = nullptr);
+    TFileSaveDialog(TInputData &data, TSelectFolderDialog &folders, QWidget *parent = nullptr);
 
     // Shows the dialog with this name part and waits; true when closed with "Opslaan".
     bool Execute(const QString &namePart);
@@ -33,4 +35,7 @@ private:
     void FormShow();
     void composeFileName();
     void Button1Click();
+
+    TInputData &m_data;
+    TSelectFolderDialog &m_folders;
 };

@@ -2,7 +2,6 @@
 
 #include "ui/Look.h"
 #include "ui/ModalHooks.h"
-#include "ui/Screens.h"
 #include "ui_FileSelectionDialog.h"
 
 #include <QDir>
@@ -59,8 +58,8 @@ bool TFileSelectionDialog::Execute()
 
 void TFileSelectionDialog::FormShow()
 {
-    const TScreenRect form = InputFormRect();
-    move(form.left - 80, form.top + 180);
+    const QRect form = anchorRect();
+    move(form.left() - 80, form.top() + 180);
     Edit1->clear();
     Edit2->setText(SelectedFolder);
     FileListBox1->clear();

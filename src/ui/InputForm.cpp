@@ -12,7 +12,6 @@
 #include "ui/MessageBoxes.h"
 #include "ui/ModalHooks.h"
 #include "ui/ProcessingScreen.h"
-#include "ui/Screens.h"
 #include "ui/SelectFolderDialog.h"
 #include "ui/SelectSheet.h"
 #include "ui/SummaryGrid.h"
@@ -20,6 +19,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -44,7 +44,7 @@ QPushButton *dots(QWidget *parent, const QString &name, int x, int y)
 }
 } // namespace
 
-TInputForm::TInputForm(QWidget *parent) : QWidget(parent, Qt::Window)
+TInputForm::TInputForm(TInputData &data, QWidget *parent) : QWidget(parent, Qt::Window), m_data(data)
 {
     Look::setupWindow(this, QStringLiteral("InputForm"), QStringLiteral("SEPA incasso bestand - invoergegevens"), 1115,
                       857, Look::Border::CloseOnly, Look::MainBackground, 14);
@@ -162,15 +162,9 @@ TInputForm::TInputForm(QWidget *parent) : QWidget(parent, Qt::Window)
                   {edOmschrijving, &TInputData::Omschrijving}};
     for (const Binding &b : std::as_const(m_bindings)) {
         QString TInputData::*member = b.field;
-        connect(b.edit, &QLineEdit::textChanged, this, [member](const QString &text) {
-            if (Screens().InputData)
-                InputData().*member = text;
-        });
+        connect(b.edit, &QLineEdit::textChanged, this, [this, member](const QString &text) { m_data.*member = text; });
     }
-    connect(cbHeadings, &QCheckBox::toggled, this, [](bool on) {
-        if (Screens().InputData)
-            InputData().HasHeadings = on;
-    });
+    connect(cbHeadings, &QCheckBox::toggled, this, [this](bool on) { m_data.HasHeadings = on; });
     for (QLineEdit *e : {edIncassant, edIncassoLabel, edIBAN, edZZZ})
         e->installEventFilter(this);
 
@@ -195,6 +189,13 @@ TInputForm::TInputForm(QWidget *parent) : QWidget(parent, Qt::Window)
 
 TInputForm::~TInputForm() = default;
 
+void TInputForm::chooseWorkbook(const QString &path)
+{
+    const QFileInfo file(path);
+    edInputFolder->setText(file.absolutePath());
+    edInputFile->setText(file.fileName());
+}
+
 void TInputForm::showScreen()
 {
     if (isVisible()) {
@@ -208,7 +209,7 @@ void TInputForm::showScreen()
 
 void TInputForm::FormShow()
 {
-    TInputData &data = InputData();
+    TInputData &data = m_data;
     data.InputArray = QList<int>(LayoutFieldCount, 0);
     const bool loaded = LoadSettings(data);
     showFields();
@@ -251,17 +252,15 @@ void TInputForm::FormClose()
 
 void TInputForm::saveSettings()
 {
-    if (SaveSettings(InputData()))
-        ShowMeldingBox(QStringLiteral("Input gegevens zijn opgeslagen"));
+    if (SaveSettings(m_data))
+        ShowMelding(QStringLiteral("Input gegevens zijn opgeslagen"));
     else
-        ShowErrorBox(QStringLiteral("FOUT: Inputgegevens zijn niet opgeslagen"));
+        ShowErrorMessage(QStringLiteral("FOUT: Inputgegevens zijn niet opgeslagen"));
 }
 
 void TInputForm::showFields()
 {
-    if (!Screens().InputData)
-        return;
-    const TInputData &data = InputData();
+    const TInputData &data = m_data;
     for (const Binding &b : std::as_const(m_bindings))
         b.edit->setText(data.*(b.field));
     cbHeadings->setChecked(data.HasHeadings);
@@ -274,7 +273,7 @@ void TInputForm::setHeadings(bool on)
 
 void TInputForm::refreshFilterLine(bool layoutAccepted)
 {
-    const TInputData &data = InputData();
+    const TInputData &data = m_data;
     if (!data.cbFilter)
         Label23->setText(QStringLiteral("Selectie filter is : UIT"));
     else if (layoutAccepted)
@@ -287,8 +286,8 @@ void TInputForm::refreshFilterLine(bool layoutAccepted)
 
 void TInputForm::primeLayout()
 {
-    const TInputData &data = InputData();
-    TLayout *layout = Screens().Layout;
+    const TInputData &data = m_data;
+    TLayout *layout = m_dialogs.layout;
     layout->KolomNumbers = data.InputArray;
     layout->HasHeadings = data.HasHeadings;
     layout->HasFilter = data.cbFilter;
@@ -322,32 +321,32 @@ void TInputForm::fieldExit(QLineEdit *edit)
             CheckSEPAChars(text);
         QString message;
         if (!CheckLength(text, edit == edIncassant ? 70 : 25, message))
-            ShowErrorBox(message);
+            ShowErrorMessage(message);
     }
 }
 
 void TInputForm::Button1Click()
 {
-    TSelectFolderDialog *dialog = Screens().SelectFolderDialog;
-    dialog->SelectedFolder = InputData().InputFolder;
+    TSelectFolderDialog *dialog = m_dialogs.folders;
+    dialog->SelectedFolder = m_data.InputFolder;
     if (dialog->Execute())
         edInputFolder->setText(dialog->SelectedFolder);
 }
 
 void TInputForm::Button3Click()
 {
-    TSelectFolderDialog *dialog = Screens().SelectFolderDialog;
-    dialog->SelectedFolder = InputData().TargetFolder;
+    TSelectFolderDialog *dialog = m_dialogs.folders;
+    dialog->SelectedFolder = m_data.TargetFolder;
     if (dialog->Execute())
         edTargetFolder->setText(dialog->SelectedFolder);
 }
 
 void TInputForm::Button11Click()
 {
-    const TInputData &data = InputData();
+    const TInputData &data = m_data;
     if (!CheckFolderExists(data.InputFolder))
         return;
-    TFileSelectionDialog *dialog = Screens().FileSelectionDialog;
+    TFileSelectionDialog *dialog = m_dialogs.files;
     dialog->SelectedFolder = data.InputFolder;
     dialog->SelectedFile = data.InputFile;
     if (dialog->Execute())
@@ -356,18 +355,18 @@ void TInputForm::Button11Click()
 
 void TInputForm::Button14Click()
 {
-    TDateDialog *dialog = Screens().DateDialog;
-    dialog->DatumStr = InputData().IncassoDate;
+    TDateDialog *dialog = m_dialogs.date;
+    dialog->DatumStr = m_data.IncassoDate;
     if (dialog->Execute())
         edIncDate2->setText(dialog->DatumStr);
 }
 
 void TInputForm::Button2Click()
 {
-    TLayout *layout = Screens().Layout;
+    TLayout *layout = m_dialogs.layout;
     if (!layout->Execute())
         return;
-    TInputData &data = InputData();
+    TInputData &data = m_data;
     data.InputArray = layout->KolomNumbers;
     data.HasHeadings = layout->HasHeadings;
     data.cbFilter = layout->HasFilter;
@@ -384,12 +383,12 @@ void TInputForm::Button7Click()
 
 void TInputForm::Button8Click()
 {
-    const bool loaded = LoadSettings(InputData());
+    const bool loaded = LoadSettings(m_data);
     showFields();
     refreshFilterLine(false);
     if (loaded)
         primeLayout();
-    TfmMelding *box = Screens().fmMelding;
+    TfmMelding *box = m_dialogs.melding;
     box->SetWidth(450);
     box->Melding = loaded ? QStringLiteral("Input gegevens zijn teruggezet op de startwaarden")
                           : QStringLiteral("FOUT: Inputgegevens kunnen niet worden teruggezet");
@@ -399,7 +398,7 @@ void TInputForm::Button8Click()
 
 void TInputForm::Button9Click()
 {
-    TInputData &data = InputData();
+    TInputData &data = m_data;
     QString message;
     if (VerifyInput(data)) {
         message = QStringLiteral("De input is getest. Er zijn geen\rfouten gevonden\r");
@@ -411,17 +410,17 @@ void TInputForm::Button9Click()
     } else {
         message = QStringLiteral("Corrigeer de fouten in dit inputscherm\ren verifieer opnieuw");
     }
-    ShowMeldingBox(message);
+    ShowMelding(message);
 }
 
 void TInputForm::Button10Click()
 {
-    TInputData &data = InputData();
+    TInputData &data = m_data;
     if (!VerifyInput(data)) {
-        ShowErrorBox(QStringLiteral("Corrigeer de fouten in het inputscherm\ren verifieer opnieuw"));
+        ShowErrorMessage(QStringLiteral("Corrigeer de fouten in het inputscherm\ren verifieer opnieuw"));
         return;
     }
-    TSelectSheet *selection = Screens().SelectSheet;
+    TSelectSheet *selection = m_dialogs.sheet;
     selection->SheetName.clear();
     selection->WorkBookName = JoinPath(data.InputFolder, data.InputFile);
     selection->Caption = QStringLiteral("\rSelecteer met een dubbelklik het werkblad met de incasso gegevens in "
@@ -431,5 +430,5 @@ void TInputForm::Button10Click()
         return;
     data.SelectedWorkbook = selection->WorkBookName;
     data.SelectedSheet = selection->SheetName;
-    Screens().fmProcessing->Execute();
+    m_dialogs.processing->Execute();
 }

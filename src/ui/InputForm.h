@@ -12,6 +12,13 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTableWidget;
+class TDateDialog;
+class TFileSelectionDialog;
+class TLayout;
+class TSelectFolderDialog;
+class TSelectSheet;
+class TfmMelding;
+class TfmProcessing;
 
 // "SEPA incasso bestand - invoergegevens": edits the input data in place,
 // loads and saves the settings, verifies the input and starts a run.
@@ -19,14 +26,32 @@ class TInputForm final : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TInputForm(QWidget *parent = nullptr);
+    // The screens it opens, all modal.
+    struct Dialogs
+    {
+        TLayout *layout = nullptr;
+        TSelectFolderDialog *folders = nullptr;
+        TFileSelectionDialog *files = nullptr;
+        TDateDialog *date = nullptr;
+        TSelectSheet *sheet = nullptr;
+        TfmProcessing *processing = nullptr;
+        TfmMelding *melding = nullptr;
+    };
+
+    explicit TInputForm(TInputData &data, QWidget *parent = nullptr);
     ~TInputForm() override;
+    // Most are made after this screen, so they come once all are made.
+    void setDialogs(const Dialogs &dialogs) { m_dialogs = dialogs; }
 
     // Shows the screen with its opening steps; a visible screen is only brought to the front.
     void showScreen();
     TExcelApp &excelApp() { return m_excel; }
+    // The summary of the last run, which the processing screen fills.
+    QTableWidget *summaryGrid() const { return StringGrid1; }
     // The heading check box (the layout screen's "Terug" sets it).
     void setHeadings(bool on);
+    // Folder and name of this workbook into their fields, as if chosen with their buttons.
+    void chooseWorkbook(const QString &path);
 
     QLineEdit *edIncassant;
     QLineEdit *edZZZ;
@@ -83,6 +108,8 @@ private:
     void Button11Click();
     void Button14Click();
 
+    TInputData &m_data;
+    Dialogs m_dialogs;
     TExcelApp m_excel;
     QList<Binding> m_bindings;
 };

@@ -2,10 +2,8 @@
 
 #include "model/InputData.h"
 #include "rules/TextRules.h"
-#include "ui/InputForm.h"
 #include "ui/MessageBoxes.h"
 #include "ui/ModalHooks.h"
-#include "ui/Screens.h"
 #include "ui_LayoutScreen.h"
 
 #include <QCheckBox>
@@ -14,7 +12,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-TLayout::TLayout(QWidget *parent) : TScreenDialog(parent), KolomNumbers(LayoutFieldCount, 0)
+TLayout::TLayout(const TInputData &data, QWidget *parent)
+    : TScreenDialog(parent), KolomNumbers(LayoutFieldCount, 0), m_data(data)
 {
     // The form makes "Accepteer" first and starts the tab order there, so the screen opens with the focus on it.
     Ui::TLayout form;
@@ -57,11 +56,11 @@ bool TLayout::Execute()
 
 void TLayout::FormShow()
 {
-    const TScreenRect form = InputFormRect();
-    move(form.left - 40, form.top + 60);
+    const QRect form = anchorRect();
+    move(form.left() - 40, form.top() + 60);
     for (int i = 0; i < LayoutFieldCount; ++i)
         columnEdits[i]->setText(ColumnLetters(KolomNumbers.value(i, 0)));
-    CheckBox1->setChecked(Screens().InputData && InputData().HasHeadings);
+    CheckBox1->setChecked(m_data.HasHeadings);
     CheckBox2->setChecked(HasFilter);
     Edit11->setText(FilterReq);
     Edit12->setText(ColumnLetters(FilterCol));
@@ -98,12 +97,12 @@ void TLayout::CollectInfo()
 bool TLayout::TestRequiredInput()
 {
     bool complete = true;
-    TfmMelding *box = Screens().fmMelding;
+    TfmMelding *box = m_melding;
     for (int i = 0; i < LayoutFieldCount; ++i) {
         if (IsRequiredLayoutField(static_cast<TLayoutField>(i)) && KolomNumbers.value(i, 0) == 0) {
             box->move(50, box->y());
             box->SetWidth(580);
-            box->Label1->setFixedWidth(450);
+            box->SetTextWidth(450);
             box->Melding = QStringLiteral("WAARSCHUWING\r\rAlleen de twee adresregels en de BIC code zijn optioneel."
                                           "\rVerder mag de kolom voor BIC en SequentieCode leeg blijven."
                                           "\rAlle andere velden moeten een kolomletter krijgen.");
@@ -114,8 +113,8 @@ bool TLayout::TestRequiredInput()
         }
     }
     if (CheckBox2->isChecked() && (Edit11->text().isEmpty() || Edit12->text().isEmpty())) {
-        ShowMeldingBox(QStringLiteral("WAARSCHUWING\r\rBij gebruik van het filter moeten zowel te testen kolom"
-                                      "\rals ook het criterium ingevuld worden. "));
+        ShowMelding(QStringLiteral("WAARSCHUWING\r\rBij gebruik van het filter moeten zowel te testen kolom"
+                                   "\rals ook het criterium ingevuld worden. "));
         complete = false;
     }
     return complete;
@@ -123,7 +122,6 @@ bool TLayout::TestRequiredInput()
 
 void TLayout::Button2Click()
 {
-    if (Screens().InputForm)
-        Screens().InputForm->setHeadings(CheckBox1->isChecked());
+    Q_EMIT headingsChosen(CheckBox1->isChecked());
     reject();
 }

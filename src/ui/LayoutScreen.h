@@ -5,12 +5,14 @@
 #include <QList>
 #include <QString>
 
+struct TInputData;
 class QCheckBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class TfmMelding;
 
 // "Layout van de Excel tabel": the column of each table field, the heading
 // row and the row filter, on a working copy that the input screen fills and
@@ -19,7 +21,10 @@ class TLayout final : public TScreenDialog
 {
     Q_OBJECT
 public:
-    explicit TLayout(QWidget *parent = nullptr);
+    // The record is only read: the heading row that the screen starts with.
+    explicit TLayout(const TInputData &data, QWidget *parent = nullptr);
+    // Made after this screen: the box of the warnings.
+    void setMessageBox(TfmMelding *box) { m_melding = box; }
 
     // The working copy.
     QList<int> KolomNumbers;
@@ -44,10 +49,17 @@ public:
     QPushButton *Button1; // Accepteer
     QPushButton *Button2; // Terug
 
+Q_SIGNALS:
+    // "Terug": the input screen's heading check box takes this state.
+    void headingsChosen(bool on);
+
 private:
     void FormShow();
     void CheckBox2Click();
     void Button1Click();
     void Button2Click();
     void CollectInfo();
+
+    const TInputData &m_data;
+    TfmMelding *m_melding = nullptr;
 };

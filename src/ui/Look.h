@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QDialog>
 #include <QFont>
+#include <QPointer>
+#include <QRect>
 #include <QString>
 
 class QAbstractButton;
@@ -74,8 +76,16 @@ class TScreenDialog : public QDialog
 public:
     using QDialog::QDialog;
 
+    // The window it places itself by, also when another screen opens it: the input screen.
+    void setAnchor(QWidget *anchor) { m_anchor = anchor; }
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    // The anchor's frame (its geometry before it was ever shown); all zero without one.
+    QRect anchorRect() const { return m_anchor ? m_anchor->frameGeometry() : QRect(); }
+
+private:
+    QPointer<QWidget> m_anchor;
 };
 
 class QPixmap;

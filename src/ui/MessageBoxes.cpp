@@ -3,7 +3,6 @@
 #include "model/Error.h"
 #include "ui/Look.h"
 #include "ui/ModalHooks.h"
-#include "ui/Screens.h"
 #include "ui_ErrorMessage.h"
 #include "ui_Melding.h"
 
@@ -36,6 +35,12 @@ void fitHeight(QDialog *box, QLabel *text, QPushButton *button, int standardHeig
     }
     button->move(button->x(), buttonTop);
     box->setFixedHeight(height);
+}
+
+// Halving rounded down, also for negative numbers.
+constexpr int halfDown(int value)
+{
+    return value >= 0 ? value / 2 : -((-value + 1) / 2);
 }
 
 // The box's width changes from showing to showing (wide texts, callers that
@@ -75,11 +80,11 @@ void TfmMelding::FormShow()
     centreButton(this, Button1);
     fitHeight(this, Label1, Button1, MeldingStandardHeight, MeldingButtonTop, true);
 
-    const TScreenRect form = InputFormRect();
+    const QRect form = anchorRect();
     const int h = height();
     const int w = width();
-    const int top = form.top + halfDown(form.height - h) - halfDown(h);
-    const int left = form.left + halfDown(form.width - w) + h + halfDown(h);
+    const int top = form.top() + halfDown(form.height() - h) - halfDown(h);
+    const int left = form.left() + halfDown(form.width() - w) + h + halfDown(h);
     move(left, top);
     Button1->setFocus();
 }
@@ -95,6 +100,11 @@ void TfmMelding::SetBasics()
 void TfmMelding::SetWidth(int width)
 {
     setFixedWidth(width);
+}
+
+void TfmMelding::SetTextWidth(int width)
+{
+    Label1->setFixedWidth(width);
 }
 
 TErrorMessage::TErrorMessage(QWidget *parent) : TScreenDialog(parent)
@@ -122,39 +132,35 @@ void TErrorMessage::FormShow()
     Label2->setText(Look::displayText(ErrorMessage));
     centreButton(this, Button1);
     fitHeight(this, Label2, Button1, ErrorStandardHeight, ErrorButtonTop, false);
-    const TScreenRect form = InputFormRect();
-    move(form.left + halfDown(form.width - width()), form.top + halfDown(form.height - height()));
+    const QRect form = anchorRect();
+    move(form.left() + halfDown(form.width() - width()), form.top() + halfDown(form.height() - height()));
     Button1->setFocus();
 }
 
-void ShowMeldingBox(const QString &text)
+void TBoxNotices::setBoxes(TfmMelding *melding, TErrorMessage *error)
 {
-    if (TfmMelding *box = Screens().fmMelding) {
-        box->Melding = text;
-        box->Execute();
+    m_melding = melding;
+    m_error = error;
+}
+
+void TBoxNotices::message(const QString &text)
+{
+    if (m_melding) {
+        m_melding->Melding = text;
+        m_melding->Execute();
     } else {
         ModalHooks::plainMessage(QMessageBox::Information, QApplication::applicationName(), text);
     }
 }
 
-void ShowErrorBox(const QString &text)
+void TBoxNotices::error(const QString &text)
 {
-    if (TErrorMessage *box = Screens().ErrorMessage) {
-        box->ErrorMessage = text;
-        box->Execute();
+    if (m_error) {
+        m_error->ErrorMessage = text;
+        m_error->Execute();
     } else {
         ModalHooks::plainMessage(QMessageBox::Critical, QApplication::applicationName(), text);
     }
-}
-
-void TBoxNotices::message(const QString &text)
-{
-    ShowMeldingBox(text);
-}
-
-void TBoxNotices::error(const QString &text)
-{
-    ShowErrorBox(text);
 }
 
 void TBoxNotices::errorDialog(const QString &text)
@@ -167,6 +173,6 @@ void Guarded(const std::function<void()> &action)
     try {
         action();
     } catch (const KwError &error) {
-        ShowErrorBox(error.message());
+        ShowErrorMessage(error.message());
     }
 }

@@ -4,6 +4,7 @@
 #include "ui/Look.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 
 class QLabel;
@@ -24,6 +25,8 @@ public:
     void SetBasics();
     // For callers that need more room before Execute; "Sluit" is centred at every showing.
     void SetWidth(int width);
+    // The width of the text; the next showing sizes the text anew.
+    void SetTextWidth(int width);
 
     QLabel *Label1;
     QPushButton *Button1;
@@ -52,19 +55,22 @@ private:
     void FormShow();
 };
 
-// The notices of the core reach the user through the two boxes; the file
-// builder's own errors through the platform's plain error dialog.
+// The notices of the core and of the screens reach the user through the two
+// boxes; the file builder's own errors through the platform's plain error dialog.
+// Without its boxes (before they are made) a notice goes to a plain message box.
 class TBoxNotices final : public NoticeSink
 {
 public:
+    void setBoxes(TfmMelding *melding, TErrorMessage *error);
+
     void message(const QString &text) override;
     void error(const QString &text) override;
     void errorDialog(const QString &text) override;
-};
 
-// Shows the message box with this text (a shorthand the screens use).
-void ShowMeldingBox(const QString &text);
-void ShowErrorBox(const QString &text);
+private:
+    QPointer<TfmMelding> m_melding;
+    QPointer<TErrorMessage> m_error;
+};
 
 #include <functional>
 

@@ -8,7 +8,6 @@
 #include "ui/InputForm.h"
 #include "ui/MessageBoxes.h"
 #include "ui/ModalHooks.h"
-#include "ui/Screens.h"
 #include "ui/SummaryGrid.h"
 
 #include <QCursor>
@@ -17,7 +16,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 
-TfmProcessing::TfmProcessing(QWidget *parent) : TScreenDialog(parent)
+TfmProcessing::TfmProcessing(TInputData &data, TInputForm &input, QWidget *parent)
+    : TScreenDialog(parent), m_data(data), m_input(input)
 {
     Look::setupWindow(this, QStringLiteral("fmProcessing"), QStringLiteral("Verwerking"), 751, 572, Look::Border::None,
                       Look::DialogBackground);
@@ -48,28 +48,28 @@ TfmProcessing::~TfmProcessing() = default;
 
 void TfmProcessing::Execute()
 {
-    const TScreenRect form = InputFormRect();
-    move(form.left + 100, form.top + 150);
+    const QRect form = anchorRect();
+    move(form.left() + 100, form.top() + 150);
     ModalHooks::run(*this, QStringLiteral("TfmProcessing"), [this] { Guarded([this] { FormShow(); }); });
 }
 
 void TfmProcessing::FormShow()
 {
     Button3->hide();
-    WorkbookService *service = Screens().InputForm->excelApp().service();
+    WorkbookService *service = m_input.excelApp().service();
     if (!service) {
-        ShowErrorBox(QStringLiteral("Cannot start Excel/Excel not installed ?"));
+        ShowErrorMessage(QStringLiteral("Cannot start Excel/Excel not installed ?"));
         return;
     }
     // The run's records live as long as the application: one run object, made at the first showing.
     if (!m_run) {
-        m_run = std::make_unique<ProcessingRun>(InputData(), *service);
+        m_run = std::make_unique<ProcessingRun>(m_data, *service);
         m_run->log().setListener([this] { followLog(); });
     }
     Memo1->clear();
     m_linesShown = 0;
     // From here on the grid must not show an earlier run's files as this run's.
-    ClearSummaryGrid(Screens().InputForm->StringGrid1);
+    ClearSummaryGrid(m_input.summaryGrid());
     m_run->show();
     followLog();
     if (m_run->verwerkenOffered()) {
@@ -100,7 +100,7 @@ void TfmProcessing::Button3Click()
     Button3->setVisible(m_run->verwerkenOffered());
     if (outcome == RunOutcome::Aborted)
         return;
-    FillSummaryGrid(Screens().InputForm->StringGrid1, m_run->incassobatches());
+    FillSummaryGrid(m_input.summaryGrid(), m_run->incassobatches());
     if (m_run->processed())
         Button4->setText(QStringLiteral("Afsluiten"));
     Button2->setFocus();
@@ -111,16 +111,16 @@ void TfmProcessing::Button2Click()
     if (!m_run)
         return;
     m_run->ReturnCode = 3;
-    TFileSaveDialog *dialog = Screens().FileSaveDialog;
+    TFileSaveDialog *dialog = m_logSave;
     const bool save = dialog->Execute(m_run->logFileStamp());
     if (save) {
         QString error;
         if (!SaveProcessingLog(dialog->filePath(), m_run->log().lines(), &error)) {
-            ShowErrorBox(error);
+            ShowErrorMessage(error);
             return;
         }
     }
-    ShowMeldingBox(save ? QStringLiteral("Log is opgeslagen") : QStringLiteral("Log is NIET opgeslagen"));
+    ShowMelding(save ? QStringLiteral("Log is opgeslagen") : QStringLiteral("Log is NIET opgeslagen"));
     Button4->setFocus();
 }
 

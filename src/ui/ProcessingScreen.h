@@ -4,24 +4,28 @@
 
 #include <memory>
 
+struct TInputData;
 class ProcessingRun;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class TFileSaveDialog;
+class TInputForm;
 
 // "Verwerking": drives a run. The work itself is the core's processing run;
-// the screen mirrors its log, its buttons and, at the end, the summary grid.
+// the screen mirrors its log, its buttons and, at the end, the summary grid
+// of the input screen.
 class TfmProcessing final : public TScreenDialog
 {
     Q_OBJECT
 public:
-    explicit TfmProcessing(QWidget *parent = nullptr);
+    TfmProcessing(TInputData &data, TInputForm &input, QWidget *parent = nullptr);
     ~TfmProcessing() override;
+    // Made after this screen: the dialog of "Deze log opslaan".
+    void setLogSaveDialog(TFileSaveDialog *dialog) { m_logSave = dialog; }
 
     // Shows the screen modally: header and row control, then waits until it is closed.
     void Execute();
-    // The run of the last showing; nullptr before the first.
-    ProcessingRun *run() const { return m_run.get(); }
 
     QLabel *Label1;
     QLabel *Label3;
@@ -40,6 +44,9 @@ private:
     void Button4Click();
     void followLog();
 
+    TInputData &m_data;
+    TInputForm &m_input;
+    TFileSaveDialog *m_logSave = nullptr;
     std::unique_ptr<ProcessingRun> m_run;
     int m_linesShown = 0;
 };

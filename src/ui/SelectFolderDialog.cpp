@@ -4,7 +4,6 @@
 #include "rules/Verification.h"
 #include "ui/MessageBoxes.h"
 #include "ui/ModalHooks.h"
-#include "ui/Screens.h"
 #include "ui_SelectFolderDialog.h"
 
 #include <QComboBox>
@@ -75,8 +74,8 @@ QStringList TSelectFolderDialog::DriveRoots()
 
 bool TSelectFolderDialog::Execute()
 {
-    const TScreenRect form = InputFormRect();
-    move(form.left - 100, form.top + 150);
+    const QRect form = anchorRect();
+    move(form.left() - 100, form.top() + 150);
     const int result = ModalHooks::run(*this, QStringLiteral("TSelectFolderDialog"), [this] { FormShow(); });
     SelectedFolder = Edit1->text();
     return result == QDialog::Accepted;
@@ -94,7 +93,7 @@ void TSelectFolderDialog::FormShow()
         showDrive(driveOf(SelectedFolder));
         setDirectory(SelectedFolder);
     } else {
-        ShowErrorBox(QStringLiteral("De ingevoerde map wordt niet gevonden"));
+        ShowErrorMessage(QStringLiteral("De ingevoerde map wordt niet gevonden"));
     }
     CurrentDrive = DriveComboBox1->currentText();
 }
@@ -164,7 +163,7 @@ void TSelectFolderDialog::driveChanged(int index)
         setDirectory(drive);
         CurrentDrive = drive;
     } else {
-        ShowErrorBox(QStringLiteral("Geen toegang tot deze drive"));
+        ShowErrorMessage(QStringLiteral("Geen toegang tot deze drive"));
     }
     showDrive(CurrentDrive);
 }
@@ -177,7 +176,7 @@ void TSelectFolderDialog::addFolder()
     const QString base = m_directory.endsWith(QDir::separator()) ? m_directory.chopped(1) : m_directory;
     const QString folder = JoinPath(base, name);
     if (!QDir().mkpath(folder)) {
-        ShowErrorBox(QStringLiteral("De map: ") + folder + QStringLiteral("  kan niet worden aangemaakt"));
+        ShowErrorMessage(QStringLiteral("De map: ") + folder + QStringLiteral("  kan niet worden aangemaakt"));
         return;
     }
     readDirectory();

@@ -2,10 +2,8 @@
 
 #include "model/Error.h"
 #include "ui/ExcelApp.h"
-#include "ui/InputForm.h"
 #include "ui/MessageBoxes.h"
 #include "ui/ModalHooks.h"
-#include "ui/Screens.h"
 #include "ui_SelectSheet.h"
 #include "workbook/WorkbookService.h"
 
@@ -16,7 +14,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
-TSelectSheet::TSelectSheet(QWidget *parent) : TScreenDialog(parent)
+TSelectSheet::TSelectSheet(TExcelApp &excel, QWidget *parent) : TScreenDialog(parent), m_excel(excel)
 {
     Ui::TSelectSheet form;
     form.setupUi(this);
@@ -42,10 +40,9 @@ bool TSelectSheet::Execute()
     const bool chosen =
         ModalHooks::run(*this, QStringLiteral("TSelectSheet"), [this] { FormShow(); }) == QDialog::Accepted;
     m_sheetList.reset();
-    TExcelApp &excel = Screens().InputForm->excelApp();
     try {
-        if (excel.isHeld() && excel.workbookCount() > 0)
-            excel.service()->closeActiveWorkbook();
+        if (m_excel.isHeld() && m_excel.workbookCount() > 0)
+            m_excel.service()->closeActiveWorkbook();
     } catch (const KwError &) {
         // The workbook was only read; a server that lost it has nothing to close.
     }
@@ -56,18 +53,17 @@ void TSelectSheet::FormShow()
 {
     ListBox1->clear();
     Button2->setEnabled(true);
-    TExcelApp &excel = Screens().InputForm->excelApp();
-    if (!excel.startAnew()) {
+    if (!m_excel.startAnew()) {
         ModalHooks::plainMessage(QMessageBox::NoIcon, QApplication::applicationName(),
                                  QStringLiteral("Het Excel werkboek kan niet worden gevonden. Exit."));
         return;
     }
     m_sheetList = std::make_unique<QStringList>();
     try {
-        excel.service()->openWorkbook(WorkBookName);
-        ListWorksheetNames(*excel.service(), *m_sheetList);
+        m_excel.service()->openWorkbook(WorkBookName);
+        ListWorksheetNames(*m_excel.service(), *m_sheetList);
     } catch (const KwError &error) {
-        ShowErrorBox(error.message());
+        ShowErrorMessage(error.message());
         return;
     }
     ListBox1->addItems(*m_sheetList);

@@ -11,13 +11,15 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class TExcelApp;
 
 // "Selecteer Excel Worksheet": picks the worksheet of the run.
 class TSelectSheet final : public TScreenDialog
 {
     Q_OBJECT
 public:
-    explicit TSelectSheet(QWidget *parent = nullptr);
+    // The worksheets are read through the input screen's handle on the spreadsheet application.
+    explicit TSelectSheet(TExcelApp &excel, QWidget *parent = nullptr);
 
     QString Caption;      // the prompt shown in Label1
     QString SheetName;    // the chosen worksheet
@@ -39,5 +41,6 @@ private:
     void FormShow();
     void chooseHighlighted();
 
+    TExcelApp &m_excel;
     std::unique_ptr<QStringList> m_sheetList;
 };

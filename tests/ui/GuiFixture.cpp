@@ -2,7 +2,6 @@
 
 #include "model/Settings.h"
 #include "ui/LayoutScreen.h"
-#include "ui/Screens.h"
 #include "util/XlsxMaker.h"
 
 #include <QApplication>
@@ -36,11 +35,6 @@ GuiFixture::~GuiFixture()
     m_app.reset();
     setClock(nullptr);
     ModalHooks::clear();
-}
-
-TInputData &GuiFixture::data()
-{
-    return InputData();
 }
 
 QString GuiFixture::path(const QString &name) const
@@ -134,6 +128,13 @@ ModalHooks::Answer typeLayout(const QStringList &letters, bool filter, const QSt
         child<QLineEdit>(&dialog, QStringLiteral("Edit12"))->setText(column);
         child<QPushButton>(&dialog, button)->click();
     };
+}
+
+void click(QWidget *window, const QString &button)
+{
+    QAbstractButton *found = child<QAbstractButton>(window, button);
+    QVERIFY2(found, qPrintable(button));
+    found->click();
 }
 
 void leaveField(QWidget *field)

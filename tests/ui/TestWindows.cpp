@@ -11,7 +11,6 @@
 #include "ui/LayoutScreen.h"
 #include "ui/MessageBoxes.h"
 #include "ui/ProcessingScreen.h"
-#include "ui/Screens.h"
 #include "ui/SelectFolderDialog.h"
 #include "ui/SelectSheet.h"
 
@@ -41,13 +40,13 @@ QScreen *screenNamed(const QString &name)
 void openWindow(GuiFixture &gui, const QString &name, const Inspect &inspect)
 {
     const auto answer = [&inspect](QDialog &d) { inspect(d); };
-    TScreens &s = Screens();
+    const TScreens &s = gui.screens();
     if (name == QLatin1String("Dashboard") || name == QLatin1String("InputForm") || name == QLatin1String("Help")) {
         QWidget *window = name == QLatin1String("Dashboard") ? s.Dashboard
                           : name == QLatin1String("Help")    ? s.Help
                                                              : static_cast<QWidget *>(s.InputForm);
         if (window == s.Help)
-            static_cast<THelp *>(window)->showScreen();
+            gui.app().help().showScreen();
         else if (window == s.InputForm)
             s.InputForm->showScreen();
         else
@@ -57,9 +56,9 @@ void openWindow(GuiFixture &gui, const QString &name, const Inspect &inspect)
     } else if (name == QLatin1String("fmMelding") || name == QLatin1String("ErrorMessage")) {
         ModalHooks::setBoxObserver(answer);
         if (name == QLatin1String("fmMelding"))
-            ShowMeldingBox(QStringLiteral("Input gegevens zijn opgeslagen"));
+            ShowMelding(QStringLiteral("Input gegevens zijn opgeslagen"));
         else
-            ShowErrorBox(QStringLiteral("De map: x  is niet gevonden"));
+            ShowErrorMessage(QStringLiteral("De map: x  is niet gevonden"));
         ModalHooks::setBoxObserver(nullptr);
     } else {
         const QHash<QString, QString> classes = {
@@ -96,7 +95,7 @@ void openInputScreen(GuiFixture &gui)
 {
     gui.writeWorkbook();
     gui.writeValidSettings();
-    Screens().InputForm->showScreen();
+    gui.screens().InputForm->showScreen();
     gui.data().SelectedWorkbook = gui.path(QStringLiteral("in/incasso.xlsx"));
     gui.data().SelectedSheet = QStringLiteral("Leden");
 }
@@ -146,8 +145,8 @@ void TestWindows::fitsTheScreen()
     GuiFixture gui;
     const QRect available = screenNamed(screen)->availableGeometry();
     // The main window and the input screen stand on that screen; the others place themselves by them.
-    Screens().Dashboard->move(available.topLeft() + QPoint(40, 40));
-    Screens().InputForm->move(available.topLeft() + QPoint(20, 20));
+    gui.screens().Dashboard->move(available.topLeft() + QPoint(40, 40));
+    gui.screens().InputForm->move(available.topLeft() + QPoint(20, 20));
     QSize ownSize;
     QHash<QString, QPoint> places;
     for (QWidget *w : QApplication::topLevelWidgets())
@@ -258,7 +257,7 @@ void TestWindows::enterAndEscape()
         GuiFixture gui;
         openInputScreen(gui);
         if (window == QLatin1String("InputForm"))
-            Screens().InputForm->hide();
+            gui.screens().InputForm->hide();
         QString found;
         openWindow(gui, window, [&, key = key](QWidget &w) {
             if (key == Qt::Key_Return && !focus.isEmpty())
@@ -282,16 +281,17 @@ void TestWindows::tabReachesEveryField()
 {
     GuiFixture gui;
     openInputScreen(gui);
-    TInputForm *input = Screens().InputForm;
+    TInputForm *input = gui.screens().InputForm;
+    auto *check = child<QPushButton>(input, QStringLiteral("Button9"));
     QApplication::setActiveWindow(input);
     QVERIFY(QTest::qWaitForWindowActive(input));
-    QCOMPARE(QApplication::focusWidget(), input->Button9);
+    QCOMPARE(QApplication::focusWidget(), check);
     auto *area = input->findChild<QScrollArea *>();
     QVERIFY(area);
 
     // Tab from "Check" round to it again: every field and button on the way, each brought into view.
     QSet<QWidget *> reached;
-    for (int step = 0; step < 40 && (reached.isEmpty() || QApplication::focusWidget() != input->Button9); ++step) {
+    for (int step = 0; step < 40 && (reached.isEmpty() || QApplication::focusWidget() != check); ++step) {
         QWidget *now = QApplication::focusWidget();
         reached.insert(now);
         // At least its first line: a memo scrolls its cursor into view, not all of itself.
@@ -299,14 +299,14 @@ void TestWindows::tabReachesEveryField()
         QVERIFY2(area->viewport()->rect().contains(inView), qPrintable(now->objectName()));
         QTest::keyClick(now, Qt::Key_Tab);
     }
-    QCOMPARE(QApplication::focusWidget(), input->Button9);
+    QCOMPARE(QApplication::focusWidget(), check);
     QStringList missed;
     for (QWidget *w : input->findChildren<QWidget *>())
         if ((qobject_cast<QLineEdit *>(w) || qobject_cast<QAbstractButton *>(w)) && (w->focusPolicy() & Qt::TabFocus) &&
             !reached.contains(w))
             missed.append(w->objectName());
     QVERIFY2(missed.isEmpty(), qPrintable(missed.join(QLatin1String(", "))));
-    QVERIFY(!reached.contains(static_cast<QWidget *>(input->StringGrid1)));
+    QVERIFY(!reached.contains(input->summaryGrid()));
 }
 
 QTEST_MAIN(TestWindows)
