@@ -4,12 +4,14 @@
 
 #include <QColor>
 #include <QDate>
-#include <QDialog>
 #include <QString>
 
-class QDateEdit;
-class QPushButton;
+#include <memory>
+
 class TDateTyping;
+namespace Ui {
+class TDateDialog;
+}
 
 // "Datum invoer": picks the collection date.
 class TDateDialog final : public TScreenDialog
@@ -17,6 +19,7 @@ class TDateDialog final : public TScreenDialog
     Q_OBJECT
 public:
     explicit TDateDialog(QWidget *parent = nullptr);
+    ~TDateDialog() override;
 
     // "dd-mm-yyyy" or empty.
     QString DatumStr;
@@ -28,19 +31,18 @@ public:
     // The colour of the days in the calendar that the bank cannot use.
     static inline const QColor MutedDayColour{160, 160, 160};
 
-    QDateEdit *DateTimePicker1;
-    QPushButton *Button1; // Cancel
-    QPushButton *Button2; // OK
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+
+private Q_SLOTS:
+    void acceptDate();
 
 private:
     void FormShow();
     void muteUnusableDays(int year, int month);
-    void Button2Click();
     void setPickerColour(const QColor &colour);
 
+    const std::unique_ptr<Ui::TDateDialog> m_ui;
     QColor m_colour;
     QObject *m_calendarWindow = nullptr;
     TDateTyping *m_typing;

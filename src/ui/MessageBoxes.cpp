@@ -51,17 +51,16 @@ void centreButton(const QDialog *box, QPushButton *button)
 }
 } // namespace
 
-TfmMelding::TfmMelding(QWidget *parent) : TScreenDialog(parent)
+TfmMelding::TfmMelding(QWidget *parent) : TScreenDialog(parent), m_ui(std::make_unique<Ui::TfmMelding>())
 {
-    Ui::TfmMelding form;
-    form.setupUi(this);
-    Label1 = form.Label1;
-    Button1 = form.Button1;
+    m_ui->setupUi(this);
     Look::setupFormWindow(this, Look::Border::None, Look::BoxBackground);
-    Look::setKeyButtons(this, Button1, Button1);
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+    Look::setKeyButtons(this, m_ui->Button1, m_ui->Button1);
+    connect(m_ui->Button1, &QPushButton::clicked, this, &QDialog::accept);
     Look::applyWindowFont(this);
 }
+
+TfmMelding::~TfmMelding() = default;
 
 bool TfmMelding::Execute()
 {
@@ -71,14 +70,15 @@ bool TfmMelding::Execute()
 
 void TfmMelding::FormShow()
 {
-    Label1->setFixedWidth(Look::textWidth(Label1, Melding) >= 700 ? 500 : 380);
-    Label1->setText(Look::displayText(Melding));
+    QLabel *text = m_ui->Label1;
+    text->setFixedWidth(Look::textWidth(text, Melding) >= 700 ? 500 : 380);
+    text->setText(Look::displayText(Melding));
     // A wide label in a narrow box keeps its width; the box widens with it.
-    const int needed = Label1->x() + Label1->width() + 20;
+    const int needed = text->x() + text->width() + 20;
     if (width() < needed)
         setFixedWidth(needed);
-    centreButton(this, Button1);
-    fitHeight(this, Label1, Button1, MeldingStandardHeight, MeldingButtonTop, true);
+    centreButton(this, m_ui->Button1);
+    fitHeight(this, text, m_ui->Button1, MeldingStandardHeight, MeldingButtonTop, true);
 
     const QRect form = anchorRect();
     const int h = height();
@@ -86,15 +86,15 @@ void TfmMelding::FormShow()
     const int top = form.top() + halfDown(form.height() - h) - halfDown(h);
     const int left = form.left() + halfDown(form.width() - w) + h + halfDown(h);
     move(left, top);
-    Button1->setFocus();
+    m_ui->Button1->setFocus();
 }
 
 void TfmMelding::SetBasics()
 {
     setFixedWidth(420);
     move(200, y());
-    Button1->move(288, Button1->y());
-    Label1->setFixedWidth(380);
+    m_ui->Button1->move(288, m_ui->Button1->y());
+    m_ui->Label1->setFixedWidth(380);
 }
 
 void TfmMelding::SetWidth(int width)
@@ -104,21 +104,19 @@ void TfmMelding::SetWidth(int width)
 
 void TfmMelding::SetTextWidth(int width)
 {
-    Label1->setFixedWidth(width);
+    m_ui->Label1->setFixedWidth(width);
 }
 
-TErrorMessage::TErrorMessage(QWidget *parent) : TScreenDialog(parent)
+TErrorMessage::TErrorMessage(QWidget *parent) : TScreenDialog(parent), m_ui(std::make_unique<Ui::TErrorMessage>())
 {
-    Ui::TErrorMessage form;
-    form.setupUi(this);
-    Label1 = form.Label1;
-    Label2 = form.Label2;
-    Button1 = form.Button1;
+    m_ui->setupUi(this);
     Look::setupFormWindow(this, Look::Border::None, Look::BoxBackground);
-    Look::setKeyButtons(this, Button1, Button1);
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+    Look::setKeyButtons(this, m_ui->Button1, m_ui->Button1);
+    connect(m_ui->Button1, &QPushButton::clicked, this, &QDialog::accept);
     Look::applyWindowFont(this);
 }
+
+TErrorMessage::~TErrorMessage() = default;
 
 bool TErrorMessage::Execute()
 {
@@ -128,13 +126,14 @@ bool TErrorMessage::Execute()
 
 void TErrorMessage::FormShow()
 {
-    Label2->setFixedWidth(450);
-    Label2->setText(Look::displayText(ErrorMessage));
-    centreButton(this, Button1);
-    fitHeight(this, Label2, Button1, ErrorStandardHeight, ErrorButtonTop, false);
+    QLabel *text = m_ui->Label2;
+    text->setFixedWidth(450);
+    text->setText(Look::displayText(ErrorMessage));
+    centreButton(this, m_ui->Button1);
+    fitHeight(this, text, m_ui->Button1, ErrorStandardHeight, ErrorButtonTop, false);
     const QRect form = anchorRect();
     move(form.left() + halfDown(form.width() - width()), form.top() + halfDown(form.height() - height()));
-    Button1->setFocus();
+    m_ui->Button1->setFocus();
 }
 
 void TBoxNotices::setBoxes(TfmMelding *melding, TErrorMessage *error)

@@ -3,12 +3,16 @@
 #include "model/Notice.h"
 #include "ui/Look.h"
 
-#include <QDialog>
 #include <QPointer>
 #include <QString>
 
-class QLabel;
-class QPushButton;
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class TErrorMessage;
+class TfmMelding;
+} // namespace Ui
 
 // The message box "Melding": every notice and warning of the system.
 class TfmMelding final : public TScreenDialog
@@ -16,6 +20,7 @@ class TfmMelding final : public TScreenDialog
     Q_OBJECT
 public:
     explicit TfmMelding(QWidget *parent = nullptr);
+    ~TfmMelding() override;
 
     QString Melding;
 
@@ -28,11 +33,10 @@ public:
     // The width of the text; the next showing sizes the text anew.
     void SetTextWidth(int width);
 
-    QLabel *Label1;
-    QPushButton *Button1;
-
 private:
     void FormShow();
+
+    const std::unique_ptr<Ui::TfmMelding> m_ui;
 };
 
 // The error box "Foutmelding": every error the system itself reports.
@@ -41,18 +45,17 @@ class TErrorMessage final : public TScreenDialog
     Q_OBJECT
 public:
     explicit TErrorMessage(QWidget *parent = nullptr);
+    ~TErrorMessage() override;
 
     QString ErrorMessage;
 
     // Shows ErrorMessage and waits; true when closed with "Sluit".
     bool Execute();
 
-    QLabel *Label1;
-    QLabel *Label2;
-    QPushButton *Button1;
-
 private:
     void FormShow();
+
+    const std::unique_ptr<Ui::TErrorMessage> m_ui;
 };
 
 // The notices of the core and of the screens reach the user through the two
@@ -71,8 +74,6 @@ private:
     QPointer<TfmMelding> m_melding;
     QPointer<TErrorMessage> m_error;
 };
-
-#include <functional>
 
 // Runs a user action; an error that ends it is shown with its own message in the error box.
 void Guarded(const std::function<void()> &action);
