@@ -6,11 +6,9 @@
 #include <QList>
 #include <QWidget>
 
-class QCheckBox;
-class QLabel;
+#include <memory>
+
 class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
 class QTableWidget;
 class TDateDialog;
 class TFileSelectionDialog;
@@ -19,6 +17,9 @@ class TSelectFolderDialog;
 class TSelectSheet;
 class TfmMelding;
 class TfmProcessing;
+namespace Ui {
+class TInputForm;
+}
 
 // "SEPA incasso bestand - invoergegevens": edits the input data in place,
 // loads and saves the settings, verifies the input and starts a run.
@@ -47,41 +48,26 @@ public:
     void showScreen();
     TExcelApp &excelApp() { return m_excel; }
     // The summary of the last run, which the processing screen fills.
-    QTableWidget *summaryGrid() const { return StringGrid1; }
+    QTableWidget *summaryGrid() const;
     // The heading check box (the layout screen's "Terug" sets it).
     void setHeadings(bool on);
     // Folder and name of this workbook into their fields, as if chosen with their buttons.
     void chooseWorkbook(const QString &path);
 
-    QLineEdit *edIncassant;
-    QLineEdit *edZZZ;
-    QLineEdit *edIBAN;
-    QLineEdit *edBIC;
-    QLineEdit *edIncassoLabel;
-    QLineEdit *edInputFolder;
-    QLineEdit *edInputFile;
-    QLineEdit *edTargetFolder;
-    QLineEdit *edDefaultSequenceCode;
-    QLineEdit *edIncDate2;
-    QLineEdit *edOmschrijving;
-    QCheckBox *cbHeadings;
-    QLabel *Label23;       // the filter line
-    QPushButton *Button1;  // input folder
-    QPushButton *Button11; // workbook file
-    QPushButton *Button2;  // layout
-    QPushButton *Button3;  // target folder
-    QPushButton *Button14; // collection date
-    QPushButton *Button7;  // save
-    QPushButton *Button8;  // start values
-    QPushButton *Button9;  // Check
-    QPushButton *Button10; // Go !
-    QPushButton *Button12; // Afsluiten
-    QPlainTextEdit *Memo1;
-    QTableWidget *StringGrid1;
-
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+
+private Q_SLOTS:
+    void chooseInputFolder();
+    void chooseInputFile();
+    void defineLayout();
+    void chooseTargetFolder();
+    void chooseCollectionDate();
+    void saveInput();
+    void restoreStartValues();
+    void checkInput();
+    void startRun();
 
 private:
     struct Binding
@@ -96,18 +82,8 @@ private:
     void refreshFilterLine(bool layoutAccepted);
     void primeLayout();
     void fieldExit(QLineEdit *edit);
-    void saveSettings();
 
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
-    void Button7Click();
-    void Button8Click();
-    void Button9Click();
-    void Button10Click();
-    void Button11Click();
-    void Button14Click();
-
+    const std::unique_ptr<Ui::TInputForm> m_ui;
     TInputData &m_data;
     Dialogs m_dialogs;
     TExcelApp m_excel;

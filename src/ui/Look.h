@@ -8,10 +8,7 @@
 #include <QString>
 
 class QAbstractButton;
-class QCheckBox;
 class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QWidget;
 
@@ -55,12 +52,8 @@ void applyWindowFont(QWidget *window);
 QLabel *label(QWidget *parent, const QString &name, const QString &text, int x, int y, bool bold = false);
 // A label that wraps its text at this width and is as high as the text needs.
 void wrapLabel(QLabel *label, int width);
-QLineEdit *edit(QWidget *parent, const QString &name, int x, int y, int width, int height = 24);
 QPushButton *button(QWidget *parent, const QString &name, const QString &text, int x, int y, int width, int height = 27,
                     bool bold = false);
-QCheckBox *checkBox(QWidget *parent, const QString &name, const QString &text, int x, int y, bool boxAtRight);
-QPlainTextEdit *memo(QWidget *parent, const QString &name, const QStringList &lines, int x, int y, int width,
-                     int height);
 
 // The pixel width of a text written as one line in the widget's font.
 int textWidth(const QWidget *widget, const QString &text);

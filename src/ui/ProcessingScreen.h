@@ -6,11 +6,11 @@
 
 struct TInputData;
 class ProcessingRun;
-class QLabel;
-class QPlainTextEdit;
-class QPushButton;
 class TFileSaveDialog;
 class TInputForm;
+namespace Ui {
+class TfmProcessing;
+}
 
 // "Verwerking": drives a run. The work itself is the core's processing run;
 // the screen mirrors its log, its buttons and, at the end, the summary grid
@@ -27,23 +27,19 @@ public:
     // Shows the screen modally: header and row control, then waits until it is closed.
     void Execute();
 
-    QLabel *Label1;
-    QLabel *Label3;
-    QPlainTextEdit *Memo1;
-    QPushButton *Button2; // Deze log opslaan
-    QPushButton *Button3; // Verwerken
-    QPushButton *Button4; // Terug / Afsluiten
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
+private Q_SLOTS:
+    void saveLog();
+    void buildFiles();
+    void goBack();
+
 private:
     void FormShow();
-    void Button2Click();
-    void Button3Click();
-    void Button4Click();
     void followLog();
 
+    const std::unique_ptr<Ui::TfmProcessing> m_ui;
     TInputData &m_data;
     TInputForm &m_input;
     TFileSaveDialog *m_logSave = nullptr;
