@@ -20,42 +20,51 @@ THelp::THelp(const QWidget &mainWindow, QWidget *parent) : QWidget(parent, Qt::W
 {
     Look::setupWindow(this, QStringLiteral("Help"), QStringLiteral("SEPA incasso help"), 985, 861, Look::Border::None,
                       Look::MainBackground);
-    Button3 = Look::button(this, QStringLiteral("Button3"), QStringLiteral("Top"), 16, 24, 80, 30, true);
-    Button2 = Look::button(this, QStringLiteral("Button2"), QStringLiteral("Einde"), 16, 68, 80, 30, true);
-    Button1 = Look::button(this, QStringLiteral("Button1"), QStringLiteral("Sluit"), 16, 112, 80, 30, true);
-    RichEdit1 = new QTextEdit(this);
-    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
-    RichEdit1->setGeometry(112, 24, 857, 798);
-    RichEdit1->setReadOnly(true);
-    RichEdit1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    RichEdit1->setStyleSheet(QStringLiteral("QTextEdit { color: blue; background-color: rgb(238, 250, 238); }"));
-    lbSettingsFile = Look::label(this, QStringLiteral("lbSettingsFile"), QString(), 112, 830);
+    QPushButton *top = Look::button(this, QStringLiteral("Button3"), QStringLiteral("Top"), 16, 24, 80, 30, true);
+    QPushButton *end = Look::button(this, QStringLiteral("Button2"), QStringLiteral("Einde"), 16, 68, 80, 30, true);
+    m_close = Look::button(this, QStringLiteral("Button1"), QStringLiteral("Sluit"), 16, 112, 80, 30, true);
+    m_text = new QTextEdit(this);
+    m_text->setObjectName(QStringLiteral("RichEdit1"));
+    m_text->setGeometry(112, 24, 857, 798);
+    m_text->setReadOnly(true);
+    m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_text->setStyleSheet(QStringLiteral("QTextEdit { color: blue; background-color: rgb(238, 250, 238); }"));
+    m_settingsFile = Look::label(this, QStringLiteral("lbSettingsFile"), QString(), 112, 830);
     // A fixed size: the window's font pass would shrink a label to its empty text.
-    lbSettingsFile->setFixedSize(857, 24);
-    lbSettingsFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    Look::setKeyButtons(this, nullptr, Button1);
+    m_settingsFile->setFixedSize(857, 24);
+    m_settingsFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Look::setKeyButtons(this, nullptr, m_close);
 
-    connect(Button3, &QPushButton::clicked, this, [this] {
-        RichEdit1->setFocus();
-        RichEdit1->moveCursor(QTextCursor::Start);
-        RichEdit1->ensureCursorVisible();
-        Button1->setFocus();
-    });
-    connect(Button2, &QPushButton::clicked, this, [this] {
-        RichEdit1->setFocus();
-        QTextCursor cursor = RichEdit1->textCursor();
-        cursor.movePosition(QTextCursor::End);
-        cursor.movePosition(QTextCursor::PreviousCharacter);
-        RichEdit1->setTextCursor(cursor);
-        RichEdit1->ensureCursorVisible();
-        Button1->setFocus();
-    });
-    connect(Button1, &QPushButton::clicked, this, [this] {
-        RichEdit1->clear();
-        close();
-    });
+    connect(top, &QPushButton::clicked, this, &THelp::scrollToTop);
+    connect(end, &QPushButton::clicked, this, &THelp::scrollToEnd);
+    connect(m_close, &QPushButton::clicked, this, &THelp::closeHelp);
     Look::applyWindowFont(this);
+}
+
+void THelp::scrollToTop()
+{
+    m_text->setFocus();
+    m_text->moveCursor(QTextCursor::Start);
+    m_text->ensureCursorVisible();
+    m_close->setFocus();
+}
+
+void THelp::scrollToEnd()
+{
+    m_text->setFocus();
+    QTextCursor cursor = m_text->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    cursor.movePosition(QTextCursor::PreviousCharacter);
+    m_text->setTextCursor(cursor);
+    m_text->ensureCursorVisible();
+    m_close->setFocus();
+}
+
+void THelp::closeHelp()
+{
+    m_text->clear();
+    close();
 }
 
 QString THelp::helpFileName()
@@ -91,18 +100,18 @@ void THelp::showScreen()
 
 void THelp::FormShow()
 {
-    lbSettingsFile->setText(QStringLiteral("Instellingenbestand: ") + QDir::toNativeSeparators(SettingsFilePath()));
+    m_settingsFile->setText(QStringLiteral("Instellingenbestand: ") + QDir::toNativeSeparators(SettingsFilePath()));
     QString error;
 #ifdef KW_HAVE_HELP
-    const bool loaded = LoadRtfInto(RichEdit1->document(), helpFilePath(), &error);
+    const bool loaded = LoadRtfInto(m_text->document(), helpFilePath(), &error);
 #else
     const bool loaded = false;
     error = QStringLiteral("Het helpbestand kan niet worden gelezen: ") + helpFileName();
 #endif
     if (!loaded) {
-        RichEdit1->clear();
+        m_text->clear();
         ShowErrorMessage(error);
     }
-    RichEdit1->moveCursor(QTextCursor::Start);
-    RichEdit1->setFocus();
+    m_text->moveCursor(QTextCursor::Start);
+    m_text->setFocus();
 }

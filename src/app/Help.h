@@ -7,7 +7,8 @@ class QPushButton;
 class QTextEdit;
 
 // "SEPA incasso help": the help text, read from "Kwintor2 incasso.rtf" each time
-// the window opens, and the settings file in use.
+// the window opens, and the settings file in use. Built in code: it is its text
+// view and a column of three buttons.
 class THelp final : public QWidget
 {
     Q_OBJECT
@@ -23,14 +24,16 @@ public:
     // Shows the window and loads the text; a visible window is only brought to the front.
     void showScreen();
 
-    QPushButton *Button3; // Top
-    QPushButton *Button2; // Einde
-    QPushButton *Button1; // Sluit
-    QTextEdit *RichEdit1;
-    QLabel *lbSettingsFile;
+private Q_SLOTS:
+    void scrollToTop();
+    void scrollToEnd();
+    void closeHelp();
 
 private:
     void FormShow();
 
     const QWidget &m_mainWindow;
+    QPushButton *m_close;
+    QTextEdit *m_text;
+    QLabel *m_settingsFile;
 };
