@@ -46,7 +46,7 @@ void openWindow(GuiFixture &gui, const QString &name, const Inspect &inspect)
                           : name == QLatin1String("Help")    ? s.Help
                                                              : static_cast<QWidget *>(s.InputForm);
         if (window == s.Help)
-            gui.app().help().showScreen();
+            click(s.Dashboard, QStringLiteral("Button5"));
         else if (window == s.InputForm)
             s.InputForm->showScreen();
         else
@@ -112,6 +112,8 @@ private Q_SLOTS:
     void enterAndEscape_data();
     void enterAndEscape();
     void tabReachesEveryField();
+    void placedByTheirWindow_data();
+    void placedByTheirWindow();
 };
 
 void TestWindows::initTestCase()
@@ -307,6 +309,39 @@ void TestWindows::tabReachesEveryField()
             missed.append(w->objectName());
     QVERIFY2(missed.isEmpty(), qPrintable(missed.join(QLatin1String(", "))));
     QVERIFY(!reached.contains(input->summaryGrid()));
+}
+
+void TestWindows::placedByTheirWindow_data()
+{
+    // Where a window opens, from the top left corner of the window it goes by: the main window
+    // for the help window, the input screen for all others, whichever screen opens them.
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QPoint>("offset");
+    QTest::addColumn<bool>("fitsBelow"); // false: too high for the laptop, so only its left edge is where it was put
+    QTest::newRow("layout screen") << "Layout" << QPoint(-40, 60) << false;
+    QTest::newRow("folder dialog") << "SelectFolderDialog" << QPoint(-100, 150) << true;
+    QTest::newRow("file dialog") << "FileSelectionDialog" << QPoint(-80, 180) << true;
+    QTest::newRow("date dialog") << "DateDialog" << QPoint(40, 350) << true;
+    QTest::newRow("processing screen") << "fmProcessing" << QPoint(100, 150) << true;
+    QTest::newRow("log save dialog") << "FileSaveDialog" << QPoint(-100, 150) << true;
+    QTest::newRow("help window") << "Help" << QPoint(-100, -50) << false;
+}
+
+void TestWindows::placedByTheirWindow()
+{
+    QFETCH(QString, window);
+    QFETCH(QPoint, offset);
+    QFETCH(bool, fitsBelow);
+    GuiFixture gui;
+    openInputScreen(gui);
+    gui.screens().Dashboard->show();
+    const QWidget *by = window == QLatin1String("Help") ? gui.screens().Dashboard : gui.screens().InputForm;
+    const QPoint expected = by->frameGeometry().topLeft() + offset;
+    QPoint placed;
+    openWindow(gui, window, [&placed](QWidget &w) { placed = w.pos(); });
+    QCOMPARE(placed.x(), expected.x());
+    if (fitsBelow)
+        QCOMPARE(placed.y(), expected.y());
 }
 
 QTEST_MAIN(TestWindows)
