@@ -30,7 +30,11 @@ THelp::THelp(const QWidget &mainWindow, QWidget *parent) : QWidget(parent, Qt::W
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_text->setStyleSheet(QStringLiteral("QTextEdit { color: blue; background-color: rgb(238, 250, 238); }"));
-    m_settingsFile = Look::label(this, QStringLiteral("lbSettingsFile"), QString(), 112, 830);
+    // Made without measuring its text: a label measured before the window's font pass loses that
+    // font when the window puts its content into a scroll area on a small screen.
+    m_settingsFile = new QLabel(this);
+    m_settingsFile->setObjectName(QStringLiteral("lbSettingsFile"));
+    m_settingsFile->move(112, 830);
     // A fixed size: the window's font pass would shrink a label to its empty text.
     m_settingsFile->setFixedSize(857, 24);
     m_settingsFile->setTextInteractionFlags(Qt::TextSelectableByMouse);

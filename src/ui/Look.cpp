@@ -324,20 +324,6 @@ void wrapLabel(QLabel *label, int width)
     label->setFixedHeight(label->heightForWidth(width));
 }
 
-QLabel *label(QWidget *parent, const QString &name, const QString &text, int x, int y, bool bold)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(name);
-    if (bold) {
-        QFont f = l->font();
-        f.setBold(true);
-        l->setFont(f);
-    }
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
-
 QPushButton *button(QWidget *parent, const QString &name, const QString &text, int x, int y, int width, int height,
                     bool bold)
 {

@@ -49,7 +49,6 @@ void setEnterButton(QWidget *field, QAbstractButton *button);
 // style sheet Qt stops handing the font down past a nested frame.
 void applyWindowFont(QWidget *window);
 
-QLabel *label(QWidget *parent, const QString &name, const QString &text, int x, int y, bool bold = false);
 // A label that wraps its text at this width and is as high as the text needs.
 void wrapLabel(QLabel *label, int width);
 QPushButton *button(QWidget *parent, const QString &name, const QString &text, int x, int y, int width, int height = 27,

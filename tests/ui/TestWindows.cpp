@@ -35,6 +35,13 @@ QScreen *screenNamed(const QString &name)
     return nullptr;
 }
 
+// The font a control is drawn in, as text.
+QString fontOf(const QWidget *w)
+{
+    const QFont f = w->font();
+    return QStringLiteral("%1 %2px%3").arg(f.family()).arg(f.pixelSize()).arg(f.bold() ? " bold" : "");
+}
+
 // Opens the window with this object name as the application does, runs inspect while it is
 // open, and closes it again. The modal ones are opened through their Execute.
 void openWindow(GuiFixture &gui, const QString &name, const Inspect &inspect)
@@ -151,11 +158,17 @@ void TestWindows::fitsTheScreen()
     gui.screens().InputForm->move(available.topLeft() + QPoint(20, 20));
     QSize ownSize;
     QHash<QString, QPoint> places;
+    QHash<QString, QString> fonts;
     for (QWidget *w : QApplication::topLevelWidgets())
         if (w->objectName() == window) {
             ownSize = w->size();
             for (QPushButton *b : w->findChildren<QPushButton *>())
                 places.insert(b->objectName(), b->pos());
+            // A control with a style sheet of its own takes its font from it when shown.
+            for (const QWidget *c : w->findChildren<QWidget *>())
+                if (!c->objectName().isEmpty() && !c->objectName().startsWith(QLatin1String("qt_")) &&
+                    c->styleSheet().isEmpty())
+                    fonts.insert(c->objectName(), fontOf(c));
         }
     openInputScreen(gui);
 
@@ -171,6 +184,10 @@ void TestWindows::fitsTheScreen()
             QCOMPARE(area->widget()->size(), ownSize);
             // The frame takes the room of the screen in the direction that does not fit.
             QCOMPARE(w.frameGeometry().height(), available.height());
+            // Inside the scroll area every control keeps the font the window gave it.
+            for (const QWidget *c : area->widget()->findChildren<QWidget *>())
+                if (fonts.contains(c->objectName()))
+                    QCOMPARE(fontOf(c) + u' ' + c->objectName(), fonts.value(c->objectName()) + u' ' + c->objectName());
         }
         // Every button can be brought into view, at its own place in the window's controls.
         const QList<QPushButton *> buttons = w.findChildren<QPushButton *>();
