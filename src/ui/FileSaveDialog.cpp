@@ -13,8 +13,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-TFileSaveDialog::TFileSaveDialog(TInputData &data, TSelectFolderDialog &folders, QWidget *parent)
-    : TScreenDialog(parent), m_ui(std::make_unique<Ui::TFileSaveDialog>()), m_data(data), m_folders(folders)
+TFileSaveDialog::TFileSaveDialog(TInputData &record, TSelectFolderDialog &folders, QWidget *parent)
+    : TScreenDialog(parent), m_ui(std::make_unique<Ui::TFileSaveDialog>()), m_data(record), m_folders(folders)
 {
     m_ui->setupUi(this);
     Look::setupFormWindow(this, Look::Border::None, Look::DialogBackground);

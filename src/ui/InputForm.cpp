@@ -29,8 +29,8 @@
 #include <QScreen>
 #include <QTableWidget>
 
-TInputForm::TInputForm(TInputData &data, const SettingsStore &settings, const Clock &clock, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_ui(std::make_unique<Ui::TInputForm>()), m_data(data), m_settings(settings),
+TInputForm::TInputForm(TInputData &record, const SettingsStore &settings, const Clock &clock, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_ui(std::make_unique<Ui::TInputForm>()), m_data(record), m_settings(settings),
       m_clock(clock)
 {
     m_ui->setupUi(this);
@@ -112,9 +112,9 @@ void TInputForm::showScreen()
 
 void TInputForm::FormShow()
 {
-    TInputData &data = m_data;
-    data.InputArray = QList<int>(LayoutFieldCount, 0);
-    const bool loaded = m_settings.LoadSettings(data);
+    TInputData &record = m_data;
+    record.InputArray = QList<int>(LayoutFieldCount, 0);
+    const bool loaded = m_settings.LoadSettings(record);
     showFields();
     refreshFilterLine(false);
 
@@ -175,27 +175,27 @@ void TInputForm::setHeadings(bool on)
 
 void TInputForm::refreshFilterLine(bool layoutAccepted)
 {
-    const TInputData &data = m_data;
+    const TInputData &record = m_data;
     QLabel *line = m_ui->Label23;
-    if (!data.cbFilter)
+    if (!record.cbFilter)
         line->setText(QStringLiteral("Selectie filter is : UIT"));
     else if (layoutAccepted)
-        line->setText(QStringLiteral("Selectie filter is : AAN,  selectie criterium : \"") + data.strFilterReq +
+        line->setText(QStringLiteral("Selectie filter is : AAN,  selectie criterium : \"") + record.strFilterReq +
                       QLatin1Char('"'));
     else
-        line->setText(QStringLiteral("Selectie filter is : AAN, criterioum : \"") + data.strFilterReq +
+        line->setText(QStringLiteral("Selectie filter is : AAN, criterioum : \"") + record.strFilterReq +
                       QLatin1Char('"'));
 }
 
 void TInputForm::primeLayout()
 {
-    const TInputData &data = m_data;
+    const TInputData &record = m_data;
     TLayout *layout = m_dialogs.layout;
-    layout->KolomNumbers = data.InputArray;
-    layout->HasHeadings = data.HasHeadings;
-    layout->HasFilter = data.cbFilter;
-    layout->FilterReq = data.strFilterReq;
-    layout->FilterCol = data.intFilterCol;
+    layout->KolomNumbers = record.InputArray;
+    layout->HasHeadings = record.HasHeadings;
+    layout->HasFilter = record.cbFilter;
+    layout->FilterReq = record.strFilterReq;
+    layout->FilterCol = record.intFilterCol;
 }
 
 bool TInputForm::eventFilter(QObject *watched, QEvent *event)
@@ -246,12 +246,12 @@ void TInputForm::chooseTargetFolder()
 
 void TInputForm::chooseInputFile()
 {
-    const TInputData &data = m_data;
-    if (!CheckFolderExists(data.InputFolder))
+    const TInputData &record = m_data;
+    if (!CheckFolderExists(record.InputFolder))
         return;
     TFileSelectionDialog *dialog = m_dialogs.files;
-    dialog->SelectedFolder = data.InputFolder;
-    dialog->SelectedFile = data.InputFile;
+    dialog->SelectedFolder = record.InputFolder;
+    dialog->SelectedFile = record.InputFile;
     if (dialog->Execute())
         m_ui->edInputFile->setText(dialog->SelectedFile);
 }
@@ -269,13 +269,13 @@ void TInputForm::defineLayout()
     TLayout *layout = m_dialogs.layout;
     if (!layout->Execute())
         return;
-    TInputData &data = m_data;
-    data.InputArray = layout->KolomNumbers;
-    data.HasHeadings = layout->HasHeadings;
-    data.cbFilter = layout->HasFilter;
-    data.strFilterReq = layout->FilterReq;
-    data.intFilterCol = layout->FilterCol;
-    m_ui->cbHeadings->setChecked(data.HasHeadings);
+    TInputData &record = m_data;
+    record.InputArray = layout->KolomNumbers;
+    record.HasHeadings = layout->HasHeadings;
+    record.cbFilter = layout->HasFilter;
+    record.strFilterReq = layout->FilterReq;
+    record.intFilterCol = layout->FilterCol;
+    m_ui->cbHeadings->setChecked(record.HasHeadings);
     refreshFilterLine(true);
 }
 
@@ -296,15 +296,15 @@ void TInputForm::restoreStartValues()
 
 void TInputForm::checkInput()
 {
-    TInputData &data = m_data;
+    TInputData &record = m_data;
     QString message;
-    if (VerifyInput(data, m_clock)) {
+    if (VerifyInput(record, m_clock)) {
         message = QStringLiteral("De input is getest. Er zijn geen\rfouten gevonden\r");
-        if (data.onlyRCUR)
-            message += QStringLiteral("Alle incassos krijgen sequentiecode : ") + data.defaultSeqCode;
+        if (record.onlyRCUR)
+            message += QStringLiteral("Alle incassos krijgen sequentiecode : ") + record.defaultSeqCode;
         else
             message += QStringLiteral("Incasso sequentiecodes als per input\rExcel tabel kolom  : ") +
-                       ColumnLetters(data.column(lfSeqCode));
+                       ColumnLetters(record.column(lfSeqCode));
     } else {
         message = QStringLiteral("Corrigeer de fouten in dit inputscherm\ren verifieer opnieuw");
     }
@@ -313,20 +313,20 @@ void TInputForm::checkInput()
 
 void TInputForm::startRun()
 {
-    TInputData &data = m_data;
-    if (!VerifyInput(data, m_clock)) {
+    TInputData &record = m_data;
+    if (!VerifyInput(record, m_clock)) {
         ShowErrorMessage(QStringLiteral("Corrigeer de fouten in het inputscherm\ren verifieer opnieuw"));
         return;
     }
     TSelectSheet *selection = m_dialogs.sheet;
     selection->SheetName.clear();
-    selection->WorkBookName = JoinPath(data.InputFolder, data.InputFile);
+    selection->WorkBookName = JoinPath(record.InputFolder, record.InputFile);
     selection->Caption = QStringLiteral("\rSelecteer met een dubbelklik het werkblad met de incasso gegevens in "
                                         "\rwerkbook : \r") +
                          selection->WorkBookName;
     if (!selection->Execute())
         return;
-    data.SelectedWorkbook = selection->WorkBookName;
-    data.SelectedSheet = selection->SheetName;
+    record.SelectedWorkbook = selection->WorkBookName;
+    record.SelectedSheet = selection->SheetName;
     m_dialogs.processing->Execute();
 }

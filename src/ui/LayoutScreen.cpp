@@ -12,8 +12,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-TLayout::TLayout(const TInputData &data, QWidget *parent)
-    : TScreenDialog(parent), KolomNumbers(LayoutFieldCount, 0), m_ui(std::make_unique<Ui::TLayout>()), m_data(data)
+TLayout::TLayout(const TInputData &record, QWidget *parent)
+    : TScreenDialog(parent), KolomNumbers(LayoutFieldCount, 0), m_ui(std::make_unique<Ui::TLayout>()), m_data(record)
 {
     // The form makes "Accepteer" first and starts the tab order there, so the screen opens with the focus on it.
     m_ui->setupUi(this);

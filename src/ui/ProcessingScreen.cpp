@@ -17,9 +17,9 @@
 #include <QPushButton>
 #include <QScrollBar>
 
-TfmProcessing::TfmProcessing(TInputData &data, const SettingsStore &settings, const Clock &clock, TInputForm &input,
+TfmProcessing::TfmProcessing(TInputData &record, const SettingsStore &settings, const Clock &clock, TInputForm &input,
                              QWidget *parent)
-    : TScreenDialog(parent), m_ui(std::make_unique<Ui::TfmProcessing>()), m_data(data), m_settings(settings),
+    : TScreenDialog(parent), m_ui(std::make_unique<Ui::TfmProcessing>()), m_data(record), m_settings(settings),
       m_clock(clock), m_input(input)
 {
     m_ui->setupUi(this);
