@@ -105,7 +105,8 @@ void THelp::showScreen()
 
 void THelp::FormShow()
 {
-    m_settingsFile->setText(QStringLiteral("Instellingenbestand: ") + QDir::toNativeSeparators(m_settings.SettingsFilePath()));
+    m_settingsFile->setText(QStringLiteral("Instellingenbestand: ") +
+                            QDir::toNativeSeparators(m_settings.SettingsFilePath()));
     QString error;
 #ifdef KW_HAVE_HELP
     const bool loaded = LoadRtfInto(m_text->document(), helpFilePath(), &error);
