@@ -3,6 +3,7 @@
 #include "model/Clock.h"
 #include "model/Error.h"
 #include "model/IniFile.h"
+#include "model/Register.h"
 #include "model/SafeFile.h"
 
 #include <QCoreApplication>
@@ -239,6 +240,11 @@ QString SettingsStore::SettingsWritePath() const
     const QString dir = folder();
     const QString path = findInFolder(dir, kMainName);
     return path.isEmpty() ? QDir(dir).filePath(kMainName) : path;
+}
+
+QString SettingsStore::RegisterPath() const
+{
+    return QDir(QFileInfo(SettingsFilePath()).absolutePath()).filePath(RegisterFileName());
 }
 
 bool SettingsStore::writeIni(const QString &path, const QByteArray &bytes) const
