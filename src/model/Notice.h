@@ -15,13 +15,19 @@ public:
     virtual void error(const QString &text) = 0;
     // The plain platform error dialog (error icon, one OK button) of the file builder.
     virtual void errorDialog(const QString &text) = 0;
+    // A question with the buttons "Ja" and "Nee"; true for "Ja". A sink that cannot ask says "Nee".
+    virtual bool question(const QString &text)
+    {
+        Q_UNUSED(text);
+        return false;
+    }
 };
 
 // Installs the sink; nullptr restores the silent default. The caller keeps ownership.
 void setNoticeSink(NoticeSink *sink);
 NoticeSink &notices();
 
-// Shorthands for the three boxes.
+// Shorthands for the boxes.
 inline void ShowMelding(const QString &text)
 {
     notices().message(text);
@@ -33,4 +39,8 @@ inline void ShowErrorMessage(const QString &text)
 inline void ShowErrorDialog(const QString &text)
 {
     notices().errorDialog(text);
+}
+inline bool AskQuestion(const QString &text)
+{
+    return notices().question(text);
 }
