@@ -152,7 +152,14 @@ public:
     {
         const char *p = data;
         const char *end = data + size;
+        // The next quote of the piece, looked for once rather than in every line.
+        const char *quote = nullptr;
         while (p < end) {
+            if (quote < p) {
+                quote = static_cast<const char *>(std::memchr(p, '"', size_t(end - p)));
+                if (!quote)
+                    quote = end;
+            }
             const char *lineEnd = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
             if (!lineEnd && !atEnd)
                 break;
@@ -161,7 +168,7 @@ public:
             int count = 0;
             const char *next = nullptr;
             const int first = m_line + 1;
-            if (!std::memchr(p, '"', size_t(lineEnd - p))) {
+            if (quote >= lineEnd) {
                 const char *e = lineEnd > p && lineEnd[-1] == '\r' ? lineEnd - 1 : lineEnd;
                 next = lineEnd < end ? lineEnd + 1 : end;
                 ++m_line;
