@@ -3,14 +3,16 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 # make install PREFIX=... DESTDIR=...
 PREFIX ?= /usr/local
+# Extra CMake options for the builds, e.g. KW_CMAKE_FLAGS=-DKW_WERROR=ON (CI).
+KW_CMAKE_FLAGS ?=
 
-.PHONY: deps configure build test run install uninstall package bench screenshots format clean
+.PHONY: deps configure build test run install uninstall package bench screenshots format format-check clean
 
 deps:
 	scripts/install-deps
 
 $(BUILD)/build.ninja:
-	cmake -S . -B $(BUILD) -G Ninja
+	cmake -S . -B $(BUILD) -G Ninja $(KW_CMAKE_FLAGS)
 
 configure: deps $(BUILD)/build.ninja
 
@@ -45,8 +47,38 @@ screenshots: build
 	scripts/install-deps --screenshots
 	scripts/screenshots $(BUILD)
 
+# The core, the batch command and the tests without windows, built with ASan
+# and UBSan in a folder of their own, and run.
+.PHONY: sanitize clean-sanitize
+sanitize: deps
+	cmake -S . -B $(BUILD)-sanitize -G Ninja -DKW_SANITIZE=ON -DKW_BUILD_GUI=OFF $(KW_CMAKE_FLAGS)
+	cmake --build $(BUILD)-sanitize -j $(JOBS)
+	# The batch tests start the command under libfaketime's preload, ahead of ASan's runtime.
+	cd $(BUILD)-sanitize && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:verify_asan_link_order=0 UBSAN_OPTIONS=print_stacktrace=1 \
+		ctest --output-on-failure -j $(JOBS)
+clean: clean-sanitize
+clean-sanitize:
+	rm -rf $(BUILD)-sanitize
+
+# The readers' libFuzzer harnesses (clang, ASan and UBSan) in a folder of
+# their own; each then runs FUZZ_SECONDS at the lowest priority (0: build only).
+.PHONY: fuzz clean-fuzz
+FUZZ_SECONDS ?= 60
+fuzz:
+	scripts/install-deps --fuzz
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD)-fuzz -G Ninja -DKW_BUILD_FUZZ=ON -DKW_BUILD_TESTS=OFF -DKW_BUILD_GUI=OFF
+	cmake --build $(BUILD)-fuzz -j $(JOBS) --target fuzz_xlsx fuzz_xlsx_part fuzz_xls
+	fuzz/run $(BUILD)-fuzz $(FUZZ_SECONDS)
+clean: clean-fuzz
+clean-fuzz:
+	rm -rf $(BUILD)-fuzz
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Fails when a file is not formatted as .clang-format says.
+format-check: deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-bench

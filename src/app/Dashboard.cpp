@@ -3,69 +3,51 @@
 #include "app/Help.h"
 #include "ui/InputForm.h"
 #include "ui/Look.h"
-#include "ui/Screens.h"
+#include "ui_Dashboard.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 
-TDashboard::TDashboard(QWidget *parent) : QWidget(parent, Qt::Window)
+TDashboard::TDashboard(QWidget *parent) : QWidget(parent, Qt::Window), m_ui(std::make_unique<Ui::TDashboard>())
 {
-    Look::setupWindow(this, QStringLiteral("Dashboard"), QStringLiteral("SEPA incasso"), 659, 400, Look::Border::System,
-                      Look::MainBackground);
-    QLabel *title = Look::label(this, QStringLiteral("Label1"),
-                                QStringLiteral("Kwintor2  : SEPA incasso's uit Excel bestanden"), 32, 20, true);
-    title->setFont(Look::tahoma(20, true));
-    title->adjustSize();
-    auto *image = new QLabel(this);
-    image->setObjectName(QStringLiteral("Image1"));
-    image->setGeometry(48, 76, 150, 160);
-    image->setPixmap(Look::emblem(150, 160));
+    m_ui->setupUi(this);
+    Look::setupFormWindow(this, Look::Border::System, Look::MainBackground);
+    // A size in pixels, which a form cannot give.
+    m_ui->Label1->setFont(Look::tahoma(20, true));
+    m_ui->Image1->setPixmap(Look::emblem(150, 160));
 
-    // The three buttons at the right, each with its bold label to its left.
-    struct Row
-    {
-        QPushButton *&button;
-        const char *name;
-        const char *labelName;
-        const char *label;
-        int top;
-    };
-    const Row rows[] = {{Button5, "Button5", "Label2", "Beschrijving", 84},
-                        {Button1, "Button1", "Label3", "Verwerk Excel input", 148},
-                        {Button6, "Button6", "Label4", "Afsluiten", 212}};
-    for (const Row &row : rows) {
-        row.button = Look::button(this, QLatin1String(row.name), QString(), 568, row.top, 48, 40);
-        QLabel *l = Look::label(this, QLatin1String(row.labelName), QLatin1String(row.label), 0, 0, true);
-        l->move(552 - l->width(), row.top + (40 - l->height()) / 2);
-    }
-    Memo1 =
-        Look::memo(this, QStringLiteral("Memo1"),
-                   {QStringLiteral("Maak uit eenvoudige Excel tabellen"),
-                    QStringLiteral("incassobestanden volgens de SEPA"), QStringLiteral("specificatie."),
-                    QStringLiteral("Kwintor2 is aangepast aan de "), QStringLiteral("specificatie pain.008.001.08")},
-                   32, 266, 300, 112);
-    Memo1->setReadOnly(true);
-    QLabel *version = Look::label(this, QStringLiteral("Label5"), QStringLiteral("Versie 0.903  dd 5 mei 2024"), 0, 0);
-    version->move(627 - version->width(), 360);
-
-    setTabOrder(Button1, Button5);
-    setTabOrder(Button5, Button6);
-    setTabOrder(Button6, Memo1);
-
-    connect(Button5, &QPushButton::clicked, this, [] {
-        if (auto *help = qobject_cast<THelp *>(Screens().Help))
-            help->showScreen();
-    });
-    connect(Button1, &QPushButton::clicked, this, [this] {
-        Button6->setFocus();
-        Screens().InputForm->showScreen();
-    });
-    connect(Button6, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_ui->Button5, &QPushButton::clicked, this, &TDashboard::showHelp);
+    connect(m_ui->Button1, &QPushButton::clicked, this, &TDashboard::openInputScreen);
+    connect(m_ui->Button6, &QPushButton::clicked, this, &QWidget::close);
     Look::applyWindowFont(this);
+    // The labels end where their buttons begin, and the version line at the right margin,
+    // whatever width the font gives their texts; a form places only their left edges.
+    for (const auto &[label, button] : {std::pair{m_ui->Label2, m_ui->Button5}, std::pair{m_ui->Label3, m_ui->Button1},
+                                        std::pair{m_ui->Label4, m_ui->Button6}})
+        label->move(button->x() - 16 - label->width(), button->y() + (button->height() - label->height()) / 2);
+    m_ui->Label5->move(627 - m_ui->Label5->width(), m_ui->Label5->y());
+}
+
+TDashboard::~TDashboard() = default;
+
+void TDashboard::setScreens(TInputForm *input, THelp *help)
+{
+    m_input = input;
+    m_help = help;
+}
+
+void TDashboard::openInputScreen()
+{
+    m_ui->Button6->setFocus();
+    m_input->showScreen();
+}
+
+void TDashboard::showHelp()
+{
+    m_help->showScreen();
 }
 
 void TDashboard::showEvent(QShowEvent *event)
@@ -79,10 +61,10 @@ void TDashboard::closeEvent(QCloseEvent *event)
 {
     // An open input screen closes first, with its closing steps, so that the
     // user's input and the counters are saved as on every other close.
-    if (TInputForm *input = Screens().InputForm; input && input->isVisible())
-        input->close();
-    if (QWidget *help = Screens().Help; help && help->isVisible())
-        help->close();
+    if (m_input && m_input->isVisible())
+        m_input->close();
+    if (m_help && m_help->isVisible())
+        m_help->close();
     event->accept();
     QApplication::quit();
 }

@@ -4,35 +4,31 @@
 #include "app/Help.h"
 #include "ui/InputForm.h"
 #include "ui/ModalHooks.h"
-#include "ui/Screens.h"
 
 #ifdef KW_HAVE_HELP
 #include "app/help/Style.h"
 #endif
 
 #include <QApplication>
-#include <QFileInfo>
-#include <QLineEdit>
-#include <QPushButton>
 
 TKwintorApp::TKwintorApp(const SettingsStore &settings, const Clock &clock)
     : m_screens(std::make_unique<TScreenSet>(
-          settings, clock, [] { return new TDashboard; }, [] { return new THelp; }))
-{}
+          settings, clock, [this] { return m_dashboard = new TDashboard; },
+          [this, &settings] { return m_help = new THelp(*m_dashboard, settings); }))
+{
+    m_dashboard->setScreens(screens().InputForm, m_help);
+}
 
 TKwintorApp::~TKwintorApp() = default;
 
 void TKwintorApp::start(const QString &workbook)
 {
-    Screens().Dashboard->show();
+    m_dashboard->show();
     if (workbook.isEmpty())
         return;
-    static_cast<TDashboard *>(Screens().Dashboard)->Button1->click();
+    m_dashboard->openInputScreen();
     // The fields are the record: the choice is saved with the settings when the screen closes.
-    const QFileInfo file(workbook);
-    TInputForm *input = Screens().InputForm;
-    input->edInputFolder->setText(file.absolutePath());
-    input->edInputFile->setText(file.fileName());
+    screens().InputForm->chooseWorkbook(workbook);
 }
 
 bool ApplyVisualStyle()

@@ -6,6 +6,8 @@
 
 class Clock;
 class SettingsStore;
+class TDashboard;
+class THelp;
 
 // The application's screens, created once at start in their fixed order;
 // the main window is shown. Tests make one too, with their own settings
@@ -20,7 +22,15 @@ public:
     // input screen opens as "Verwerk Excel input" opens it, with that workbook chosen.
     void start(const QString &workbook = QString());
 
+    const TScreens &screens() const { return m_screens->screens(); }
+    TInputData &data() const { return m_screens->data(); }
+    TDashboard &dashboard() const { return *m_dashboard; }
+    THelp &help() const { return *m_help; }
+
 private:
+    // Made by the screen set at their places in the order, and owned by it.
+    TDashboard *m_dashboard = nullptr;
+    THelp *m_help = nullptr;
     std::unique_ptr<TScreenSet> m_screens;
 };
 

@@ -1,8 +1,8 @@
 #include "app/KwintorApp.h"
 #include "model/Clock.h"
 #include "model/Error.h"
+#include "model/Notice.h"
 #include "model/Settings.h"
-#include "ui/MessageBoxes.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -20,7 +20,7 @@ public:
         try {
             return QApplication::notify(receiver, event);
         } catch (const KwError &error) {
-            ShowErrorBox(error.message());
+            ShowErrorMessage(error.message());
             return false;
         }
     }

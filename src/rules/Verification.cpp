@@ -108,11 +108,13 @@ bool CheckFolderExists(const QString &folder)
 
 bool CheckFileExists(const QString &path)
 {
-    // A folder is not a file.
+    // A folder, a device or a pipe is no workbook; reading a pipe would never end.
     const QFileInfo info(path);
-    if (!path.isEmpty() && info.exists() && !info.isDir())
+    if (!path.isEmpty() && info.isFile())
         return true;
-    ShowErrorMessage(QStringLiteral("Het bestand: ") + path + QStringLiteral("  is niet gevonden"));
+    const bool exists = !path.isEmpty() && info.exists();
+    ShowErrorMessage(QStringLiteral("Het bestand: ") + path +
+                     (exists ? QStringLiteral("  is geen werkboek") : QStringLiteral("  is niet gevonden")));
     return false;
 }
 

@@ -6,7 +6,6 @@
 #include "ui/Look.h"
 #include "ui/MessageBoxes.h"
 #include "ui/ModalHooks.h"
-#include "ui/Screens.h"
 #include "ui_DateDialog.h"
 
 #include <QCalendarWidget>
@@ -36,27 +35,24 @@ QDate parseDatum(const QString &text)
 }
 } // namespace
 
-TDateDialog::TDateDialog(QWidget *parent) : TScreenDialog(parent)
+TDateDialog::TDateDialog(const Clock &clock, QWidget *parent)
+    : TScreenDialog(parent), m_ui(std::make_unique<Ui::TDateDialog>()), m_clock(clock)
 {
     // The form makes "OK" first and starts the tab order there.
-    Ui::TDateDialog form;
-    form.setupUi(this);
-    Button2 = form.Button2;
-    DateTimePicker1 = form.DateTimePicker1;
-    Button1 = form.Button1;
+    m_ui->setupUi(this);
     Look::setupFormWindow(this, Look::Border::None, Look::DialogBackground);
-    Look::setKeyButtons(this, Button2, Button1);
-    m_typing = new TDateTyping(DateTimePicker1);
+    Look::setKeyButtons(this, m_ui->Button2, m_ui->Button1);
+    m_typing = new TDateTyping(m_ui->DateTimePicker1);
 
-    connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
-    connect(Button2, &QPushButton::clicked, this, &TDateDialog::Button2Click);
+    connect(m_ui->Button1, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_ui->Button2, &QPushButton::clicked, this, &TDateDialog::acceptDate);
     // A typed day the month lacks is moved by the picker; that is no change to a date, and it stays red.
-    connect(DateTimePicker1, &QDateEdit::dateChanged, this,
+    connect(m_ui->DateTimePicker1, &QDateEdit::dateChanged, this,
             [this] { setPickerColour(m_typing->typedIsDate() ? Look::DialogBackground : QColor(255, 0, 0)); });
-    DateTimePicker1->installEventFilter(this);
-    if (auto *text = DateTimePicker1->findChild<QLineEdit *>())
+    m_ui->DateTimePicker1->installEventFilter(this);
+    if (auto *text = m_ui->DateTimePicker1->findChild<QLineEdit *>())
         text->installEventFilter(this);
-    if (QCalendarWidget *calendar = DateTimePicker1->calendarWidget()) {
+    if (QCalendarWidget *calendar = m_ui->DateTimePicker1->calendarWidget()) {
         m_calendarWindow = calendar->window();
         m_calendarWindow->installEventFilter(this);
         connect(calendar, &QCalendarWidget::currentPageChanged, this, &TDateDialog::muteUnusableDays);
@@ -69,6 +65,8 @@ TDateDialog::TDateDialog(QWidget *parent) : TScreenDialog(parent)
     Look::applyWindowFont(this);
 }
 
+TDateDialog::~TDateDialog() = default;
+
 bool TDateDialog::Execute()
 {
     FormShow();
@@ -77,43 +75,43 @@ bool TDateDialog::Execute()
 
 void TDateDialog::FormShow()
 {
-    const TScreenRect form = InputFormRect();
-    move(form.left + 40, form.top + 350);
-    QDate date = DatumStr.isEmpty() ? AppClock().now().date() : parseDatum(DatumStr);
+    const QRect form = anchorRect();
+    move(form.left() + 40, form.top() + 350);
+    QDate date = DatumStr.isEmpty() ? m_clock.now().date() : parseDatum(DatumStr);
     // A hand-edited settings file may hold anything: the picker then starts today.
     if (!date.isValid())
-        date = AppClock().now().date();
-    const QSignalBlocker block(DateTimePicker1);
-    DateTimePicker1->setDate(date);
+        date = m_clock.now().date();
+    const QSignalBlocker block(m_ui->DateTimePicker1);
+    m_ui->DateTimePicker1->setDate(date);
     muteUnusableDays(date.year(), date.month());
     m_openedDate = date;
     m_typing->reset();
     // Digits and arrow keys go straight into the date, from the day on; Enter is "OK".
-    DateTimePicker1->setSelectedSection(QDateTimeEdit::DaySection);
-    DateTimePicker1->setFocus();
+    m_ui->DateTimePicker1->setSelectedSection(QDateTimeEdit::DaySection);
+    m_ui->DateTimePicker1->setFocus();
 }
 
-void TDateDialog::Button2Click()
+void TDateDialog::acceptDate()
 {
     if (!m_typing->typedIsDate()) {
         {
-            const QSignalBlocker block(DateTimePicker1);
-            DateTimePicker1->setDate(m_openedDate);
+            const QSignalBlocker block(m_ui->DateTimePicker1);
+            m_ui->DateTimePicker1->setDate(m_openedDate);
         }
         m_typing->reset();
-        ShowErrorBox(QStringLiteral("Dit is geen geldige datum: de vorige datum blijft staan.\r"
-                                    "Typ de datum als dd-mm-jjjj of kies hem in de kalender."));
-        DateTimePicker1->setSelectedSection(QDateTimeEdit::DaySection);
-        DateTimePicker1->setFocus();
+        ShowErrorMessage(QStringLiteral("Dit is geen geldige datum: de vorige datum blijft staan.\r"
+                                        "Typ de datum als dd-mm-jjjj of kies hem in de kalender."));
+        m_ui->DateTimePicker1->setSelectedSection(QDateTimeEdit::DaySection);
+        m_ui->DateTimePicker1->setFocus();
         return;
     }
-    DatumStr = DateTimePicker1->date().toString(QStringLiteral("dd-MM-yyyy"));
+    DatumStr = m_ui->DateTimePicker1->date().toString(QStringLiteral("dd-MM-yyyy"));
     accept();
 }
 
 void TDateDialog::muteUnusableDays(int year, int month)
 {
-    QCalendarWidget *calendar = DateTimePicker1->calendarWidget();
+    QCalendarWidget *calendar = m_ui->DateTimePicker1->calendarWidget();
     if (!calendar)
         return;
     // Today and before, weekends and bank holidays: the bank cannot collect on them. They
@@ -121,7 +119,7 @@ void TDateDialog::muteUnusableDays(int year, int month)
     calendar->setDateTextFormat(QDate(), QTextCharFormat());
     QTextCharFormat muted;
     muted.setForeground(MutedDayColour);
-    const QDate today = AppClock().now().date();
+    const QDate today = m_clock.now().date();
     const QDate first(year, month, 1);
     // A page shows six weeks, some days of the months before and after included.
     for (QDate day = first.addDays(-7); day <= first.addDays(45); day = day.addDays(1)) {
@@ -135,13 +133,13 @@ void TDateDialog::setPickerColour(const QColor &colour)
     m_colour = colour;
     // The text stays readable on every background the picker takes.
     const QString text = colour.lightness() > 128 ? QStringLiteral("black") : QStringLiteral("white");
-    DateTimePicker1->setStyleSheet(
+    m_ui->DateTimePicker1->setStyleSheet(
         QStringLiteral("QDateEdit { background-color: %1; color: %2; }").arg(colour.name(), text));
 }
 
 bool TDateDialog::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == DateTimePicker1 || watched->parent() == DateTimePicker1) {
+    if (watched == m_ui->DateTimePicker1 || watched->parent() == m_ui->DateTimePicker1) {
         switch (event->type()) {
         case QEvent::FocusIn:
             setPickerColour(QColor(0, 0, 255));

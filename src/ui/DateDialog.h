@@ -4,19 +4,24 @@
 
 #include <QColor>
 #include <QDate>
-#include <QDialog>
 #include <QString>
 
-class QDateEdit;
-class QPushButton;
+#include <memory>
+
+class Clock;
 class TDateTyping;
+namespace Ui {
+class TDateDialog;
+}
 
 // "Datum invoer": picks the collection date.
 class TDateDialog final : public TScreenDialog
 {
     Q_OBJECT
 public:
-    explicit TDateDialog(QWidget *parent = nullptr);
+    // Today is the clock's, which must outlive the dialog.
+    explicit TDateDialog(const Clock &clock, QWidget *parent = nullptr);
+    ~TDateDialog() override;
 
     // "dd-mm-yyyy" or empty.
     QString DatumStr;
@@ -28,19 +33,19 @@ public:
     // The colour of the days in the calendar that the bank cannot use.
     static inline const QColor MutedDayColour{160, 160, 160};
 
-    QDateEdit *DateTimePicker1;
-    QPushButton *Button1; // Cancel
-    QPushButton *Button2; // OK
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+
+private Q_SLOTS:
+    void acceptDate();
 
 private:
     void FormShow();
     void muteUnusableDays(int year, int month);
-    void Button2Click();
     void setPickerColour(const QColor &colour);
 
+    const std::unique_ptr<Ui::TDateDialog> m_ui;
+    const Clock &m_clock;
     QColor m_colour;
     QObject *m_calendarWindow = nullptr;
     TDateTyping *m_typing;

@@ -5,7 +5,6 @@
 #include "rules/Verification.h"
 #include "ui/MessageBoxes.h"
 #include "ui/ModalHooks.h"
-#include "ui/Screens.h"
 #include "ui/SelectFolderDialog.h"
 #include "ui_FileSaveDialog.h"
 
@@ -14,78 +13,71 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-TFileSaveDialog::TFileSaveDialog(QWidget *parent) : TScreenDialog(parent)
+TFileSaveDialog::TFileSaveDialog(TInputData &record, TSelectFolderDialog &folders, QWidget *parent)
+    : TScreenDialog(parent), m_ui(std::make_unique<Ui::TFileSaveDialog>()), m_data(record), m_folders(folders)
 {
-    Ui::TFileSaveDialog form;
-    form.setupUi(this);
-    edSaveFolder = form.edSaveFolder;
-    Button1 = form.Button1;
-    edLogSavePrefix = form.edLogSavePrefix;
-    edBestandsNaam = form.edBestandsNaam;
-    edLogExtension = form.edLogExtension;
-    edFileSaveName = form.edFileSaveName;
-    Button3 = form.Button3;
-    btSave = form.btSave;
+    m_ui->setupUi(this);
     Look::setupFormWindow(this, Look::Border::None, Look::DialogBackground);
-    Look::setKeyButtons(this, btSave, Button3);
-    form.Label2->setFont(Look::tahoma(17, true));
-    form.Label2->adjustSize();
+    Look::setKeyButtons(this, m_ui->btSave, m_ui->Button3);
+    m_ui->Label2->setFont(Look::tahoma(17, true));
+    m_ui->Label2->adjustSize();
 
-    connect(edLogSavePrefix, &QLineEdit::textChanged, this, [this](const QString &text) {
-        InputData().LogSavePrefix = text;
+    connect(m_ui->edLogSavePrefix, &QLineEdit::textChanged, this, [this](const QString &text) {
+        m_data.LogSavePrefix = text;
         composeFileName();
     });
-    connect(edLogExtension, &QLineEdit::textChanged, this, [this](const QString &text) {
-        InputData().LogExtension = text;
+    connect(m_ui->edLogExtension, &QLineEdit::textChanged, this, [this](const QString &text) {
+        m_data.LogExtension = text;
         composeFileName();
     });
-    connect(edBestandsNaam, &QLineEdit::textChanged, this, &TFileSaveDialog::composeFileName);
-    connect(edSaveFolder, &QLineEdit::textChanged, this, [](const QString &text) { InputData().LogSaveFolder = text; });
-    connect(Button1, &QPushButton::clicked, this, [this] { Guarded([this] { Button1Click(); }); });
-    connect(btSave, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button3, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_ui->edBestandsNaam, &QLineEdit::textChanged, this, &TFileSaveDialog::composeFileName);
+    connect(m_ui->edSaveFolder, &QLineEdit::textChanged, this,
+            [this](const QString &text) { m_data.LogSaveFolder = text; });
+    connect(m_ui->Button1, &QPushButton::clicked, this, [this] { Guarded([this] { chooseSaveFolder(); }); });
+    connect(m_ui->btSave, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_ui->Button3, &QPushButton::clicked, this, &QDialog::reject);
     Look::applyWindowFont(this);
 }
 
+TFileSaveDialog::~TFileSaveDialog() = default;
+
 bool TFileSaveDialog::Execute(const QString &namePart)
 {
-    const TInputData &data = InputData();
-    edSaveFolder->setText(data.LogSaveFolder);
-    edLogSavePrefix->setText(data.LogSavePrefix);
-    edLogExtension->setText(data.LogExtension);
-    edBestandsNaam->setText(namePart);
-    const TScreenRect form = InputFormRect();
-    move(form.left - 100, form.top + 150);
+    m_ui->edSaveFolder->setText(m_data.LogSaveFolder);
+    m_ui->edLogSavePrefix->setText(m_data.LogSavePrefix);
+    m_ui->edLogExtension->setText(m_data.LogExtension);
+    m_ui->edBestandsNaam->setText(namePart);
+    const QRect form = anchorRect();
+    move(form.left() - 100, form.top() + 150);
     return ModalHooks::run(*this, QStringLiteral("TFileSaveDialog"), [this] { FormShow(); }) == QDialog::Accepted;
 }
 
 void TFileSaveDialog::FormShow()
 {
-    if (!CheckFolderExists(edSaveFolder->text())) {
-        ShowMeldingBox(QStringLiteral("De ingevoerde map wordt niet gevonden"));
-        TSelectFolderDialog *folders = Screens().SelectFolderDialog;
-        if (folders->Execute())
-            edSaveFolder->setText(folders->SelectedFolder);
+    if (!CheckFolderExists(m_ui->edSaveFolder->text())) {
+        ShowMelding(QStringLiteral("De ingevoerde map wordt niet gevonden"));
+        if (m_folders.Execute())
+            m_ui->edSaveFolder->setText(m_folders.SelectedFolder);
     }
-    if (edSaveFolder->text().isEmpty())
-        edSaveFolder->setText(QDir::toNativeSeparators(QDir::currentPath()));
+    if (m_ui->edSaveFolder->text().isEmpty())
+        m_ui->edSaveFolder->setText(QDir::toNativeSeparators(QDir::currentPath()));
     composeFileName();
 }
 
 void TFileSaveDialog::composeFileName()
 {
-    edFileSaveName->setText(::composeFileName(edLogSavePrefix->text(), edBestandsNaam->text(), edLogExtension->text()));
+    m_ui->edFileSaveName->setText(
+        ::composeFileName(m_ui->edLogSavePrefix->text(), m_ui->edBestandsNaam->text(), m_ui->edLogExtension->text()));
 }
 
-void TFileSaveDialog::Button1Click()
+void TFileSaveDialog::chooseSaveFolder()
 {
-    TSelectFolderDialog *folders = Screens().SelectFolderDialog;
-    folders->SelectedFolder = edSaveFolder->text();
-    if (folders->Execute())
-        edSaveFolder->setText(folders->SelectedFolder);
+    m_folders.SelectedFolder = m_ui->edSaveFolder->text();
+    if (m_folders.Execute())
+        m_ui->edSaveFolder->setText(m_folders.SelectedFolder);
 }
 
 QString TFileSaveDialog::filePath() const
 {
-    return JoinPath(edSaveFolder->text(), edFileSaveName->text());
+    return JoinPath(m_ui->edSaveFolder->text(), m_ui->edFileSaveName->text());
 }

@@ -4,8 +4,13 @@
 
 #include <QString>
 
-class QLineEdit;
-class QPushButton;
+#include <memory>
+
+struct TInputData;
+class TSelectFolderDialog;
+namespace Ui {
+class TFileSaveDialog;
+}
 
 // "Bestand opslaan": the folder and the name of a saved processing log.
 // Folder, prefix and extension are views of the logging fields of the input data.
@@ -13,24 +18,22 @@ class TFileSaveDialog final : public TScreenDialog
 {
     Q_OBJECT
 public:
-    explicit TFileSaveDialog(QWidget *parent = nullptr);
+    TFileSaveDialog(TInputData &data, TSelectFolderDialog &folders, QWidget *parent = nullptr);
+    ~TFileSaveDialog() override;
 
     // Shows the dialog with this name part and waits; true when closed with "Opslaan".
     bool Execute(const QString &namePart);
     // The folder, the separator and the composed name.
     QString filePath() const;
 
-    QLineEdit *edSaveFolder;
-    QPushButton *Button1; // " . . ."
-    QLineEdit *edLogSavePrefix;
-    QLineEdit *edBestandsNaam;
-    QLineEdit *edLogExtension;
-    QLineEdit *edFileSaveName;
-    QPushButton *btSave;
-    QPushButton *Button3; // Cancel
+private Q_SLOTS:
+    void chooseSaveFolder();
 
 private:
     void FormShow();
     void composeFileName();
-    void Button1Click();
+
+    const std::unique_ptr<Ui::TFileSaveDialog> m_ui;
+    TInputData &m_data;
+    TSelectFolderDialog &m_folders;
 };

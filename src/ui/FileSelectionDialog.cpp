@@ -2,7 +2,6 @@
 
 #include "ui/Look.h"
 #include "ui/ModalHooks.h"
-#include "ui/Screens.h"
 #include "ui_FileSelectionDialog.h"
 
 #include <QDir>
@@ -12,31 +11,28 @@
 #include <QListWidget>
 #include <QPushButton>
 
-TFileSelectionDialog::TFileSelectionDialog(QWidget *parent) : TScreenDialog(parent)
+TFileSelectionDialog::TFileSelectionDialog(QWidget *parent)
+    : TScreenDialog(parent), m_ui(std::make_unique<Ui::TFileSelectionDialog>())
 {
-    Ui::TFileSelectionDialog form;
-    form.setupUi(this);
-    FileListBox1 = form.FileListBox1;
-    Edit1 = form.Edit1;
-    Button1 = form.Button1;
-    Button2 = form.Button2;
-    Edit2 = form.Edit2;
+    m_ui->setupUi(this);
     Look::setupFormWindow(this, Look::Border::None, Look::DialogBackground);
-    Look::setKeyButtons(this, Button2, Button1);
-    Edit2->setStyleSheet(
+    Look::setKeyButtons(this, m_ui->Button2, m_ui->Button1);
+    m_ui->Edit2->setStyleSheet(
         QStringLiteral("QLineEdit { color: white; background-color: rgb(48, 62, 69); border: none; }"));
 
-    connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
-    connect(Button2, &QPushButton::clicked, this, [this] {
+    connect(m_ui->Button1, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_ui->Button2, &QPushButton::clicked, this, [this] {
         // The file the list shows selected is the one the user sees chosen, also after a single click.
-        if (!FileListBox1->selectedItems().isEmpty())
+        if (!m_ui->FileListBox1->selectedItems().isEmpty())
             chooseHighlighted();
         accept();
     });
-    connect(FileListBox1, &QListWidget::itemDoubleClicked, this, [this] { chooseHighlighted(); });
-    FileListBox1->installEventFilter(this);
+    connect(m_ui->FileListBox1, &QListWidget::itemDoubleClicked, this, [this] { chooseHighlighted(); });
+    m_ui->FileListBox1->installEventFilter(this);
     Look::applyWindowFont(this);
 }
+
+TFileSelectionDialog::~TFileSelectionDialog() = default;
 
 QStringList TFileSelectionDialog::WorkbookFiles(const QString &folder)
 {
@@ -59,36 +55,37 @@ bool TFileSelectionDialog::Execute()
 
 void TFileSelectionDialog::FormShow()
 {
-    const TScreenRect form = InputFormRect();
-    move(form.left - 80, form.top + 180);
-    Edit1->clear();
-    Edit2->setText(SelectedFolder);
-    FileListBox1->clear();
+    const QRect form = anchorRect();
+    move(form.left() - 80, form.top() + 180);
+    m_ui->Edit1->clear();
+    m_ui->Edit2->setText(SelectedFolder);
+    QListWidget *list = m_ui->FileListBox1;
+    list->clear();
     // A folder that does not exist simply lists nothing.
-    FileListBox1->addItems(WorkbookFiles(SelectedFolder));
-    const QList<QListWidgetItem *> found = FileListBox1->findItems(SelectedFile, Qt::MatchExactly);
+    list->addItems(WorkbookFiles(SelectedFolder));
+    const QList<QListWidgetItem *> found = list->findItems(SelectedFile, Qt::MatchExactly);
     if (!SelectedFile.isEmpty() && !found.isEmpty())
-        FileListBox1->setCurrentItem(found.first());
-    FileListBox1->setFocus();
+        list->setCurrentItem(found.first());
+    list->setFocus();
 }
 
 void TFileSelectionDialog::chooseHighlighted()
 {
-    const QListWidgetItem *item = FileListBox1->currentItem();
+    const QListWidgetItem *item = m_ui->FileListBox1->currentItem();
     if (!item)
         return;
-    Edit1->setText(QFileInfo(item->text()).fileName());
-    SelectedFile = Edit1->text();
+    m_ui->Edit1->setText(QFileInfo(item->text()).fileName());
+    SelectedFile = m_ui->Edit1->text();
 }
 
 bool TFileSelectionDialog::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == FileListBox1 && event->type() == QEvent::KeyPress) {
+    if (watched == m_ui->FileListBox1 && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             chooseHighlighted();
-            Button2->setFocus();
-            Button2->click();
+            m_ui->Button2->setFocus();
+            m_ui->Button2->click();
             return true;
         }
     }

@@ -2,14 +2,14 @@
 
 #include "ui/Look.h"
 
-#include <QDialog>
 #include <QString>
 #include <QStringList>
 
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
+#include <memory>
+
+namespace Ui {
+class TFileSelectionDialog;
+}
 
 // "Excel bestand Selecteren": picks the workbook within a folder.
 class TFileSelectionDialog final : public TScreenDialog
@@ -17,6 +17,7 @@ class TFileSelectionDialog final : public TScreenDialog
     Q_OBJECT
 public:
     explicit TFileSelectionDialog(QWidget *parent = nullptr);
+    ~TFileSelectionDialog() override;
 
     QString SelectedFolder;
     QString SelectedFile;
@@ -27,16 +28,12 @@ public:
     // The workbook names in the folder, each once, in name order.
     static QStringList WorkbookFiles(const QString &folder);
 
-    QListWidget *FileListBox1;
-    QLineEdit *Edit1;
-    QLineEdit *Edit2;
-    QPushButton *Button1; // Cancel
-    QPushButton *Button2; // OK
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void FormShow();
     void chooseHighlighted();
+
+    const std::unique_ptr<Ui::TFileSelectionDialog> m_ui;
 };

@@ -6,12 +6,22 @@
 #include <QList>
 #include <QWidget>
 
-class QCheckBox;
-class QLabel;
+#include <memory>
+
+class Clock;
 class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
 class QTableWidget;
+class SettingsStore;
+class TDateDialog;
+class TFileSelectionDialog;
+class TLayout;
+class TSelectFolderDialog;
+class TSelectSheet;
+class TfmMelding;
+class TfmProcessing;
+namespace Ui {
+class TInputForm;
+}
 
 // "SEPA incasso bestand - invoergegevens": edits the input data in place,
 // loads and saves the settings, verifies the input and starts a run.
@@ -19,44 +29,48 @@ class TInputForm final : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TInputForm(QWidget *parent = nullptr);
+    // The screens it opens, all modal.
+    struct Dialogs
+    {
+        TLayout *layout = nullptr;
+        TSelectFolderDialog *folders = nullptr;
+        TFileSelectionDialog *files = nullptr;
+        TDateDialog *date = nullptr;
+        TSelectSheet *sheet = nullptr;
+        TfmProcessing *processing = nullptr;
+        TfmMelding *melding = nullptr;
+    };
+
+    // The settings store and the clock must outlive the screen.
+    TInputForm(TInputData &data, const SettingsStore &settings, const Clock &clock, QWidget *parent = nullptr);
     ~TInputForm() override;
+    // Most are made after this screen, so they come once all are made.
+    void setDialogs(const Dialogs &dialogs) { m_dialogs = dialogs; }
 
     // Shows the screen with its opening steps; a visible screen is only brought to the front.
     void showScreen();
     TExcelApp &excelApp() { return m_excel; }
+    // The summary of the last run, which the processing screen fills.
+    QTableWidget *summaryGrid() const;
     // The heading check box (the layout screen's "Terug" sets it).
     void setHeadings(bool on);
-
-    QLineEdit *edIncassant;
-    QLineEdit *edZZZ;
-    QLineEdit *edIBAN;
-    QLineEdit *edBIC;
-    QLineEdit *edIncassoLabel;
-    QLineEdit *edInputFolder;
-    QLineEdit *edInputFile;
-    QLineEdit *edTargetFolder;
-    QLineEdit *edDefaultSequenceCode;
-    QLineEdit *edIncDate2;
-    QLineEdit *edOmschrijving;
-    QCheckBox *cbHeadings;
-    QLabel *Label23;       // the filter line
-    QPushButton *Button1;  // input folder
-    QPushButton *Button11; // workbook file
-    QPushButton *Button2;  // layout
-    QPushButton *Button3;  // target folder
-    QPushButton *Button14; // collection date
-    QPushButton *Button7;  // save
-    QPushButton *Button8;  // start values
-    QPushButton *Button9;  // Check
-    QPushButton *Button10; // Go !
-    QPushButton *Button12; // Afsluiten
-    QPlainTextEdit *Memo1;
-    QTableWidget *StringGrid1;
+    // Folder and name of this workbook into their fields, as if chosen with their buttons.
+    void chooseWorkbook(const QString &path);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+
+private Q_SLOTS:
+    void chooseInputFolder();
+    void chooseInputFile();
+    void defineLayout();
+    void chooseTargetFolder();
+    void chooseCollectionDate();
+    void saveInput();
+    void restoreStartValues();
+    void checkInput();
+    void startRun();
 
 private:
     struct Binding
@@ -71,18 +85,12 @@ private:
     void refreshFilterLine(bool layoutAccepted);
     void primeLayout();
     void fieldExit(QLineEdit *edit);
-    void saveSettings();
 
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
-    void Button7Click();
-    void Button8Click();
-    void Button9Click();
-    void Button10Click();
-    void Button11Click();
-    void Button14Click();
-
+    const std::unique_ptr<Ui::TInputForm> m_ui;
+    TInputData &m_data;
+    const SettingsStore &m_settings;
+    const Clock &m_clock;
+    Dialogs m_dialogs;
     TExcelApp m_excel;
     QList<Binding> m_bindings;
 };

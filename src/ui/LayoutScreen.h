@@ -5,12 +5,14 @@
 #include <QList>
 #include <QString>
 
-class QCheckBox;
-class QFrame;
-class QLabel;
+#include <memory>
+
+struct TInputData;
 class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
+class TfmMelding;
+namespace Ui {
+class TLayout;
+}
 
 // "Layout van de Excel tabel": the column of each table field, the heading
 // row and the row filter, on a working copy that the input screen fills and
@@ -19,7 +21,11 @@ class TLayout final : public TScreenDialog
 {
     Q_OBJECT
 public:
-    explicit TLayout(QWidget *parent = nullptr);
+    // The record is only read: the heading row that the screen starts with.
+    explicit TLayout(const TInputData &data, QWidget *parent = nullptr);
+    ~TLayout() override;
+    // Made after this screen: the box of the warnings.
+    void setMessageBox(TfmMelding *box) { m_melding = box; }
 
     // The working copy.
     QList<int> KolomNumbers;
@@ -33,21 +39,21 @@ public:
     // True when every required column and, with the filter on, criterion and column are given.
     bool TestRequiredInput();
 
-    QCheckBox *CheckBox1;
-    QCheckBox *CheckBox2;
-    QLabel *Label15;
-    QLineEdit *Edit11;
-    QLabel *Label16;
-    QLineEdit *Edit12;
-    QList<QLineEdit *> columnEdits; // Edit1 to Edit10
-    QPlainTextEdit *Memo1;
-    QPushButton *Button1; // Accepteer
-    QPushButton *Button2; // Terug
+Q_SIGNALS:
+    // "Terug": the input screen's heading check box takes this state.
+    void headingsChosen(bool on);
+
+private Q_SLOTS:
+    void showFilterFields();
+    void acceptLayout();
+    void goBack();
 
 private:
     void FormShow();
-    void CheckBox2Click();
-    void Button1Click();
-    void Button2Click();
     void CollectInfo();
+
+    const std::unique_ptr<Ui::TLayout> m_ui;
+    const TInputData &m_data;
+    TfmMelding *m_melding = nullptr;
+    QList<QLineEdit *> m_columnEdits; // Edit1 to Edit10
 };

@@ -5,9 +5,7 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPalette>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -326,28 +324,6 @@ void wrapLabel(QLabel *label, int width)
     label->setFixedHeight(label->heightForWidth(width));
 }
 
-QLabel *label(QWidget *parent, const QString &name, const QString &text, int x, int y, bool bold)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(name);
-    if (bold) {
-        QFont f = l->font();
-        f.setBold(true);
-        l->setFont(f);
-    }
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
-
-QLineEdit *edit(QWidget *parent, const QString &name, int x, int y, int width, int height)
-{
-    auto *e = new QLineEdit(parent);
-    e->setObjectName(name);
-    e->setGeometry(x, y, width, height);
-    return e;
-}
-
 QPushButton *button(QWidget *parent, const QString &name, const QString &text, int x, int y, int width, int height,
                     bool bold)
 {
@@ -362,27 +338,6 @@ QPushButton *button(QWidget *parent, const QString &name, const QString &text, i
         b->setFont(f);
     }
     return b;
-}
-
-QCheckBox *checkBox(QWidget *parent, const QString &name, const QString &text, int x, int y, bool boxAtRight)
-{
-    auto *c = new QCheckBox(text, parent);
-    c->setObjectName(name);
-    if (boxAtRight)
-        c->setLayoutDirection(Qt::RightToLeft);
-    c->move(x, y);
-    c->adjustSize();
-    return c;
-}
-
-QPlainTextEdit *memo(QWidget *parent, const QString &name, const QStringList &lines, int x, int y, int width,
-                     int height)
-{
-    auto *m = new QPlainTextEdit(parent);
-    m->setObjectName(name);
-    m->setGeometry(x, y, width, height);
-    m->setPlainText(lines.join(QLatin1Char('\n')));
-    return m;
 }
 
 int textWidth(const QWidget *widget, const QString &text)

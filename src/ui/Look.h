@@ -3,13 +3,12 @@
 #include <QColor>
 #include <QDialog>
 #include <QFont>
+#include <QPointer>
+#include <QRect>
 #include <QString>
 
 class QAbstractButton;
-class QCheckBox;
 class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QWidget;
 
@@ -50,15 +49,10 @@ void setEnterButton(QWidget *field, QAbstractButton *button);
 // style sheet Qt stops handing the font down past a nested frame.
 void applyWindowFont(QWidget *window);
 
-QLabel *label(QWidget *parent, const QString &name, const QString &text, int x, int y, bool bold = false);
 // A label that wraps its text at this width and is as high as the text needs.
 void wrapLabel(QLabel *label, int width);
-QLineEdit *edit(QWidget *parent, const QString &name, int x, int y, int width, int height = 24);
 QPushButton *button(QWidget *parent, const QString &name, const QString &text, int x, int y, int width, int height = 27,
                     bool bold = false);
-QCheckBox *checkBox(QWidget *parent, const QString &name, const QString &text, int x, int y, bool boxAtRight);
-QPlainTextEdit *memo(QWidget *parent, const QString &name, const QStringList &lines, int x, int y, int width,
-                     int height);
 
 // The pixel width of a text written as one line in the widget's font.
 int textWidth(const QWidget *widget, const QString &text);
@@ -74,8 +68,16 @@ class TScreenDialog : public QDialog
 public:
     using QDialog::QDialog;
 
+    // The window it places itself by, also when another screen opens it: the input screen.
+    void setAnchor(QWidget *anchor) { m_anchor = anchor; }
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    // The anchor's frame (its geometry before it was ever shown); all zero without one.
+    QRect anchorRect() const { return m_anchor ? m_anchor->frameGeometry() : QRect(); }
+
+private:
+    QPointer<QWidget> m_anchor;
 };
 
 class QPixmap;

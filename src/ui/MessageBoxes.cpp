@@ -3,7 +3,6 @@
 #include "model/Error.h"
 #include "ui/Look.h"
 #include "ui/ModalHooks.h"
-#include "ui/Screens.h"
 #include "ui_ErrorMessage.h"
 #include "ui_Melding.h"
 
@@ -38,6 +37,12 @@ void fitHeight(QDialog *box, QLabel *text, QPushButton *button, int standardHeig
     box->setFixedHeight(height);
 }
 
+// Halving rounded down, also for negative numbers.
+constexpr int halfDown(int value)
+{
+    return value >= 0 ? value / 2 : -((-value + 1) / 2);
+}
+
 // The box's width changes from showing to showing (wide texts, callers that
 // need room); its one button stays in the middle, so it is never cut off.
 void centreButton(const QDialog *box, QPushButton *button)
@@ -46,17 +51,16 @@ void centreButton(const QDialog *box, QPushButton *button)
 }
 } // namespace
 
-TfmMelding::TfmMelding(QWidget *parent) : TScreenDialog(parent)
+TfmMelding::TfmMelding(QWidget *parent) : TScreenDialog(parent), m_ui(std::make_unique<Ui::TfmMelding>())
 {
-    Ui::TfmMelding form;
-    form.setupUi(this);
-    Label1 = form.Label1;
-    Button1 = form.Button1;
+    m_ui->setupUi(this);
     Look::setupFormWindow(this, Look::Border::None, Look::BoxBackground);
-    Look::setKeyButtons(this, Button1, Button1);
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+    Look::setKeyButtons(this, m_ui->Button1, m_ui->Button1);
+    connect(m_ui->Button1, &QPushButton::clicked, this, &QDialog::accept);
     Look::applyWindowFont(this);
 }
+
+TfmMelding::~TfmMelding() = default;
 
 bool TfmMelding::Execute()
 {
@@ -66,30 +70,31 @@ bool TfmMelding::Execute()
 
 void TfmMelding::FormShow()
 {
-    Label1->setFixedWidth(Look::textWidth(Label1, Melding) >= 700 ? 500 : 380);
-    Label1->setText(Look::displayText(Melding));
+    QLabel *text = m_ui->Label1;
+    text->setFixedWidth(Look::textWidth(text, Melding) >= 700 ? 500 : 380);
+    text->setText(Look::displayText(Melding));
     // A wide label in a narrow box keeps its width; the box widens with it.
-    const int needed = Label1->x() + Label1->width() + 20;
+    const int needed = text->x() + text->width() + 20;
     if (width() < needed)
         setFixedWidth(needed);
-    centreButton(this, Button1);
-    fitHeight(this, Label1, Button1, MeldingStandardHeight, MeldingButtonTop, true);
+    centreButton(this, m_ui->Button1);
+    fitHeight(this, text, m_ui->Button1, MeldingStandardHeight, MeldingButtonTop, true);
 
-    const TScreenRect form = InputFormRect();
+    const QRect form = anchorRect();
     const int h = height();
     const int w = width();
-    const int top = form.top + halfDown(form.height - h) - halfDown(h);
-    const int left = form.left + halfDown(form.width - w) + h + halfDown(h);
+    const int top = form.top() + halfDown(form.height() - h) - halfDown(h);
+    const int left = form.left() + halfDown(form.width() - w) + h + halfDown(h);
     move(left, top);
-    Button1->setFocus();
+    m_ui->Button1->setFocus();
 }
 
 void TfmMelding::SetBasics()
 {
     setFixedWidth(420);
     move(200, y());
-    Button1->move(288, Button1->y());
-    Label1->setFixedWidth(380);
+    m_ui->Button1->move(288, m_ui->Button1->y());
+    m_ui->Label1->setFixedWidth(380);
 }
 
 void TfmMelding::SetWidth(int width)
@@ -97,18 +102,21 @@ void TfmMelding::SetWidth(int width)
     setFixedWidth(width);
 }
 
-TErrorMessage::TErrorMessage(QWidget *parent) : TScreenDialog(parent)
+void TfmMelding::SetTextWidth(int width)
 {
-    Ui::TErrorMessage form;
-    form.setupUi(this);
-    Label1 = form.Label1;
-    Label2 = form.Label2;
-    Button1 = form.Button1;
+    m_ui->Label1->setFixedWidth(width);
+}
+
+TErrorMessage::TErrorMessage(QWidget *parent) : TScreenDialog(parent), m_ui(std::make_unique<Ui::TErrorMessage>())
+{
+    m_ui->setupUi(this);
     Look::setupFormWindow(this, Look::Border::None, Look::BoxBackground);
-    Look::setKeyButtons(this, Button1, Button1);
-    connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+    Look::setKeyButtons(this, m_ui->Button1, m_ui->Button1);
+    connect(m_ui->Button1, &QPushButton::clicked, this, &QDialog::accept);
     Look::applyWindowFont(this);
 }
+
+TErrorMessage::~TErrorMessage() = default;
 
 bool TErrorMessage::Execute()
 {
@@ -118,43 +126,40 @@ bool TErrorMessage::Execute()
 
 void TErrorMessage::FormShow()
 {
-    Label2->setFixedWidth(450);
-    Label2->setText(Look::displayText(ErrorMessage));
-    centreButton(this, Button1);
-    fitHeight(this, Label2, Button1, ErrorStandardHeight, ErrorButtonTop, false);
-    const TScreenRect form = InputFormRect();
-    move(form.left + halfDown(form.width - width()), form.top + halfDown(form.height - height()));
-    Button1->setFocus();
+    QLabel *text = m_ui->Label2;
+    text->setFixedWidth(450);
+    text->setText(Look::displayText(ErrorMessage));
+    centreButton(this, m_ui->Button1);
+    fitHeight(this, text, m_ui->Button1, ErrorStandardHeight, ErrorButtonTop, false);
+    const QRect form = anchorRect();
+    move(form.left() + halfDown(form.width() - width()), form.top() + halfDown(form.height() - height()));
+    m_ui->Button1->setFocus();
 }
 
-void ShowMeldingBox(const QString &text)
+void TBoxNotices::setBoxes(TfmMelding *melding, TErrorMessage *error)
 {
-    if (TfmMelding *box = Screens().fmMelding) {
-        box->Melding = text;
-        box->Execute();
+    m_melding = melding;
+    m_error = error;
+}
+
+void TBoxNotices::message(const QString &text)
+{
+    if (m_melding) {
+        m_melding->Melding = text;
+        m_melding->Execute();
     } else {
         ModalHooks::plainMessage(QMessageBox::Information, QApplication::applicationName(), text);
     }
 }
 
-void ShowErrorBox(const QString &text)
+void TBoxNotices::error(const QString &text)
 {
-    if (TErrorMessage *box = Screens().ErrorMessage) {
-        box->ErrorMessage = text;
-        box->Execute();
+    if (m_error) {
+        m_error->ErrorMessage = text;
+        m_error->Execute();
     } else {
         ModalHooks::plainMessage(QMessageBox::Critical, QApplication::applicationName(), text);
     }
-}
-
-void TBoxNotices::message(const QString &text)
-{
-    ShowMeldingBox(text);
-}
-
-void TBoxNotices::error(const QString &text)
-{
-    ShowErrorBox(text);
 }
 
 void TBoxNotices::errorDialog(const QString &text)
@@ -167,6 +172,6 @@ void Guarded(const std::function<void()> &action)
     try {
         action();
     } catch (const KwError &error) {
-        ShowErrorBox(error.message());
+        ShowErrorMessage(error.message());
     }
 }

@@ -3,11 +3,16 @@
 #include "model/Notice.h"
 #include "ui/Look.h"
 
-#include <QDialog>
+#include <QPointer>
 #include <QString>
 
-class QLabel;
-class QPushButton;
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class TErrorMessage;
+class TfmMelding;
+} // namespace Ui
 
 // The message box "Melding": every notice and warning of the system.
 class TfmMelding final : public TScreenDialog
@@ -15,6 +20,7 @@ class TfmMelding final : public TScreenDialog
     Q_OBJECT
 public:
     explicit TfmMelding(QWidget *parent = nullptr);
+    ~TfmMelding() override;
 
     QString Melding;
 
@@ -24,12 +30,13 @@ public:
     void SetBasics();
     // For callers that need more room before Execute; "Sluit" is centred at every showing.
     void SetWidth(int width);
-
-    QLabel *Label1;
-    QPushButton *Button1;
+    // The width of the text; the next showing sizes the text anew.
+    void SetTextWidth(int width);
 
 private:
     void FormShow();
+
+    const std::unique_ptr<Ui::TfmMelding> m_ui;
 };
 
 // The error box "Foutmelding": every error the system itself reports.
@@ -38,35 +45,35 @@ class TErrorMessage final : public TScreenDialog
     Q_OBJECT
 public:
     explicit TErrorMessage(QWidget *parent = nullptr);
+    ~TErrorMessage() override;
 
     QString ErrorMessage;
 
     // Shows ErrorMessage and waits; true when closed with "Sluit".
     bool Execute();
 
-    QLabel *Label1;
-    QLabel *Label2;
-    QPushButton *Button1;
-
 private:
     void FormShow();
+
+    const std::unique_ptr<Ui::TErrorMessage> m_ui;
 };
 
-// The notices of the core reach the user through the two boxes; the file
-// builder's own errors through the platform's plain error dialog.
+// The notices of the core and of the screens reach the user through the two
+// boxes; the file builder's own errors through the platform's plain error dialog.
+// Without its boxes (before they are made) a notice goes to a plain message box.
 class TBoxNotices final : public NoticeSink
 {
 public:
+    void setBoxes(TfmMelding *melding, TErrorMessage *error);
+
     void message(const QString &text) override;
     void error(const QString &text) override;
     void errorDialog(const QString &text) override;
+
+private:
+    QPointer<TfmMelding> m_melding;
+    QPointer<TErrorMessage> m_error;
 };
-
-// Shows the message box with this text (a shorthand the screens use).
-void ShowMeldingBox(const QString &text);
-void ShowErrorBox(const QString &text);
-
-#include <functional>
 
 // Runs a user action; an error that ends it is shown with its own message in the error box.
 void Guarded(const std::function<void()> &action);

@@ -8,8 +8,8 @@
 #include "ui/InputForm.h"
 #include "ui/MessageBoxes.h"
 #include "ui/ModalHooks.h"
-#include "ui/Screens.h"
 #include "ui/SummaryGrid.h"
+#include "ui_ProcessingScreen.h"
 
 #include <QCursor>
 #include <QLabel>
@@ -17,114 +17,111 @@
 #include <QPushButton>
 #include <QScrollBar>
 
-TfmProcessing::TfmProcessing(QWidget *parent) : TScreenDialog(parent)
+TfmProcessing::TfmProcessing(TInputData &record, const SettingsStore &settings, const Clock &clock, TInputForm &input,
+                             QWidget *parent)
+    : TScreenDialog(parent), m_ui(std::make_unique<Ui::TfmProcessing>()), m_data(record), m_settings(settings),
+      m_clock(clock), m_input(input)
 {
-    Look::setupWindow(this, QStringLiteral("fmProcessing"), QStringLiteral("Verwerking"), 751, 572, Look::Border::None,
-                      Look::DialogBackground);
-    Label1 = Look::label(this, QStringLiteral("Label1"),
-                         QStringLiteral("Verwerking van de invoer en opbouw van de  SEPA bestanden"), 24, 16, true);
-    Label1->setFont(Look::tahoma(17, true));
-    Label1->adjustSize();
-    Label3 = Look::label(this, QStringLiteral("Label3"), QStringLiteral("Voortgang :"), 24, 56);
-    Memo1 = Look::memo(this, QStringLiteral("Memo1"), {}, 24, 80, 560, 468);
-    Memo1->setReadOnly(true);
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setStyleSheet(QStringLiteral("QPlainTextEdit { color: white; background-color: rgb(64, 124, 124); }"));
-    Button3 = Look::button(this, QStringLiteral("Button3"), QStringLiteral("Verwerken"), 604, 392, 130, 33, true);
-    Button2 = Look::button(this, QStringLiteral("Button2"), QStringLiteral("Deze log opslaan"), 590, 454, 144, 33);
-    Button4 = Look::button(this, QStringLiteral("Button4"), QStringLiteral("Terug"), 604, 515, 130, 33);
-    Button3->hide();
+    m_ui->setupUi(this);
+    Look::setupFormWindow(this, Look::Border::None, Look::DialogBackground);
+    // A size in pixels, which a form cannot give.
+    m_ui->Label1->setFont(Look::tahoma(17, true));
+    m_ui->Button3->hide();
     // Enter presses only the focused button here: "Verwerken" is offered by the focus when it may run.
-    Look::setKeyButtons(this, nullptr, Button4);
+    Look::setKeyButtons(this, nullptr, m_ui->Button4);
 
-    connect(Button2, &QPushButton::clicked, this, [this] { Guarded([this] { Button2Click(); }); });
-    connect(Button3, &QPushButton::clicked, this, [this] { Guarded([this] { Button3Click(); }); });
-    connect(Button4, &QPushButton::clicked, this, &TfmProcessing::Button4Click);
-    Button2->installEventFilter(this);
+    connect(m_ui->Button2, &QPushButton::clicked, this, [this] { Guarded([this] { saveLog(); }); });
+    connect(m_ui->Button3, &QPushButton::clicked, this, [this] { Guarded([this] { buildFiles(); }); });
+    connect(m_ui->Button4, &QPushButton::clicked, this, &TfmProcessing::goBack);
+    m_ui->Button2->installEventFilter(this);
     Look::applyWindowFont(this);
+    // The log is written in the toolkit's own font, as it always was: its style sheet kept the window's font off it.
+    m_ui->Memo1->setFont(QFont());
 }
 
 TfmProcessing::~TfmProcessing() = default;
 
 void TfmProcessing::Execute()
 {
-    const TScreenRect form = InputFormRect();
-    move(form.left + 100, form.top + 150);
+    const QRect form = anchorRect();
+    move(form.left() + 100, form.top() + 150);
     ModalHooks::run(*this, QStringLiteral("TfmProcessing"), [this] { Guarded([this] { FormShow(); }); });
 }
 
 void TfmProcessing::FormShow()
 {
-    Button3->hide();
-    WorkbookService *service = Screens().InputForm->excelApp().service();
+    QPushButton *verwerken = m_ui->Button3;
+    verwerken->hide();
+    WorkbookService *service = m_input.excelApp().service();
     if (!service) {
-        ShowErrorBox(QStringLiteral("Cannot start Excel/Excel not installed ?"));
+        ShowErrorMessage(QStringLiteral("Cannot start Excel/Excel not installed ?"));
         return;
     }
     // The run's records live as long as the application: one run object, made at the first showing.
     if (!m_run) {
-        m_run = std::make_unique<ProcessingRun>(InputData(), AppSettings(), AppClock(), *service);
+        m_run = std::make_unique<ProcessingRun>(m_data, m_settings, m_clock, *service);
         m_run->log().setListener([this] { followLog(); });
     }
-    Memo1->clear();
+    m_ui->Memo1->clear();
     m_linesShown = 0;
     // From here on the grid must not show an earlier run's files as this run's.
-    ClearSummaryGrid(Screens().InputForm->StringGrid1);
+    ClearSummaryGrid(m_input.summaryGrid());
     m_run->show();
     followLog();
     if (m_run->verwerkenOffered()) {
-        Button3->setText(QStringLiteral("Verwerken"));
-        Button3->show();
-        Button3->setFocus();
+        verwerken->setText(QStringLiteral("Verwerken"));
+        verwerken->show();
+        verwerken->setFocus();
     }
 }
 
 void TfmProcessing::followLog()
 {
+    QPlainTextEdit *memo = m_ui->Memo1;
     const QStringList &lines = m_run->log().lines();
     if (lines.size() < m_linesShown) {
-        Memo1->clear();
+        memo->clear();
         m_linesShown = 0;
     }
     for (; m_linesShown < lines.size(); ++m_linesShown)
-        Memo1->appendPlainText(Look::displayText(lines[m_linesShown]));
+        memo->appendPlainText(Look::displayText(lines[m_linesShown]));
     // The last line stays in view.
-    Memo1->verticalScrollBar()->setValue(Memo1->verticalScrollBar()->maximum());
+    memo->verticalScrollBar()->setValue(memo->verticalScrollBar()->maximum());
 }
 
-void TfmProcessing::Button3Click()
+void TfmProcessing::buildFiles()
 {
     const RunOutcome outcome = m_run->verwerken();
     followLog();
     // After an error that ended the run, "Verwerken" stays only while no file was made.
-    Button3->setVisible(m_run->verwerkenOffered());
+    m_ui->Button3->setVisible(m_run->verwerkenOffered());
     if (outcome == RunOutcome::Aborted)
         return;
-    FillSummaryGrid(Screens().InputForm->StringGrid1, m_run->incassobatches());
+    FillSummaryGrid(m_input.summaryGrid(), m_run->incassobatches());
     if (m_run->processed())
-        Button4->setText(QStringLiteral("Afsluiten"));
-    Button2->setFocus();
+        m_ui->Button4->setText(QStringLiteral("Afsluiten"));
+    m_ui->Button2->setFocus();
 }
 
-void TfmProcessing::Button2Click()
+void TfmProcessing::saveLog()
 {
     if (!m_run)
         return;
     m_run->ReturnCode = ScreenAction::LogSaved;
-    TFileSaveDialog *dialog = Screens().FileSaveDialog;
+    TFileSaveDialog *dialog = m_logSave;
     const bool save = dialog->Execute(m_run->logFileStamp());
     if (save) {
         QString error;
         if (!SaveProcessingLog(dialog->filePath(), m_run->log().lines(), &error)) {
-            ShowErrorBox(error);
+            ShowErrorMessage(error);
             return;
         }
     }
-    ShowMeldingBox(save ? QStringLiteral("Log is opgeslagen") : QStringLiteral("Log is NIET opgeslagen"));
-    Button4->setFocus();
+    ShowMelding(save ? QStringLiteral("Log is opgeslagen") : QStringLiteral("Log is NIET opgeslagen"));
+    m_ui->Button4->setFocus();
 }
 
-void TfmProcessing::Button4Click()
+void TfmProcessing::goBack()
 {
     if (m_run)
         m_run->ReturnCode = ScreenAction::Closed;
@@ -134,7 +131,8 @@ void TfmProcessing::Button4Click()
 bool TfmProcessing::eventFilter(QObject *watched, QEvent *event)
 {
     // The pointer follows the focus to "Deze log opslaan".
-    if (watched == Button2 && event->type() == QEvent::FocusIn)
-        QCursor::setPos(Button2->mapToGlobal(QPoint(Button2->width() / 2, Button2->height() / 2)));
+    const QPushButton *save = m_ui->Button2;
+    if (watched == save && event->type() == QEvent::FocusIn)
+        QCursor::setPos(save->mapToGlobal(QPoint(save->width() / 2, save->height() / 2)));
     return TScreenDialog::eventFilter(watched, event);
 }

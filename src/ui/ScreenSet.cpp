@@ -7,7 +7,6 @@
 #include "ui/InputForm.h"
 #include "ui/LayoutScreen.h"
 #include "ui/ProcessingScreen.h"
-#include "ui/Screens.h"
 #include "ui/SelectFolderDialog.h"
 #include "ui/SelectSheet.h"
 
@@ -17,29 +16,37 @@ TScreenSet::TScreenSet(const SettingsStore &settings, const Clock &clock, const 
                        const Factory &makeHelp)
     : m_data(std::make_unique<TInputData>())
 {
-    TScreens &s = Screens();
-    s = TScreens();
-    s.InputData = m_data.get();
-    s.Settings = &settings;
-    s.Time = &clock;
     setNoticeSink(&m_notices);
-    auto keep = [this](QWidget *w) {
-        if (w)
-            m_created.push_back(w);
+    auto keep = [this](auto *w) {
+        m_created.push_back(w);
         return w;
     };
-    s.Dashboard = keep(makeDashboard ? makeDashboard() : nullptr);
-    keep(s.SelectFolderDialog = new TSelectFolderDialog);
-    keep(s.ErrorMessage = new TErrorMessage);
-    keep(s.FileSelectionDialog = new TFileSelectionDialog);
-    keep(s.Layout = new TLayout);
-    keep(s.InputForm = new TInputForm);
-    keep(s.DateDialog = new TDateDialog);
-    keep(s.SelectSheet = new TSelectSheet);
-    keep(s.fmProcessing = new TfmProcessing);
-    keep(s.fmMelding = new TfmMelding);
-    s.Help = keep(makeHelp ? makeHelp() : nullptr);
-    keep(s.FileSaveDialog = new TFileSaveDialog);
+    TInputData &data = *m_data;
+    TScreens &s = m_screens;
+    s.Dashboard = keep(makeDashboard());
+    s.SelectFolderDialog = keep(new TSelectFolderDialog);
+    s.ErrorMessage = keep(new TErrorMessage);
+    s.FileSelectionDialog = keep(new TFileSelectionDialog);
+    s.Layout = keep(new TLayout(data));
+    s.InputForm = keep(new TInputForm(data, settings, clock));
+    s.DateDialog = keep(new TDateDialog(clock));
+    s.SelectSheet = keep(new TSelectSheet(s.InputForm->excelApp()));
+    s.fmProcessing = keep(new TfmProcessing(data, settings, clock, *s.InputForm));
+    s.fmMelding = keep(new TfmMelding);
+    s.Help = keep(makeHelp());
+    s.FileSaveDialog = keep(new TFileSaveDialog(data, *s.SelectFolderDialog));
+
+    // What the order of creation could not hand over yet.
+    m_notices.setBoxes(s.fmMelding, s.ErrorMessage);
+    for (TScreenDialog *dialog : std::initializer_list<TScreenDialog *>{
+             s.SelectFolderDialog, s.ErrorMessage, s.FileSelectionDialog, s.Layout, s.DateDialog, s.SelectSheet,
+             s.fmProcessing, s.fmMelding, s.FileSaveDialog})
+        dialog->setAnchor(s.InputForm);
+    s.Layout->setMessageBox(s.fmMelding);
+    QObject::connect(s.Layout, &TLayout::headingsChosen, s.InputForm, &TInputForm::setHeadings);
+    s.InputForm->setDialogs({s.Layout, s.SelectFolderDialog, s.FileSelectionDialog, s.DateDialog, s.SelectSheet,
+                             s.fmProcessing, s.fmMelding});
+    s.fmProcessing->setLogSaveDialog(s.FileSaveDialog);
 }
 
 TScreenSet::~TScreenSet()
@@ -47,5 +54,4 @@ TScreenSet::~TScreenSet()
     setNoticeSink(nullptr);
     for (auto it = m_created.rbegin(); it != m_created.rend(); ++it)
         delete *it;
-    Screens() = TScreens();
 }

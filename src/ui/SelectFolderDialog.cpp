@@ -4,7 +4,6 @@
 #include "rules/Verification.h"
 #include "ui/MessageBoxes.h"
 #include "ui/ModalHooks.h"
-#include "ui/Screens.h"
 #include "ui_SelectFolderDialog.h"
 
 #include <QComboBox>
@@ -25,33 +24,28 @@ QString cleanFolder(const QString &folder)
 }
 } // namespace
 
-TSelectFolderDialog::TSelectFolderDialog(QWidget *parent) : TScreenDialog(parent)
+TSelectFolderDialog::TSelectFolderDialog(QWidget *parent)
+    : TScreenDialog(parent), m_ui(std::make_unique<Ui::TSelectFolderDialog>())
 {
-    Ui::TSelectFolderDialog form;
-    form.setupUi(this);
-    DriveComboBox1 = form.DriveComboBox1;
-    edNewFolder = form.edNewFolder;
-    Button1 = form.Button1;
-    DirectoryListBox1 = form.DirectoryListBox1;
-    Edit1 = form.Edit1;
-    Button2 = form.Button2;
-    Button3 = form.Button3;
+    m_ui->setupUi(this);
     Look::setupFormWindow(this, Look::Border::None, Look::DialogBackground);
-    Look::setKeyButtons(this, Button3, Button2);
+    Look::setKeyButtons(this, m_ui->Button3, m_ui->Button2);
     // A new folder's name is added with Enter, not taken for the dialog's answer.
-    Look::setEnterButton(edNewFolder, Button1);
+    Look::setEnterButton(m_ui->edNewFolder, m_ui->Button1);
 
-    connect(Button1, &QPushButton::clicked, this, &TSelectFolderDialog::addFolder);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
-    connect(Button3, &QPushButton::clicked, this, &QDialog::accept);
-    connect(DriveComboBox1, &QComboBox::activated, this, &TSelectFolderDialog::driveChanged);
-    connect(DirectoryListBox1, &QListWidget::itemDoubleClicked, this,
+    connect(m_ui->Button1, &QPushButton::clicked, this, &TSelectFolderDialog::addFolder);
+    connect(m_ui->Button2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_ui->Button3, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_ui->DriveComboBox1, &QComboBox::activated, this, &TSelectFolderDialog::driveChanged);
+    connect(m_ui->DirectoryListBox1, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem *item) { setDirectory(item->data(PathRole).toString()); });
-    DirectoryListBox1->installEventFilter(this);
-    DriveComboBox1->addItems(DriveRoots());
+    m_ui->DirectoryListBox1->installEventFilter(this);
+    m_ui->DriveComboBox1->addItems(DriveRoots());
     setDirectory(QDir::currentPath());
     Look::applyWindowFont(this);
 }
+
+TSelectFolderDialog::~TSelectFolderDialog() = default;
 
 QStringList TSelectFolderDialog::DriveRoots()
 {
@@ -75,17 +69,17 @@ QStringList TSelectFolderDialog::DriveRoots()
 
 bool TSelectFolderDialog::Execute()
 {
-    const TScreenRect form = InputFormRect();
-    move(form.left - 100, form.top + 150);
+    const QRect form = anchorRect();
+    move(form.left() - 100, form.top() + 150);
     const int result = ModalHooks::run(*this, QStringLiteral("TSelectFolderDialog"), [this] { FormShow(); });
-    SelectedFolder = Edit1->text();
+    SelectedFolder = m_ui->Edit1->text();
     return result == QDialog::Accepted;
 }
 
 void TSelectFolderDialog::FormShow()
 {
     CurrentDrive.clear();
-    Edit1->clear();
+    m_ui->Edit1->clear();
     if (IsPlaceholder(SelectedFolder))
         SelectedFolder.clear();
     if (SelectedFolder.isEmpty()) {
@@ -94,17 +88,17 @@ void TSelectFolderDialog::FormShow()
         showDrive(driveOf(SelectedFolder));
         setDirectory(SelectedFolder);
     } else {
-        ShowErrorBox(QStringLiteral("De ingevoerde map wordt niet gevonden"));
+        ShowErrorMessage(QStringLiteral("De ingevoerde map wordt niet gevonden"));
     }
-    CurrentDrive = DriveComboBox1->currentText();
+    CurrentDrive = m_ui->DriveComboBox1->currentText();
 }
 
 QString TSelectFolderDialog::driveOf(const QString &folder) const
 {
     const QString path = cleanFolder(folder);
     QString best;
-    for (int i = 0; i < DriveComboBox1->count(); ++i) {
-        const QString root = DriveComboBox1->itemText(i);
+    for (int i = 0; i < m_ui->DriveComboBox1->count(); ++i) {
+        const QString root = m_ui->DriveComboBox1->itemText(i);
         const bool inside =
             path.compare(root, Qt::CaseInsensitive) == 0 ||
             path.startsWith(root.endsWith(QDir::separator()) ? root : root + QDir::separator(), Qt::CaseInsensitive);
@@ -116,22 +110,23 @@ QString TSelectFolderDialog::driveOf(const QString &folder) const
 
 void TSelectFolderDialog::showDrive(const QString &drive)
 {
-    const int index = DriveComboBox1->findText(drive);
+    const int index = m_ui->DriveComboBox1->findText(drive);
     if (index >= 0)
-        DriveComboBox1->setCurrentIndex(index);
+        m_ui->DriveComboBox1->setCurrentIndex(index);
 }
 
 void TSelectFolderDialog::setDirectory(const QString &folder)
 {
     m_directory = cleanFolder(folder);
     readDirectory();
-    Edit1->setText(m_directory);
+    m_ui->Edit1->setText(m_directory);
     SelectedFolder = m_directory;
 }
 
 void TSelectFolderDialog::readDirectory()
 {
-    DirectoryListBox1->clear();
+    QListWidget *list = m_ui->DirectoryListBox1;
+    list->clear();
     // The path from the root down to the folder, then its subfolders one step deeper.
     QStringList chain;
     QDir dir(m_directory);
@@ -141,43 +136,43 @@ void TSelectFolderDialog::readDirectory()
     int depth = 0;
     for (const QString &path : std::as_const(chain)) {
         const QString name = depth == 0 ? path : QFileInfo(path).fileName();
-        auto *item = new QListWidgetItem(QString(depth * 2, QLatin1Char(' ')) + name, DirectoryListBox1);
+        auto *item = new QListWidgetItem(QString(depth * 2, QLatin1Char(' ')) + name, list);
         item->setData(PathRole, path);
         ++depth;
     }
-    const int current = DirectoryListBox1->count() - 1;
+    const int current = list->count() - 1;
     const QStringList subfolders =
         QDir(m_directory).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QString &name : subfolders) {
-        auto *item = new QListWidgetItem(QString(depth * 2, QLatin1Char(' ')) + name, DirectoryListBox1);
+        auto *item = new QListWidgetItem(QString(depth * 2, QLatin1Char(' ')) + name, list);
         item->setData(PathRole,
                       JoinPath(m_directory.endsWith(QDir::separator()) ? m_directory.chopped(1) : m_directory, name));
     }
-    DirectoryListBox1->setCurrentRow(current);
+    list->setCurrentRow(current);
 }
 
 void TSelectFolderDialog::driveChanged(int index)
 {
-    const QString drive = DriveComboBox1->itemText(index);
+    const QString drive = m_ui->DriveComboBox1->itemText(index);
     const QDir root(drive);
     if (root.exists() && root.isReadable()) {
         setDirectory(drive);
         CurrentDrive = drive;
     } else {
-        ShowErrorBox(QStringLiteral("Geen toegang tot deze drive"));
+        ShowErrorMessage(QStringLiteral("Geen toegang tot deze drive"));
     }
     showDrive(CurrentDrive);
 }
 
 void TSelectFolderDialog::addFolder()
 {
-    const QString name = edNewFolder->text();
+    const QString name = m_ui->edNewFolder->text();
     if (name.isEmpty())
         return;
     const QString base = m_directory.endsWith(QDir::separator()) ? m_directory.chopped(1) : m_directory;
     const QString folder = JoinPath(base, name);
     if (!QDir().mkpath(folder)) {
-        ShowErrorBox(QStringLiteral("De map: ") + folder + QStringLiteral("  kan niet worden aangemaakt"));
+        ShowErrorMessage(QStringLiteral("De map: ") + folder + QStringLiteral("  kan niet worden aangemaakt"));
         return;
     }
     readDirectory();
@@ -187,9 +182,9 @@ bool TSelectFolderDialog::eventFilter(QObject *watched, QEvent *event)
 {
     // Enter opens the highlighted folder, as a double click does; on the folder already open it
     // goes on to "OK", so the folder that is taken is always the one the list stands on.
-    if (watched == DirectoryListBox1 && event->type() == QEvent::KeyPress) {
+    if (watched == m_ui->DirectoryListBox1 && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
-        const QListWidgetItem *item = DirectoryListBox1->currentItem();
+        const QListWidgetItem *item = m_ui->DirectoryListBox1->currentItem();
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && item && item->data(PathRole).toString() != m_directory) {
             setDirectory(item->data(PathRole).toString());
             return true;

@@ -5,10 +5,11 @@
 #include <QString>
 #include <QStringList>
 
-class QComboBox;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
+#include <memory>
+
+namespace Ui {
+class TSelectFolderDialog;
+}
 
 // "Map Selecteren": picks a folder, and may create one.
 class TSelectFolderDialog final : public TScreenDialog
@@ -16,6 +17,7 @@ class TSelectFolderDialog final : public TScreenDialog
     Q_OBJECT
 public:
     explicit TSelectFolderDialog(QWidget *parent = nullptr);
+    ~TSelectFolderDialog() override;
 
     QString SelectedFolder;
     // The root chosen in the drive list: a drive letter on Windows, else "/" or a mounted volume.
@@ -29,14 +31,6 @@ public:
     // The folder the folder list stands on.
     QString directory() const { return m_directory; }
 
-    QComboBox *DriveComboBox1;
-    QLineEdit *edNewFolder;
-    QPushButton *Button1; // Toevoegen
-    QListWidget *DirectoryListBox1;
-    QLineEdit *Edit1;
-    QPushButton *Button2; // Cancel
-    QPushButton *Button3; // OK
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -49,5 +43,6 @@ private:
     QString driveOf(const QString &folder) const;
     void showDrive(const QString &drive);
 
+    const std::unique_ptr<Ui::TSelectFolderDialog> m_ui;
     QString m_directory;
 };

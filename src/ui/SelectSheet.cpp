@@ -2,10 +2,8 @@
 
 #include "model/Error.h"
 #include "ui/ExcelApp.h"
-#include "ui/InputForm.h"
 #include "ui/MessageBoxes.h"
 #include "ui/ModalHooks.h"
-#include "ui/Screens.h"
 #include "ui_SelectSheet.h"
 #include "workbook/WorkbookService.h"
 
@@ -16,25 +14,22 @@
 #include <QListWidget>
 #include <QPushButton>
 
-TSelectSheet::TSelectSheet(QWidget *parent) : TScreenDialog(parent)
+TSelectSheet::TSelectSheet(TExcelApp &excel, QWidget *parent)
+    : TScreenDialog(parent), m_ui(std::make_unique<Ui::TSelectSheet>()), m_excel(excel)
 {
-    Ui::TSelectSheet form;
-    form.setupUi(this);
-    Label1 = form.Label1;
-    ListBox1 = form.ListBox1;
-    Edit1 = form.Edit1;
-    Button1 = form.Button1;
-    Button2 = form.Button2;
+    m_ui->setupUi(this);
     Look::setupFormWindow(this, Look::Border::None, Look::DialogBackground);
-    Look::setKeyButtons(this, Button2, Button1);
+    Look::setKeyButtons(this, m_ui->Button2, m_ui->Button1);
 
-    connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this] { chooseHighlighted(); });
-    connect(Edit1, &QLineEdit::textChanged, this, [this] { Button2->setEnabled(true); });
-    ListBox1->installEventFilter(this);
+    connect(m_ui->Button1, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_ui->Button2, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_ui->ListBox1, &QListWidget::itemDoubleClicked, this, [this] { chooseHighlighted(); });
+    connect(m_ui->Edit1, &QLineEdit::textChanged, this, [this] { m_ui->Button2->setEnabled(true); });
+    m_ui->ListBox1->installEventFilter(this);
     Look::applyWindowFont(this);
 }
+
+TSelectSheet::~TSelectSheet() = default;
 
 bool TSelectSheet::Execute()
 {
@@ -42,10 +37,9 @@ bool TSelectSheet::Execute()
     const bool chosen =
         ModalHooks::run(*this, QStringLiteral("TSelectSheet"), [this] { FormShow(); }) == QDialog::Accepted;
     m_sheetList.reset();
-    TExcelApp &excel = Screens().InputForm->excelApp();
     try {
-        if (excel.isHeld() && excel.workbookCount() > 0)
-            excel.service()->closeActiveWorkbook();
+        if (m_excel.isHeld() && m_excel.workbookCount() > 0)
+            m_excel.service()->closeActiveWorkbook();
     } catch (const KwError &) {
         // The workbook was only read; a server that lost it has nothing to close.
     }
@@ -54,49 +48,48 @@ bool TSelectSheet::Execute()
 
 void TSelectSheet::FormShow()
 {
-    ListBox1->clear();
-    Button2->setEnabled(true);
-    TExcelApp &excel = Screens().InputForm->excelApp();
-    if (!excel.startAnew()) {
+    m_ui->ListBox1->clear();
+    m_ui->Button2->setEnabled(true);
+    if (!m_excel.startAnew()) {
         ModalHooks::plainMessage(QMessageBox::NoIcon, QApplication::applicationName(),
                                  QStringLiteral("Het Excel werkboek kan niet worden gevonden. Exit."));
         return;
     }
     m_sheetList = std::make_unique<QStringList>();
     try {
-        excel.service()->openWorkbook(WorkBookName);
-        ListWorksheetNames(*excel.service(), *m_sheetList);
+        m_excel.service()->openWorkbook(WorkBookName);
+        ListWorksheetNames(*m_excel.service(), *m_sheetList);
     } catch (const KwError &error) {
-        ShowErrorBox(error.message());
+        ShowErrorMessage(error.message());
         return;
     }
-    ListBox1->addItems(*m_sheetList);
-    if (ListBox1->count() > 0)
-        ListBox1->setCurrentRow(0);
-    Label1->setText(Look::displayText(Caption));
-    Edit1->setText(SheetName);
-    ListBox1->setFocus();
-    Button2->setEnabled(false);
+    m_ui->ListBox1->addItems(*m_sheetList);
+    if (m_ui->ListBox1->count() > 0)
+        m_ui->ListBox1->setCurrentRow(0);
+    m_ui->Label1->setText(Look::displayText(Caption));
+    m_ui->Edit1->setText(SheetName);
+    m_ui->ListBox1->setFocus();
+    m_ui->Button2->setEnabled(false);
 }
 
 void TSelectSheet::chooseHighlighted()
 {
-    const QListWidgetItem *item = ListBox1->currentItem();
+    const QListWidgetItem *item = m_ui->ListBox1->currentItem();
     if (!item)
         return;
     SheetName = item->text();
-    Edit1->setText(SheetName);
-    Button2->setEnabled(true);
-    Button2->setFocus();
+    m_ui->Edit1->setText(SheetName);
+    m_ui->Button2->setEnabled(true);
+    m_ui->Button2->setFocus();
 }
 
 bool TSelectSheet::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == ListBox1 && event->type() == QEvent::KeyPress) {
+    if (watched == m_ui->ListBox1 && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             chooseHighlighted();
-            Button2->click();
+            m_ui->Button2->click();
             return true;
         }
     }

@@ -7,17 +7,19 @@
 
 #include <memory>
 
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
+class TExcelApp;
+namespace Ui {
+class TSelectSheet;
+}
 
 // "Selecteer Excel Worksheet": picks the worksheet of the run.
 class TSelectSheet final : public TScreenDialog
 {
     Q_OBJECT
 public:
-    explicit TSelectSheet(QWidget *parent = nullptr);
+    // The worksheets are read through the input screen's handle on the spreadsheet application.
+    explicit TSelectSheet(TExcelApp &excel, QWidget *parent = nullptr);
+    ~TSelectSheet() override;
 
     QString Caption;      // the prompt shown in Label1
     QString SheetName;    // the chosen worksheet
@@ -26,12 +28,6 @@ public:
     // Shows the dialog and waits; true when closed with "Verder".
     bool Execute();
 
-    QLabel *Label1;
-    QListWidget *ListBox1;
-    QLineEdit *Edit1;
-    QPushButton *Button1; // Terug
-    QPushButton *Button2; // Verder
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -39,5 +35,7 @@ private:
     void FormShow();
     void chooseHighlighted();
 
+    const std::unique_ptr<Ui::TSelectSheet> m_ui;
+    TExcelApp &m_excel;
     std::unique_ptr<QStringList> m_sheetList;
 };

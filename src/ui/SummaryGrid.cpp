@@ -59,10 +59,10 @@ QTableWidgetItem *cell(QTableWidget *grid, int row, int column)
 }
 } // namespace
 
-QTableWidget *CreateSummaryGrid(QWidget *parent)
+void InitSummaryGrid(QTableWidget *grid)
 {
-    auto *grid = new QTableWidget(Rows, Columns, parent);
-    grid->setObjectName(QStringLiteral("StringGrid1"));
+    grid->setRowCount(Rows);
+    grid->setColumnCount(Columns);
     grid->horizontalHeader()->hide();
     grid->verticalHeader()->hide();
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -77,7 +77,6 @@ QTableWidget *CreateSummaryGrid(QWidget *parent)
     for (int row = 0; row < Rows; ++row)
         for (int column = 0; column < Columns; ++column)
             cell(grid, row, column);
-    return grid;
 }
 
 void SetupSummaryGrid(QTableWidget *grid)

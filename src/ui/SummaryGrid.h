@@ -6,7 +6,9 @@ class QTableWidget;
 
 // The summary of the last run on the input screen: a header row and one row
 // per record of the run (FRST, RCUR, FNAL, OOFF, totals).
-QTableWidget *CreateSummaryGrid(QWidget *parent);
+
+// Gives the grid of the input screen's form its rows, columns and cells, once.
+void InitSummaryGrid(QTableWidget *grid);
 // Row height, column widths and the two header cells; the rows below stay.
 void SetupSummaryGrid(QTableWidget *grid);
 // Writes the five records into rows 1 to 5.

@@ -1,6 +1,7 @@
 #include "workbook/NumberFormats.h"
 
-#include <cctype>
+#include <QString>
+
 #include <vector>
 
 bool IsBuiltinDateFormat(int numFmtId)
@@ -11,66 +12,48 @@ bool IsBuiltinDateFormat(int numFmtId)
            (numFmtId >= 50 && numFmtId <= 58);
 }
 
-namespace {
-
-bool startsWithNoCase(std::string_view s, std::size_t pos, std::string_view word)
-{
-    if (s.size() - pos < word.size())
-        return false;
-    for (std::size_t i = 0; i < word.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(s[pos + i])) != word[i])
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
-bool IsDateFormatCode(std::string_view code)
+bool IsDateFormatCode(QStringView code)
 {
     // The date and time letters in order, outside quoted text, escapes and
     // brackets; a bracketed [h], [m] or [s] is an elapsed time (kept in upper
-    // case, never a date part).
-    std::vector<char> parts;
-    std::size_t i = 0;
-    while (i < code.size()) {
-        const char c = code[i];
-        if (c == '"') {
-            const std::size_t close = code.find('"', i + 1);
-            i = close == std::string_view::npos ? code.size() : close + 1;
+    // case, never a date part), "n" a month's name.
+    std::vector<char16_t> parts;
+    const qsizetype n = code.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const char16_t c = code[i].toLower().unicode();
+        if (c == u'"') {
+            const qsizetype close = code.indexOf(u'"', i + 1);
+            i = close < 0 ? n : close + 1;
             continue;
         }
-        if (c == '\\' || c == '_' || c == '*') {
-            i += 2;
+        if (c == u'\\' || c == u'_' || c == u'*') {
+            i += 2; // an escaped, spacing or fill character
             continue;
         }
-        if (c == '[') {
-            const std::size_t close = code.find(']', i + 1);
-            const std::string_view inside =
-                code.substr(i + 1, close == std::string_view::npos ? std::string_view::npos : close - i - 1);
-            const char first =
-                inside.empty() ? '\0' : static_cast<char>(std::tolower(static_cast<unsigned char>(inside[0])));
-            if ((first == 'h' || first == 'm' || first == 's') &&
-                inside.find_first_not_of(std::string_view(&inside[0], 1)) == std::string_view::npos)
-                parts.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(first))));
-            i = close == std::string_view::npos ? code.size() : close + 1;
+        if (c == u'[') {
+            const qsizetype close = code.indexOf(u']', i + 1);
+            const QStringView inside = code.mid(i + 1, (close < 0 ? n : close) - i - 1);
+            if (!inside.isEmpty() && QStringView(u"hHmMsS").contains(inside.front()) &&
+                inside.count(inside.front()) == inside.size())
+                parts.push_back(inside.front().toUpper().unicode());
+            i = close < 0 ? n : close + 1;
             continue;
         }
-        if (startsWithNoCase(code, i, "am/pm")) {
+        if (code.mid(i, 5).compare(u"am/pm", Qt::CaseInsensitive) == 0) {
             i += 5;
             continue;
         }
-        if (startsWithNoCase(code, i, "a/p")) {
+        if (code.mid(i, 3).compare(u"a/p", Qt::CaseInsensitive) == 0) {
             i += 3;
             continue;
         }
-        const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (lower == 'y' || lower == 'm' || lower == 'd' || lower == 'h' || lower == 's') {
-            // A run of one letter is one part ("mmm", "yyyy").
-            std::size_t end = i + 1;
-            while (end < code.size() && std::tolower(static_cast<unsigned char>(code[end])) == lower)
+        if (c == u'y' || c == u'm' || c == u'd' || c == u'h' || c == u's') {
+            // A run of one letter is one part ("yyyy"); three m or more are a month's name.
+            qsizetype end = i + 1;
+            while (end < n && code[end].toLower().unicode() == c)
                 ++end;
-            parts.push_back(lower);
+            parts.push_back(c == u'm' && end - i >= 3 ? u'n' : c);
             i = end;
             continue;
         }
@@ -78,13 +61,13 @@ bool IsDateFormatCode(std::string_view code)
     }
 
     for (std::size_t k = 0; k < parts.size(); ++k) {
-        const char p = parts[k];
-        if (p == 'y' || p == 'd')
+        const char16_t p = parts[k];
+        if (p == u'y' || p == u'd' || p == u'n')
             return true;
-        if (p == 'm') {
+        if (p == u'm') {
             // Minutes follow an hour or precede seconds; any other m is a month.
-            const bool afterHour = k > 0 && (parts[k - 1] == 'h' || parts[k - 1] == 'H');
-            const bool beforeSeconds = k + 1 < parts.size() && (parts[k + 1] == 's' || parts[k + 1] == 'S');
+            const bool afterHour = k > 0 && (parts[k - 1] == u'h' || parts[k - 1] == u'H');
+            const bool beforeSeconds = k + 1 < parts.size() && (parts[k + 1] == u's' || parts[k + 1] == u'S');
             if (!afterHour && !beforeSeconds)
                 return true;
         }

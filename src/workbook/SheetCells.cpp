@@ -6,8 +6,7 @@
 
 std::uint32_t StringPool::add(QStringView text)
 {
-    const auto *begin = reinterpret_cast<const char16_t *>(text.utf16());
-    m_chars.insert(m_chars.end(), begin, begin + text.size());
+    m_chars.append(reinterpret_cast<const char16_t *>(text.utf16()), std::size_t(text.size()));
     m_offsets.push_back(m_chars.size());
     return size() - 1;
 }
@@ -16,14 +15,15 @@ std::uint32_t StringPool::addUtf8(std::string_view utf8)
 {
     const std::size_t start = m_chars.size();
     if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        m_chars.insert(m_chars.end(), utf8.begin(), utf8.end());
+        m_chars.resize(start + utf8.size());
+        std::copy(utf8.begin(), utf8.end(), m_chars.begin() + start);
         m_offsets.push_back(m_chars.size());
         return size() - 1;
     }
     // UTF-8 never takes fewer bytes than UTF-16 code units.
     m_chars.resize(start + utf8.size());
     QStringDecoder decoder(QStringDecoder::Utf8);
-    QChar *out = reinterpret_cast<QChar *>(m_chars.data() + start);
+    QChar *out = reinterpret_cast<QChar *>(m_chars.begin() + start);
     QChar *end = decoder.appendToBuffer(out, QByteArrayView(utf8.data(), qsizetype(utf8.size())));
     m_chars.resize(start + std::size_t(end - out));
     m_offsets.push_back(m_chars.size());
@@ -34,13 +34,13 @@ QString StringPool::at(std::uint32_t index) const
 {
     const std::uint64_t from = m_offsets[index];
     const std::uint64_t to = m_offsets[index + 1];
-    return QString(reinterpret_cast<const QChar *>(m_chars.data() + from), qsizetype(to - from));
+    return QString(reinterpret_cast<const QChar *>(m_chars.begin() + from), qsizetype(to - from));
 }
 
 void StringPool::squeeze()
 {
-    m_chars.shrink_to_fit();
-    m_offsets.shrink_to_fit();
+    m_chars.squeeze();
+    m_offsets.squeeze();
 }
 
 void SheetCells::addNumber(std::uint32_t row, std::uint16_t column, Kind kind, double value)
@@ -88,11 +88,23 @@ void SheetCells::finish()
         std::stable_sort(m_cells.begin(), m_cells.end(), before);
         // Keep the last of each run of equal places.
         std::reverse(m_cells.begin(), m_cells.end());
-        m_cells.erase(std::unique(m_cells.begin(), m_cells.end(), same), m_cells.end());
+        m_cells.resize(std::size_t(std::unique(m_cells.begin(), m_cells.end(), same) - m_cells.begin()));
         std::reverse(m_cells.begin(), m_cells.end());
     }
-    m_cells.shrink_to_fit();
+    m_cells.squeeze();
     m_strings.squeeze();
+}
+
+bool SheetCells::findShared(std::uint32_t index, std::uint32_t &row, std::uint32_t &column) const
+{
+    for (const Cell &cell : m_cells) {
+        if (cell.kind == Kind::SharedText && cell.index == index) {
+            row = cell.row;
+            column = cell.column;
+            return true;
+        }
+    }
+    return false;
 }
 
 std::size_t SheetCells::lowerBound(std::uint64_t key) const

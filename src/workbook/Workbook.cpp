@@ -16,12 +16,22 @@ class XlsWorkbook final : public Workbook
 public:
     XlsWorkbook(const QString &path, const XlsBook &book) : Workbook(path)
     {
+        // Cells that share a text refer to it: one text may fill a whole sheet.
+        auto shared = std::make_shared<StringPool>();
+        for (const QString &text : book.sharedStrings)
+            shared->add(text);
+        shared->squeeze();
         for (const XlsSheet &sheet : book.sheets) {
             m_sheets.append({sheet.name, sheet.hidden});
-            auto cells = std::make_unique<SheetCells>();
+            auto cells = std::make_unique<SheetCells>(shared);
             cells->reserve(std::size_t(sheet.cells.size()));
             for (const XlsCell &cell : sheet.cells) {
-                if (cell.row >= 1 && cell.col >= 1 && cell.col <= 0xFFFF)
+                if (cell.row < 1 || cell.col < 1 || cell.col > 0xFFFF)
+                    continue;
+                if (cell.sst >= 0 && cell.sst < book.sharedStrings.size() && cell.value.kind == CellValue::Kind::Text)
+                    cells->addString(std::uint32_t(cell.row), std::uint16_t(cell.col), SheetCells::Kind::SharedText,
+                                     std::uint32_t(cell.sst));
+                else
                     cells->addValue(std::uint32_t(cell.row), std::uint16_t(cell.col), cell.value);
             }
             cells->finish();
@@ -48,6 +58,11 @@ QString DisplayPath(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
+void throwNotAWorkbook(const QString &path)
+{
+    throw KwError(QStringLiteral("Het bestand: ") + DisplayPath(path) + QStringLiteral("  is geen werkboek"));
+}
+
 const SheetCells &Workbook::cells(int index, bool *read)
 {
     if (m_cells.size() < std::size_t(m_sheets.size()))
@@ -65,8 +80,8 @@ std::unique_ptr<Workbook> ReadWorkbook(const QString &path)
     const QFileInfo info(path);
     if (!info.exists())
         throw KwError(QStringLiteral("Het bestand %1 bestaat niet.").arg(DisplayPath(path)));
-    if (info.isDir())
-        throw KwError(QStringLiteral("%1 is een map en geen Excel werkboek (.xlsx of .xls).").arg(DisplayPath(path)));
+    if (!info.isFile())
+        throwNotAWorkbook(path);
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))

@@ -24,8 +24,10 @@ public:
     const QString &path() const { return m_path; }
     const QList<Sheet> &sheets() const { return m_sheets; }
     // The cells of sheet index (0-based); read now when not yet read, which
-    // sets read. Throws KwError when the sheet cannot be read.
+    // sets read. Throws KwError when the sheet cannot be read. Reading a sheet
+    // may let go of the cells of the others.
     const SheetCells &cells(int index, bool *read = nullptr);
+    bool hasCells(int index) const { return std::size_t(index) < m_cells.size() && m_cells[std::size_t(index)]; }
     // Lets go of the file; a sheet read later opens it again.
     virtual void releaseFile() {}
 
@@ -48,3 +50,7 @@ std::unique_ptr<Workbook> WorkbookFromXls(const QString &path, const XlsBook &bo
 
 // The path as messages show it.
 QString DisplayPath(const QString &path);
+
+// For a path that is no regular file (a folder, a device, a pipe): reading it
+// could wait forever.
+[[noreturn]] void throwNotAWorkbook(const QString &path);

@@ -52,6 +52,16 @@ struct WorkbookService::Private
         return open[std::size_t(active)];
     }
 
+    // Before a sheet is read: the workbooks that are neither open nor this one
+    // are let go, so that what is kept stays that of the workbook in use.
+    void forgetIdle(const std::shared_ptr<Workbook> &book)
+    {
+        std::erase_if(cache, [&](const CacheEntry &e) {
+            return e.book != book &&
+                   std::none_of(open.begin(), open.end(), [&](const OpenWorkbook &o) { return o.book == e.book; });
+        });
+    }
+
     std::shared_ptr<Workbook> load(const QString &path, const QFileInfo &info)
     {
         const QString canonical = info.canonicalFilePath();
@@ -94,6 +104,9 @@ void WorkbookService::openWorkbook(const QString &path)
     const QFileInfo info(path);
     if (!info.exists())
         throw KwError(QStringLiteral("Het bestand %1 bestaat niet.").arg(DisplayPath(path)));
+    // Before anything is read: a pipe would keep the caller waiting.
+    if (!info.isFile())
+        throwNotAWorkbook(path);
     const QString canonical = info.canonicalFilePath();
     // Opening a workbook that is already open only activates it.
     for (std::size_t i = 0; i < d->open.size(); ++i) {
@@ -141,6 +154,8 @@ WorkbookService::ActiveSheet WorkbookService::activeSheet(int index)
         throw KwError(QStringLiteral("Het werkboek %1 heeft geen werkblad met nummer %2.")
                           .arg(DisplayPath(wb.book->path()))
                           .arg(index));
+    if (!wb.book->hasCells(index - 1))
+        d->forgetIdle(wb.book);
     bool read = false;
     const SheetCells &cells = wb.book->cells(index - 1, &read);
     d->sheetReads += read ? 1 : 0;

@@ -2,12 +2,15 @@
 
 #include "model/Error.h"
 #include "workbook/NumberFormats.h"
+#include "workbook/ReadLimits.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QTime>
 
+#include <atomic>
 #include <charconv>
 #include <condition_variable>
 #include <cstring>
@@ -20,9 +23,9 @@
 
 namespace {
 
-constexpr std::uint64_t MiB = 1024 * 1024;
+using ReadLimits::MiB;
 // What one part may inflate to. A real sheet of a million rows stays well
-// below these; a zip bomb does not.
+// below these; a zip bomb does not. What the parts keep has limits of its own.
 constexpr std::uint64_t SheetLimit = 1024 * MiB;
 constexpr std::uint64_t SharedStringsLimit = 512 * MiB;
 constexpr std::uint64_t SmallPartLimit = 64 * MiB;
@@ -30,6 +33,17 @@ constexpr std::uint64_t SmallPartLimit = 64 * MiB;
 constexpr std::uint64_t RatioCheckFrom = 8 * MiB;
 constexpr std::uint64_t MaxRatio = 400;
 constexpr int ReadChunk = 256 * 1024;
+// expat holds a whole start tag, comment or name in its buffer, and rescans
+// it with every chunk fed; every one of them ends with '>'.
+constexpr std::uint64_t MaxToken = 4 * MiB;
+// Spreadsheet parts nest some ten elements deep; expat keeps a frame for each.
+constexpr int MaxDepth = 256;
+// A cell text of MaxCellText characters as raw XML: at most 7 bytes a
+// character ("_x000D_"), the rest is beyond the limit whatever it decodes to.
+constexpr std::size_t MaxTextBytes = 7 * std::size_t(ReadLimits::MaxCellText);
+// Beyond these a workbook's structure is not one a spreadsheet application makes.
+constexpr std::size_t MaxSheets = 65535;
+constexpr qsizetype MaxSheetName = 255;
 // Parts from this size on are inflated on a second thread.
 constexpr std::uint64_t PipelineFrom = 4 * MiB;
 constexpr std::uint32_t MaxColumn = 16384;
@@ -40,6 +54,10 @@ constexpr std::uint32_t MaxRow = 1048576;
 
 class XmlHandler;
 
+// Thrown where a parse was stopped from outside.
+struct Stopped
+{};
+
 class ZipArchive final
 {
 public:
@@ -47,6 +65,7 @@ public:
     {
         int error = 0;
         m_zip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
+        m_fileSize = std::uint64_t(std::max<qint64>(QFileInfo(path).size(), 0));
         if (m_zip)
             return;
         if (error == ZIP_ER_NOZIP || error == ZIP_ER_INCONS || error == ZIP_ER_CRC)
@@ -64,15 +83,19 @@ public:
     bool contains(const std::string &name) const { return zip_name_locate(m_zip, name.c_str(), ZIP_FL_NOCASE) >= 0; }
 
     // Streams the part through the handler. what names the part in messages.
-    void parse(const std::string &name, const QString &what, std::uint64_t limit, XmlHandler &handler) const;
+    // Once stop is set the parse ends with an exception of no interest.
+    void parse(const std::string &name, const QString &what, std::uint64_t limit, XmlHandler &handler,
+               const std::atomic<bool> *stop = nullptr) const;
     // Small parts (the mimetype) as bytes; empty when absent.
     QByteArray readSmall(const std::string &name) const;
 
     const QString &path() const { return m_path; }
+    std::uint64_t fileSize() const { return m_fileSize; }
 
 private:
     QString m_path;
     zip_t *m_zip = nullptr;
+    std::uint64_t m_fileSize = 0;
 };
 
 [[noreturn]] void throwDamaged(const QString &path, const QString &what, const QString &fault)
@@ -135,26 +158,50 @@ public:
     // Stops the parse; the reader throws with the fault once expat has returned.
     void fail(QString fault)
     {
-        if (m_fault.isEmpty())
+        if (m_fault.isEmpty() && m_tooMuch == 0)
             m_fault = std::move(fault);
         XML_StopParser(m_parser, XML_FALSE);
     }
+    // Stops the parse because what the part keeps passes limit bytes.
+    void tooMuch(std::uint64_t limit)
+    {
+        if (m_fault.isEmpty() && m_tooMuch == 0)
+            m_tooMuch = limit;
+        XML_StopParser(m_parser, XML_FALSE);
+    }
     const QString &fault() const { return m_fault; }
+    std::uint64_t tooMuchLimit() const { return m_tooMuch; }
     void setParser(XML_Parser parser) { m_parser = parser; }
+
+    // Counts the open elements; false once they nest too deep.
+    bool enter()
+    {
+        if (++m_depth <= MaxDepth)
+            return true;
+        fail(QStringLiteral("heeft XML die dieper dan %1 niveaus genest is").arg(MaxDepth));
+        return false;
+    }
+    void leave() { --m_depth; }
 
 private:
     XML_Parser m_parser = nullptr;
     QString m_fault;
+    std::uint64_t m_tooMuch = 0;
+    int m_depth = 0;
 };
 
 void XMLCALL onStart(void *data, const XML_Char *name, const XML_Char **attrs)
 {
-    static_cast<XmlHandler *>(data)->start(localName(name), attrs);
+    auto *handler = static_cast<XmlHandler *>(data);
+    if (handler->enter())
+        handler->start(localName(name), attrs);
 }
 
 void XMLCALL onEnd(void *data, const XML_Char *name)
 {
-    static_cast<XmlHandler *>(data)->end(localName(name));
+    auto *handler = static_cast<XmlHandler *>(data);
+    handler->leave();
+    handler->end(localName(name));
 }
 
 void XMLCALL onText(void *data, const XML_Char *s, int len)
@@ -284,7 +331,8 @@ private:
     std::thread m_worker; // last: starts once the rest is set up
 };
 
-void ZipArchive::parse(const std::string &name, const QString &what, std::uint64_t limit, XmlHandler &handler) const
+void ZipArchive::parse(const std::string &name, const QString &what, std::uint64_t limit, XmlHandler &handler,
+                       const std::atomic<bool> *stop) const
 {
     const zip_int64_t index = zip_name_locate(m_zip, name.c_str(), ZIP_FL_NOCASE);
     if (index < 0)
@@ -331,10 +379,42 @@ void ZipArchive::parse(const std::string &name, const QString &what, std::uint64
                            .arg(DisplayPath(m_path), what)
                            .arg(limit / MiB));
     };
+    // The checks above hold only while the size they were made on is true:
+    // what comes out beyond it is refused at once, not after a gigabyte.
+    const std::uint64_t declared = (st.valid & ZIP_STAT_SIZE) ? st.size : limit;
+    std::uint64_t inflated = 0;
+    const auto count = [&](std::uint64_t n) {
+        if (stop && *stop)
+            throw Stopped();
+        inflated += n;
+        if (inflated > declared)
+            throwDamaged(m_path, what, QStringLiteral("wordt groter uitgepakt dan het zip-bestand opgeeft"));
+        if (inflated > limit)
+            throw tooLarge();
+    };
     ExpatParser parser(handler);
+    std::uint64_t sinceClose = 0; // bytes since the last '>'
     const auto feed = [&](const char *data, zip_int64_t n) {
+        const auto size = std::size_t(n);
+        const void *first = size ? std::memchr(data, '>', size) : nullptr;
+        const std::uint64_t before = first ? std::uint64_t(static_cast<const char *>(first) - data) : size;
+        if (sinceClose + before > MaxToken)
+            throwDamaged(m_path, what, QStringLiteral("bevat een XML-element van meer dan %1 MB").arg(MaxToken / MiB));
+        if (first) {
+            const char *last = data + size - 1;
+            while (*last != '>')
+                --last;
+            sinceClose = std::uint64_t(data + size - 1 - last);
+        } else {
+            sinceClose += size;
+        }
         if (XML_Parse(parser.get(), data, int(n), n == 0) == XML_STATUS_OK)
             return;
+        if (handler.tooMuchLimit() > 0)
+            throw KwError(QStringLiteral("Het werkboek %1 wordt niet gelezen: %2 zou meer dan %3 MB geheugen vragen. "
+                                         "Het bestand is beschadigd of opzettelijk misvormd.")
+                              .arg(DisplayPath(m_path), what)
+                              .arg(handler.tooMuchLimit() / MiB));
         if (!handler.fault().isEmpty())
             throwDamaged(m_path, what, handler.fault());
         throwDamaged(m_path, what,
@@ -350,6 +430,7 @@ void ZipArchive::parse(const std::string &name, const QString &what, std::uint64
                 throwDamaged(m_path, what, QStringLiteral("kan niet worden uitgepakt"));
             if (status == ChunkPipe::Status::TooLarge)
                 throw tooLarge();
+            count(chunk.size());
             feed(chunk.data(), zip_int64_t(chunk.size()));
             if (chunk.empty())
                 return;
@@ -357,14 +438,11 @@ void ZipArchive::parse(const std::string &name, const QString &what, std::uint64
     }
 
     std::vector<char> buffer(ReadChunk);
-    std::uint64_t total = 0;
     for (;;) {
         const zip_int64_t n = zip_fread(file, buffer.data(), ReadChunk);
         if (n < 0)
             throwDamaged(m_path, what, QStringLiteral("kan niet worden uitgepakt"));
-        total += std::uint64_t(n);
-        if (total > limit)
-            throw tooLarge();
+        count(std::uint64_t(n));
         feed(buffer.data(), n);
         if (n == 0)
             return;
@@ -476,6 +554,8 @@ public:
             const char *v = attribute(attrs, "date1904");
             date1904 = v && (std::strcmp(v, "1") == 0 || std::strcmp(v, "true") == 0);
         } else if (is(local, "sheet")) {
+            if (sheets.size() >= MaxSheets)
+                return fail(QStringLiteral("heeft meer dan %1 werkbladen").arg(MaxSheets));
             Entry entry;
             for (const char **a = attrs; *a; a += 2) {
                 const char *colon = std::strchr(a[0], ':');
@@ -486,6 +566,8 @@ public:
                 else if (colon && std::strcmp(colon + 1, "id") == 0) // r:id, whatever the prefix
                     entry.relId = a[1];
             }
+            if (entry.name.size() > MaxSheetName)
+                return fail(QStringLiteral("heeft een werkbladnaam van meer dan %1 tekens").arg(MaxSheetName));
             sheets.push_back(std::move(entry));
         }
     }
@@ -514,7 +596,7 @@ public:
             const char *code = attribute(attrs, "formatCode");
             int value = 0;
             if (id && code && parseUnsigned(id, value))
-                m_customDate[value] = IsDateFormatCode(code);
+                m_customDate[value] = IsDateFormatCode(QString::fromUtf8(code));
         } else if (is(local, "cellXfs")) {
             m_inCellXfs = true;
         } else if (m_inCellXfs && is(local, "xf")) {
@@ -535,18 +617,24 @@ private:
     bool m_inCellXfs = false;
 };
 
-void addText(StringPool &pool, const std::string &utf8)
+// Adds the text; false when it is longer than a cell may hold.
+bool addText(StringPool &pool, const std::string &utf8)
 {
     if (utf8.find("_x") == std::string::npos)
         pool.addUtf8(utf8);
     else
         pool.add(DecodeXmlEscapes(QString::fromUtf8(utf8.data(), qsizetype(utf8.size()))));
+    return pool.length(pool.size() - 1) <= ReadLimits::MaxCellText;
 }
 
 class SharedStringsHandler final : public XmlHandler
 {
 public:
-    explicit SharedStringsHandler(StringPool &pool) : m_pool(pool) {}
+    static constexpr std::uint32_t NoIndex = 0xFFFFFFFF;
+    SharedStringsHandler(StringPool &pool, std::uint64_t keptLimit) : m_pool(pool), m_keptLimit(keptLimit) {}
+
+    // The first text longer than a cell may hold; the parse stops there.
+    std::uint32_t tooLongIndex() const { return m_tooLong; }
 
     void start(const char *local, const char **) override
     {
@@ -566,18 +654,33 @@ public:
         } else if (is(local, "rPh")) {
             --m_phonetic;
         } else if (is(local, "si")) {
-            addText(m_pool, m_buffer);
             m_inItem = false;
+            const std::uint32_t index = m_pool.size();
+            if (!addText(m_pool, m_buffer))
+                return tooLong(index);
+            if (m_pool.keptBytes() > m_keptLimit)
+                tooMuch(m_keptLimit);
         }
     }
     void text(const char *s, int len) override
     {
-        if (m_inText)
-            m_buffer.append(s, std::size_t(len));
+        if (!m_inText)
+            return;
+        if (m_buffer.size() + std::size_t(len) > MaxTextBytes)
+            return tooLong(m_pool.size());
+        m_buffer.append(s, std::size_t(len));
     }
 
 private:
+    void tooLong(std::uint32_t index)
+    {
+        m_tooLong = index;
+        fail(TooLongTextFault());
+    }
+
     StringPool &m_pool;
+    const std::uint64_t m_keptLimit;
+    std::uint32_t m_tooLong = NoIndex;
     std::string m_buffer;
     int m_phonetic = 0;
     bool m_inItem = false;
@@ -614,8 +717,10 @@ public:
     // sharedCount: the number of shared strings, or NotYetKnown while they are
     // still being read; then the caller checks highestShared() afterwards.
     static constexpr std::uint32_t NotYetKnown = 0xFFFFFFFF;
-    SheetHandler(SheetCells &cells, const std::vector<bool> &dateStyles, bool date1904, std::uint32_t sharedCount)
-        : m_cells(cells), m_dateStyles(dateStyles), m_date1904(date1904), m_sharedCount(sharedCount)
+    SheetHandler(SheetCells &cells, const std::vector<bool> &dateStyles, bool date1904, std::uint32_t sharedCount,
+                 std::uint64_t keptLimit)
+        : m_cells(cells), m_dateStyles(dateStyles), m_date1904(date1904), m_sharedCount(sharedCount),
+          m_keptLimit(keptLimit)
     {}
 
     // The highest shared string index used, and the fault naming its cell.
@@ -689,8 +794,13 @@ public:
 
     void text(const char *s, int len) override
     {
-        if (m_capture)
-            m_buffer.append(s, std::size_t(len));
+        if (!m_capture)
+            return;
+        if (m_buffer.size() + std::size_t(len) > MaxTextBytes) {
+            m_capture = false;
+            return fail(cellFault(TooLongTextFault()));
+        }
+        m_buffer.append(s, std::size_t(len));
     }
 
 private:
@@ -712,7 +822,7 @@ private:
         std::uint32_t row = m_row + 1;
         if ((r && !parseUnsigned(std::string_view(r), row)) || row > MaxRow)
             return fail(QStringLiteral("heeft een ongeldig rijnummer \"%1\"")
-                            .arg(r ? QString::fromUtf8(r) : QString::number(row)));
+                            .arg(r ? ShownValue(QString::fromUtf8(r)) : QString::number(row)));
         if (row == 0)
             return fail(QStringLiteral("heeft rijnummer 0"));
         m_row = row;
@@ -734,8 +844,8 @@ private:
                 continue;
             if (name[0] == 'r') {
                 if (!parseReference(value, row, column))
-                    return fail(
-                        QStringLiteral("heeft een ongeldige celverwijzing \"%1\"").arg(QString::fromUtf8(value)));
+                    return fail(QStringLiteral("heeft een ongeldige celverwijzing \"%1\"")
+                                    .arg(ShownValue(QString::fromUtf8(value))));
             } else if (name[0] == 't') {
                 m_type = typeOf(value);
             } else if (name[0] == 's') {
@@ -801,10 +911,18 @@ private:
         std::uint32_t r1 = 1, c1 = 1, r2 = 1, c2 = 1;
         if (parseReference(std::string(ref, colon).c_str(), r1, c1) && parseReference(colon + 1, r2, c2) && r2 >= r1 &&
             c2 >= c1)
-            m_cells.reserve(std::min<std::size_t>(std::size_t(r2 - r1 + 1) * (c2 - c1 + 1), 4u << 20));
+            m_cells.reserve(std::min<std::size_t>(
+                {std::size_t(r2 - r1 + 1) * (c2 - c1 + 1), 4u << 20, std::size_t(m_keptLimit / 16)}));
     }
 
     void endCell()
+    {
+        storeCell();
+        if (m_cells.keptBytes() > m_keptLimit)
+            tooMuch(m_keptLimit);
+    }
+
+    void storeCell()
     {
         m_inCell = false;
         m_capture = false;
@@ -868,7 +986,7 @@ private:
         const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), value);
         if (ec != std::errc() || end != v.data() + v.size())
             return fail(cellFault(QStringLiteral("bevat het ongeldige getal \"%1\"")
-                                      .arg(QString::fromUtf8(v.data(), qsizetype(v.size())))));
+                                      .arg(ShownValue(QString::fromUtf8(v.data(), qsizetype(v.size()))))));
         if (m_style < m_dateStyles.size() && m_dateStyles[m_style]) {
             if (m_date1904)
                 value += 1462.0;
@@ -883,23 +1001,25 @@ private:
     {
         StringPool &pool = m_cells.strings();
         const std::uint32_t before = pool.size();
-        ::addText(pool, m_buffer);
+        if (!::addText(pool, m_buffer))
+            return fail(cellFault(TooLongTextFault()));
         m_cells.addString(m_row, column, kind, before);
     }
 
-    QString cellFault(const QString &what) const { return cellFault(m_row, m_column, what); }
+public:
     static QString cellFault(std::uint32_t row, std::uint32_t column, const QString &what)
     {
-        QString letters;
-        for (std::uint32_t c = column; c > 0; c = (c - 1) / 26)
-            letters.prepend(QLatin1Char(char('A' + (c - 1) % 26)));
-        return QStringLiteral("cel %1%2 %3").arg(letters).arg(row).arg(what);
+        return QStringLiteral("cel %1 %2").arg(CellName(row, column), what);
     }
+
+private:
+    QString cellFault(const QString &what) const { return cellFault(m_row, m_column, what); }
 
     SheetCells &m_cells;
     const std::vector<bool> &m_dateStyles;
     const bool m_date1904;
     const std::uint32_t m_sharedCount;
+    const std::uint64_t m_keptLimit;
     static inline const QString SharedMissing = QStringLiteral("verwijst naar een gedeelde tekst die niet bestaat");
     std::uint32_t m_highestRow = 0;
     std::uint32_t m_highestColumn = 0;
@@ -977,17 +1097,31 @@ protected:
         }
         // The shared strings of a large workbook take a third of the time of its
         // first sheet: read them on a second thread, from a second handle.
+        // One sheet is kept at a time beside the shared strings; the others are read again when asked for.
+        for (std::size_t i = 0; i < m_cells.size(); ++i) {
+            if (i != std::size_t(index))
+                m_cells[i].reset();
+        }
+        const std::uint64_t keptLimit = ReadLimits::KeptLimit(m_zip->fileSize());
         std::shared_ptr<StringPool> pending;
         std::exception_ptr sharedError;
+        std::uint32_t tooLong = SharedStringsHandler::NoIndex;
+        std::atomic<bool> stopShared = false;
         std::thread sharedReader;
         if (!m_shared) {
             pending = std::make_shared<StringPool>();
             if (!m_sharedStringsPart.empty()) {
-                sharedReader = std::thread([this, pool = pending.get(), &sharedError] {
+                sharedReader = std::thread([&, pool = pending.get()] {
                     try {
                         const ZipArchive zip(m_path);
-                        SharedStringsHandler handler(*pool);
-                        zip.parse(m_sharedStringsPart, partWhat(m_sharedStringsPart), SharedStringsLimit, handler);
+                        SharedStringsHandler handler(*pool, keptLimit);
+                        try {
+                            zip.parse(m_sharedStringsPart, partWhat(m_sharedStringsPart), SharedStringsLimit, handler,
+                                      &stopShared);
+                        } catch (...) {
+                            tooLong = handler.tooLongIndex();
+                            throw;
+                        }
                         pool->squeeze();
                     } catch (...) {
                         sharedError = std::current_exception();
@@ -998,23 +1132,30 @@ protected:
         struct Joiner
         {
             std::thread &t;
+            std::atomic<bool> &stop;
             ~Joiner()
             {
+                // Reached with the thread still running only when the sheet failed.
+                stop = true;
                 if (t.joinable())
                     t.join();
             }
-        } joiner{sharedReader};
+        } joiner{sharedReader, stopShared};
 
         const std::string &part = m_sheetParts[std::size_t(index)];
         const QString what =
             QStringLiteral("het werkblad \"%1\" (%2)").arg(m_sheets[index].name, QString::fromStdString(part));
         auto cells = std::make_unique<SheetCells>(m_shared ? m_shared : pending);
-        SheetHandler handler(*cells, m_dateStyles, m_date1904, m_shared ? m_shared->size() : SheetHandler::NotYetKnown);
+        SheetHandler handler(*cells, m_dateStyles, m_date1904, m_shared ? m_shared->size() : SheetHandler::NotYetKnown,
+                             keptLimit);
         m_zip->parse(part, what, SheetLimit, handler);
 
         if (pending) {
             if (sharedReader.joinable())
                 sharedReader.join();
+            std::uint32_t row = 0, column = 0;
+            if (sharedError && tooLong != SharedStringsHandler::NoIndex && cells->findShared(tooLong, row, column))
+                throwDamaged(m_path, what, SheetHandler::cellFault(row, column, TooLongTextFault()));
             if (sharedError)
                 std::rethrow_exception(sharedError);
             m_shared = pending;

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 struct Result
@@ -198,6 +200,23 @@ private Q_SLOTS:
         QCOMPARE(r.err, QByteArray("Foutmelding: IBAN nummer : NL13TEST0123456788 is niet correct\n"
                                    "Het controlegetal klopt niet.\n\n"));
         QVERIFY(QDir(work.filePath(QStringLiteral("doel"))).isEmpty());
+    }
+
+    // A pipe given as the workbook ends the run at once with its message; nothing waits for a writer.
+    void pipeAsWorkbook()
+    {
+        QTemporaryDir work;
+        QVERIFY(prepareGoldenCase(QStringLiteral("four_codes"), work.path()));
+        const QString pipe = work.filePath(QStringLiteral("leden.xlsx"));
+        QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        const Result r =
+            runBatch({QStringLiteral("--instellingen"), QStringLiteral("Kwintor2.ini"), QStringLiteral("--werkblad"),
+                      QStringLiteral("Leden"), QStringLiteral("--werkboek"), pipe},
+                     work.path(), goldenClock(QStringLiteral("four_codes")));
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.out, QByteArray());
+        QCOMPARE(QString::fromUtf8(r.err),
+                 QStringLiteral("Foutmelding: Het bestand: %1  is geen werkboek\n\n").arg(pipe));
     }
 
     void usageErrors_data()

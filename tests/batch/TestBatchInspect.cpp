@@ -1,8 +1,12 @@
 #include "util/TestPaths.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -37,7 +41,15 @@ QString fixture(const QString &name)
 class TestBatchInspect : public QObject
 {
     Q_OBJECT
+    QTemporaryDir m_dir;
+
 private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QCOMPARE(mkfifo(QFile::encodeName(m_dir.filePath(QStringLiteral("pijp.xlsx"))).constData(), 0600), 0);
+    }
+
     void listsWorksheets()
     {
         const Run r = batch({"--werkboek", fixture("libreoffice.xlsx"), "--werkbladen"});
@@ -106,6 +118,15 @@ private Q_SLOTS:
                                         << "kwintor2-batch: onbekend argument \"extra\".";
         QTest::newRow("missing workbook") << QStringList{"--werkboek", fixture("bestaat-niet.xlsx"), "--werkbladen"}
                                           << QStringLiteral("Het bestand %1 bestaat niet.\n").arg(missing);
+        // Nothing is read from what is no regular file: a pipe or /dev/zero would never end.
+        const QString pipe = m_dir.filePath(QStringLiteral("pijp.xlsx"));
+        for (const QString &path : {pipe, QStringLiteral("/dev/zero"), m_dir.path()}) {
+            const QString message = QStringLiteral("Het bestand: %1  is geen werkboek\n").arg(path);
+            QTest::addRow("list %s", qPrintable(QFileInfo(path).fileName()))
+                << QStringList{"--werkboek", path, "--werkbladen"} << message;
+            QTest::addRow("show %s", qPrintable(QFileInfo(path).fileName()))
+                << QStringList{"--werkboek", path, "--werkblad", "Blad1", "--toon"} << message;
+        }
         QTest::newRow("missing sheet") << QStringList{"--werkboek", lo, "--werkblad", "Blad9", "--toon"}
                                        << QStringLiteral("Het werkblad \"Blad9\" bestaat niet in werkboek %1.\n")
                                               .arg(QDir::toNativeSeparators(lo));

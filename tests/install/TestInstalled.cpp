@@ -6,7 +6,6 @@
 #include "model/Clock.h"
 #include "model/Settings.h"
 #include "ui/ModalHooks.h"
-#include "ui/Screens.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -47,16 +46,19 @@ private Q_SLOTS:
     {
         TKwintorApp app(m_settings, m_clock);
         app.start();
-        auto *help = static_cast<THelp *>(Screens().Help);
+        THelp *help = &app.help();
+        auto *text = help->findChild<QTextEdit *>(QStringLiteral("RichEdit1"));
+        auto *settingsLine = help->findChild<QLabel *>(QStringLiteral("lbSettingsFile"));
+        auto *sluit = help->findChild<QPushButton *>(QStringLiteral("Button1"));
         help->showScreen();
         QCOMPARE(ModalHooks::shown(), QStringList());
-        QVERIFY(help->RichEdit1->toPlainText().size() > 500);
+        QVERIFY(text->toPlainText().size() > 500);
         QCOMPARE(THelp::helpFilePath(),
                  QDir::cleanPath(exeFile((m_installed ? QStringLiteral("../share/kwintor2/") : QString()) +
                                          THelp::helpFileName())));
-        QCOMPARE(help->lbSettingsFile->text(), QStringLiteral("Instellingenbestand: ") + settingsFile());
-        QVERIFY(help->lbSettingsFile->width() >= help->lbSettingsFile->sizeHint().width());
-        help->Button1->click();
+        QCOMPARE(settingsLine->text(), QStringLiteral("Instellingenbestand: ") + settingsFile());
+        QVERIFY(settingsLine->width() >= settingsLine->sizeHint().width());
+        sluit->click();
 
         // The working directory still comes first.
         QFile own(THelp::helpFileName());
@@ -64,8 +66,8 @@ private Q_SLOTS:
         own.write("{\\rtf1\\ansi Eigen hulptekst\\par}");
         own.close();
         help->showScreen();
-        QCOMPARE(help->RichEdit1->toPlainText().trimmed(), QStringLiteral("Eigen hulptekst"));
-        help->Button1->click();
+        QCOMPARE(text->toPlainText().trimmed(), QStringLiteral("Eigen hulptekst"));
+        sluit->click();
         QFile::remove(THelp::helpFileName());
     }
 

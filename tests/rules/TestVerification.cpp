@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -320,36 +322,42 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("path"); // %1 is the workspace folder
         QTest::addColumn<bool>("folder");
-        QTest::addColumn<bool>("file");
+        QTest::addColumn<QString>("fileFault"); // empty: the file check passes
 
-        QTest::newRow("folder") << QStringLiteral("%1/invoer") << true << false;
-        QTest::newRow("folder with trailing separator") << QStringLiteral("%1/invoer/") << true << false;
-        QTest::newRow("file") << QStringLiteral("%1/invoer/incasso.xlsx") << false << true;
-        QTest::newRow("link to a folder") << QStringLiteral("%1/map-link") << true << false;
-        QTest::newRow("link to a file") << QStringLiteral("%1/bestand-link") << false << true;
-        QTest::newRow("dangling link") << QStringLiteral("%1/los-link") << false << false;
-        QTest::newRow("missing") << QStringLiteral("%1/weg") << false << false;
-        QTest::newRow("trailing blank not trimmed") << QStringLiteral("%1/invoer ") << false << false;
-        QTest::newRow("empty") << QString() << false << false;
+        const QString missing = QStringLiteral("  is niet gevonden");
+        const QString noWorkbook = QStringLiteral("  is geen werkboek");
+        QTest::newRow("folder") << QStringLiteral("%1/invoer") << true << noWorkbook;
+        QTest::newRow("folder with trailing separator") << QStringLiteral("%1/invoer/") << true << noWorkbook;
+        QTest::newRow("file") << QStringLiteral("%1/invoer/incasso.xlsx") << false << QString();
+        QTest::newRow("link to a folder") << QStringLiteral("%1/map-link") << true << noWorkbook;
+        QTest::newRow("link to a file") << QStringLiteral("%1/bestand-link") << false << QString();
+        QTest::newRow("dangling link") << QStringLiteral("%1/los-link") << false << missing;
+        QTest::newRow("missing") << QStringLiteral("%1/weg") << false << missing;
+        QTest::newRow("trailing blank not trimmed") << QStringLiteral("%1/invoer ") << false << missing;
+        QTest::newRow("empty") << QString() << false << missing;
+        QTest::newRow("pipe") << QStringLiteral("%1/pijp") << false << noWorkbook;
+        QTest::newRow("device") << QStringLiteral("/dev/null") << false << noWorkbook;
     }
     void existence()
     {
         QFETCH(QString, path);
         QFETCH(bool, folder);
-        QFETCH(bool, file);
+        QFETCH(QString, fileFault);
         Workspace ws;
         QVERIFY(ws.ready());
         QVERIFY(QFile::link(ws.path(QStringLiteral("invoer")), ws.path(QStringLiteral("map-link"))));
         QVERIFY(QFile::link(ws.path(QStringLiteral("invoer/incasso.xlsx")), ws.path(QStringLiteral("bestand-link"))));
         QVERIFY(QFile::link(ws.path(QStringLiteral("nergens")), ws.path(QStringLiteral("los-link"))));
+        QCOMPARE(mkfifo(QFile::encodeName(ws.path(QStringLiteral("pijp"))).constData(), 0600), 0);
         const QString p = ws.expand(path);
 
         NoticeRecorder rec;
         QCOMPARE(CheckFolderExists(p), folder);
         QCOMPARE(rec.all, folder ? QStringList() : QStringList{Error + folderMessage(p)});
         rec.clear();
-        QCOMPARE(CheckFileExists(p), file);
-        QCOMPARE(rec.all, file ? QStringList() : QStringList{Error + fileMessage(p)});
+        QCOMPARE(CheckFileExists(p), fileFault.isEmpty());
+        QCOMPARE(rec.all, fileFault.isEmpty() ? QStringList()
+                                              : QStringList{Error + QStringLiteral("Het bestand: ") + p + fileFault});
     }
 };
 

@@ -287,7 +287,7 @@ private Q_SLOTS:
     // The placeholder the input screen starts with must not break the file.
     void creditorBicPlaceholderStaysWellFormed()
     {
-        const Pain008Header h = with(header(u"RCUR"_s, 17, u"125.00"_s), [](auto &h) { h.CdtrBIC = u"<BIC>"_s; });
+        const Pain008Header h = with(header(u"RCUR"_s, 17, u"125.00"_s), [](auto &d) { d.CdtrBIC = u"<BIC>"_s; });
         QXmlStreamReader xml(Pain008Bytes(document(h, {regel()})));
         QString bicfi;
         while (!xml.atEnd()) {

@@ -1,7 +1,6 @@
 #include "GuiFixture.h"
 
 #include "ui/LayoutScreen.h"
-#include "ui/Screens.h"
 #include "util/XlsxMaker.h"
 
 #include <QApplication>
@@ -32,11 +31,6 @@ GuiFixture::~GuiFixture()
 {
     m_app.reset();
     ModalHooks::clear();
-}
-
-TInputData &GuiFixture::data()
-{
-    return InputData();
 }
 
 QString GuiFixture::path(const QString &name) const
@@ -130,6 +124,13 @@ ModalHooks::Answer typeLayout(const QStringList &letters, bool filter, const QSt
         child<QLineEdit>(&dialog, QStringLiteral("Edit12"))->setText(column);
         child<QPushButton>(&dialog, button)->click();
     };
+}
+
+void click(QWidget *window, const QString &button)
+{
+    QAbstractButton *found = child<QAbstractButton>(window, button);
+    QVERIFY2(found, qPrintable(button));
+    found->click();
 }
 
 void leaveField(QWidget *field)

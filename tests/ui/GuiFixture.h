@@ -25,9 +25,10 @@ public:
     explicit GuiFixture(const QString &fixedFolder = QString());
     ~GuiFixture();
 
-    TInputData &data();
+    TInputData &data() { return m_app->data(); }
     TKwintorApp &app() { return *m_app; }
     const SettingsStore &settings() const { return m_settings; }
+    const TScreens &screens() const { return m_app->screens(); }
     // The temporary folder, and a path inside it.
     QString folder() const { return m_folder; }
     QString path(const QString &name) const;
@@ -59,5 +60,7 @@ template <typename T> T *child(QWidget *parent, const QString &name)
 {
     return parent->findChild<T *>(name);
 }
+// Clicks the button of that name in the window.
+void click(QWidget *window, const QString &button);
 // Leaves a field as the Tab key does.
 void leaveField(QWidget *field);

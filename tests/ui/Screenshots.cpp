@@ -9,7 +9,6 @@
 #include "app/Help.h"
 #include "app/KwintorApp.h"
 #include "ui/InputForm.h"
-#include "ui/Screens.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -80,20 +79,20 @@ void Screenshots::onALaptop()
     GuiFixture gui(QDir::tempPath() + QStringLiteral("/Kwintor2 voorbeeld"));
     gui.writeWorkbook();
     gui.writeValidSettings([](TInputData &d) { d.IncassoLabel = QStringLiteral("Contributie maart 2026"); });
-    auto *dashboard = static_cast<TDashboard *>(Screens().Dashboard);
+    TDashboard *dashboard = &gui.app().dashboard();
     dashboard->show();
-    dashboard->Button1->click();
-    TInputForm *input = Screens().InputForm;
+    click(dashboard, QStringLiteral("Button1"));
+    TInputForm *input = gui.screens().InputForm;
     saveScreen(input, QStringLiteral("15-invoerscherm"));
     ModalHooks::setNextAnswer(QStringLiteral("TLayout"), [this](QDialog &d) {
         saveScreen(&d, QStringLiteral("16-layout"));
         ModalHooks::press(QStringLiteral("Button2"))(d);
     });
-    input->Button2->click();
+    click(input, QStringLiteral("Button2"));
     const QString docs = qEnvironmentVariable("KW_DOCS");
     if (!docs.isEmpty())
         QDir::setCurrent(docs);
-    auto *help = static_cast<THelp *>(Screens().Help);
+    THelp *help = &gui.app().help();
     help->showScreen();
     saveScreen(help, QStringLiteral("17-help"));
 }
@@ -106,34 +105,35 @@ void Screenshots::everyScreen()
     gui.writeWorkbook();
     gui.writeValidSettings([](TInputData &d) { d.IncassoLabel = QStringLiteral("Contributie maart 2026"); });
 
-    auto *dashboard = static_cast<TDashboard *>(Screens().Dashboard);
+    TDashboard *dashboard = &gui.app().dashboard();
     dashboard->show();
     save(dashboard, QStringLiteral("01-hoofdvenster"));
 
-    dashboard->Button1->click();
-    TInputForm *input = Screens().InputForm;
+    click(dashboard, QStringLiteral("Button1"));
+    TInputForm *input = gui.screens().InputForm;
     save(input, QStringLiteral("02-invoerscherm"));
 
     ModalHooks::setNextAnswer(QStringLiteral("TLayout"),
                               grabAndPress(QStringLiteral("03-layout"), QStringLiteral("Button2")));
-    input->Button2->click();
+    click(input, QStringLiteral("Button2"));
     ModalHooks::setNextAnswer(QStringLiteral("TSelectFolderDialog"),
                               grabAndPress(QStringLiteral("04-map-selecteren"), QStringLiteral("Button2")));
-    input->Button1->click();
+    click(input, QStringLiteral("Button1"));
     ModalHooks::setNextAnswer(QStringLiteral("TFileSelectionDialog"),
                               grabAndPress(QStringLiteral("05-bestand-selecteren"), QStringLiteral("Button1")));
-    input->Button11->click();
+    click(input, QStringLiteral("Button11"));
     ModalHooks::setNextAnswer(QStringLiteral("TDateDialog"),
                               grabAndPress(QStringLiteral("06-datum"), QStringLiteral("Button1")));
-    input->Button14->click();
+    click(input, QStringLiteral("Button14"));
 
     ModalHooks::setBoxObserver([this](QDialog &box) { save(&box, QStringLiteral("07-melding")); });
-    input->Button9->click();
+    click(input, QStringLiteral("Button9"));
     ModalHooks::setBoxObserver([this](QDialog &box) { save(&box, QStringLiteral("08-foutmelding")); });
-    const QString iban = input->edIBAN->text();
-    input->edIBAN->setText(QStringLiteral("NL13TEST0123456788"));
-    leaveField(input->edIBAN);
-    input->edIBAN->setText(iban);
+    auto *ibanField = child<QLineEdit>(input, QStringLiteral("edIBAN"));
+    const QString iban = ibanField->text();
+    ibanField->setText(QStringLiteral("NL13TEST0123456788"));
+    leaveField(ibanField);
+    ibanField->setText(iban);
     ModalHooks::setBoxObserver(nullptr);
 
     ModalHooks::setNextAnswer(QStringLiteral("TSelectSheet"), [this](QDialog &d) {
@@ -152,13 +152,13 @@ void Screenshots::everyScreen()
         child<QPushButton>(&d, QStringLiteral("Button2"))->click();
         child<QPushButton>(&d, QStringLiteral("Button4"))->click();
     });
-    input->Button10->click();
+    click(input, QStringLiteral("Button10"));
     save(input, QStringLiteral("13-invoerscherm-na-run"));
 
     const QString docs = qEnvironmentVariable("KW_DOCS");
     if (!docs.isEmpty())
         QDir::setCurrent(docs);
-    auto *help = static_cast<THelp *>(Screens().Help);
+    THelp *help = &gui.app().help();
     help->showScreen();
     save(help, QStringLiteral("14-help"));
     QVERIFY2(!gui.takeShown().join(QLatin1Char('|')).contains(QLatin1String("onbeantwoord")), "a dialog waited");

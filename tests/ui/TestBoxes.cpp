@@ -5,7 +5,6 @@
 #include "ui/InputForm.h"
 #include "ui/Look.h"
 #include "ui/MessageBoxes.h"
-#include "ui/Screens.h"
 #include "ui/SelectFolderDialog.h"
 
 #include <QCalendarWidget>
@@ -81,30 +80,31 @@ void TestBoxes::meldingLabelWidth()
     QFETCH(int, measured);
     QFETCH(int, labelWidth);
     GuiFixture gui;
-    TfmMelding *box = Screens().fmMelding;
-    const QString text = textOfWidth(box->Label1, measured);
+    TfmMelding *box = gui.screens().fmMelding;
+    auto *label = child<QLabel>(box, QStringLiteral("Label1"));
+    const QString text = textOfWidth(label, measured);
     if (text.isEmpty())
         QSKIP("no text of that exact width in this font");
     box->Melding = text;
     QVERIFY(box->Execute());
-    QCOMPARE(box->Label1->width(), labelWidth);
+    QCOMPARE(label->width(), labelWidth);
     QCOMPARE(gui.takeShown(), QStringList{QStringLiteral("Melding: ") + text});
 }
 
 void TestBoxes::meldingPlacement()
 {
     GuiFixture gui;
-    Screens().InputForm->move(120, 40);
-    TfmMelding *box = Screens().fmMelding;
+    gui.screens().InputForm->move(120, 40);
+    TfmMelding *box = gui.screens().fmMelding;
     box->Melding = QStringLiteral("Input gegevens zijn opgeslagen");
     box->Execute();
-    const TScreenRect form = InputFormRect();
+    const QRect form = gui.screens().InputForm->frameGeometry();
     // Its own height and width are those of its client area, as the box's sizes are given.
     const int h = box->height();
     const int w = box->width();
     // One and a half times its height to the right of, half its height above, the centred place.
-    const int centredLeft = form.left + (form.width - w) / 2;
-    const int centredTop = form.top + (form.height - h) / 2;
+    const int centredLeft = form.left() + (form.width() - w) / 2;
+    const int centredTop = form.top() + (form.height() - h) / 2;
     QCOMPARE(box->frameGeometry().left() - centredLeft, h + h / 2);
     QCOMPARE(centredTop - box->frameGeometry().top(), h / 2);
 }
@@ -112,29 +112,32 @@ void TestBoxes::meldingPlacement()
 void TestBoxes::meldingSetBasics()
 {
     GuiFixture gui;
-    TfmMelding *box = Screens().fmMelding;
+    TfmMelding *box = gui.screens().fmMelding;
+    auto *button = child<QPushButton>(box, QStringLiteral("Button1"));
     box->SetWidth(580);
-    box->Button1->move(480, box->Button1->y());
+    box->SetTextWidth(450);
+    button->move(480, button->y());
     box->SetBasics();
     QCOMPARE(box->width(), 420);
     QCOMPARE(box->x(), 200);
-    QCOMPARE(box->Button1->x(), 288);
-    QCOMPARE(box->Label1->width(), 380);
+    QCOMPARE(button->x(), 288);
+    QCOMPARE(child<QLabel>(box, QStringLiteral("Label1"))->width(), 380);
 }
 
 void TestBoxes::errorBoxShowsLines()
 {
     GuiFixture gui;
-    TErrorMessage *box = Screens().ErrorMessage;
+    TErrorMessage *box = gui.screens().ErrorMessage;
     box->ErrorMessage = QStringLiteral("een\rtwee\rdrie");
     QVERIFY(box->Execute());
-    QCOMPARE(box->Label1->text(), QStringLiteral("Foutmelding :"));
-    QCOMPARE(box->Label2->text().split(QLatin1Char('\n')).size(), 3);
-    QCOMPARE(box->Label2->width(), 450);
-    const int line = box->Label2->fontMetrics().lineSpacing();
-    QVERIFY(box->Label2->height() >= 3 * line);
+    QCOMPARE(child<QLabel>(box, QStringLiteral("Label1"))->text(), QStringLiteral("Foutmelding :"));
+    auto *text = child<QLabel>(box, QStringLiteral("Label2"));
+    QCOMPARE(text->text().split(QLatin1Char('\n')).size(), 3);
+    QCOMPARE(text->width(), 450);
+    const int line = text->fontMetrics().lineSpacing();
+    QVERIFY(text->height() >= 3 * line);
     // The whole text stays inside the box, above its bottom edge.
-    QVERIFY(box->Label2->geometry().bottom() < box->height());
+    QVERIFY(text->geometry().bottom() < box->height());
 }
 
 void TestBoxes::boxButtonStaysInView()
@@ -147,12 +150,12 @@ void TestBoxes::boxButtonStaysInView()
         buttons.append(child<QPushButton>(&d, QStringLiteral("Button1"))->geometry());
     });
     // A wide message widens the box; "Startwaarden" then narrows it to 450 for its own message.
-    ShowMeldingBox(QString(100, QLatin1Char('m')));
-    TfmMelding *box = Screens().fmMelding;
+    ShowMelding(QString(100, QLatin1Char('m')));
+    TfmMelding *box = gui.screens().fmMelding;
     box->SetWidth(450);
-    ShowMeldingBox(QStringLiteral("Input gegevens zijn teruggezet op de startwaarden"));
+    ShowMelding(QStringLiteral("Input gegevens zijn teruggezet op de startwaarden"));
     box->SetBasics();
-    ShowErrorBox(QStringLiteral("Corrigeer de fouten in het inputscherm\ren verifieer opnieuw"));
+    ShowErrorMessage(QStringLiteral("Corrigeer de fouten in het inputscherm\ren verifieer opnieuw"));
     QCOMPARE(widths, (QList<int>{47 + 500 + 20, 450, 626}));
     for (int i = 0; i < widths.size(); ++i) {
         const QRect &b = buttons.at(i);
@@ -189,7 +192,7 @@ void TestBoxes::dateDialog()
     QFETCH(QDate, shown);
     QFETCH(QString, returned);
     GuiFixture gui;
-    TDateDialog *dialog = Screens().DateDialog;
+    TDateDialog *dialog = gui.screens().DateDialog;
     dialog->DatumStr = given;
     QDate opened;
     ModalHooks::setNextAnswer(QStringLiteral("TDateDialog"), [&opened](QDialog &d) {
@@ -199,13 +202,13 @@ void TestBoxes::dateDialog()
     QVERIFY(dialog->Execute());
     QCOMPARE(opened, shown);
     QCOMPARE(dialog->DatumStr, returned);
-    QCOMPARE(dialog->DateTimePicker1->text(), QStringLiteral("     ") + returned);
+    QCOMPARE(child<QDateEdit>(dialog, QStringLiteral("DateTimePicker1"))->text(), QStringLiteral("     ") + returned);
 }
 
 void TestBoxes::dateDialogCancelKeepsDate()
 {
     GuiFixture gui;
-    TDateDialog *dialog = Screens().DateDialog;
+    TDateDialog *dialog = gui.screens().DateDialog;
     dialog->DatumStr = QStringLiteral("5-3-2024");
     ModalHooks::setNextAnswer(QStringLiteral("TDateDialog"), [](QDialog &d) {
         child<QDateEdit>(&d, QStringLiteral("DateTimePicker1"))->setDate(QDate(2025, 1, 1));
@@ -220,9 +223,9 @@ void TestBoxes::dateDialogCancelKeepsDate()
 void TestBoxes::dateDialogMutesDaysTheBankCannotUse()
 {
     GuiFixture gui;
-    TDateDialog *dialog = Screens().DateDialog;
+    TDateDialog *dialog = gui.screens().DateDialog;
     dialog->DatumStr = QStringLiteral("16-03-2026");
-    QCalendarWidget *calendar = dialog->DateTimePicker1->calendarWidget();
+    QCalendarWidget *calendar = child<QDateEdit>(dialog, QStringLiteral("DateTimePicker1"))->calendarWidget();
     const auto muted = [calendar](const QDate &day) {
         return calendar->dateTextFormat(day).foreground().color() == TDateDialog::MutedDayColour;
     };
@@ -274,7 +277,7 @@ void TestBoxes::dateTyping()
     QFETCH(QString, returned);
     QFETCH(QStringList, boxes);
     GuiFixture gui;
-    TDateDialog *dialog = Screens().DateDialog;
+    TDateDialog *dialog = gui.screens().DateDialog;
     dialog->DatumStr = QStringLiteral("05-03-2024");
     QString shownAfterOk;
     ModalHooks::setNextAnswer(QStringLiteral("TDateDialog"), [&](QDialog &d) {
@@ -304,8 +307,8 @@ void TestBoxes::dateTyping()
 void TestBoxes::datePickerColours()
 {
     GuiFixture gui;
-    TDateDialog *dialog = Screens().DateDialog;
-    QDateEdit *picker = dialog->DateTimePicker1;
+    TDateDialog *dialog = gui.screens().DateDialog;
+    QDateEdit *picker = child<QDateEdit>(dialog, QStringLiteral("DateTimePicker1"));
     auto send = [picker](QEvent::Type type) {
         QFocusEvent event(type, Qt::TabFocusReason);
         QApplication::sendEvent(picker, &event);
@@ -336,7 +339,7 @@ void TestBoxes::fileSelectionTakesTheSelectedFile()
     GuiFixture gui;
     touch(gui.path(QStringLiteral("a.xls")));
     touch(gui.path(QStringLiteral("b.xlsx")));
-    TFileSelectionDialog *dialog = Screens().FileSelectionDialog;
+    TFileSelectionDialog *dialog = gui.screens().FileSelectionDialog;
     dialog->SelectedFolder = gui.folder();
     dialog->SelectedFile = QStringLiteral("b.xlsx");
 
@@ -358,7 +361,7 @@ void TestBoxes::fileSelectionTakesTheSelectedFile()
     });
     QVERIFY(dialog->Execute());
     QCOMPARE(dialog->SelectedFile, QStringLiteral("b.xlsx"));
-    QCOMPARE(dialog->Edit1->text(), QStringLiteral("b.xlsx"));
+    QCOMPARE(child<QLineEdit>(dialog, QStringLiteral("Edit1"))->text(), QStringLiteral("b.xlsx"));
 }
 
 void TestBoxes::folderDialog_data()
@@ -389,7 +392,7 @@ void TestBoxes::folderDialog()
     GuiFixture gui;
     if (start == QLatin1String("temp"))
         start = QDir::toNativeSeparators(gui.folder());
-    TSelectFolderDialog *dialog = Screens().SelectFolderDialog;
+    TSelectFolderDialog *dialog = gui.screens().SelectFolderDialog;
     dialog->SelectedFolder = start;
     ModalHooks::setNextAnswer(QStringLiteral("TSelectFolderDialog"), ModalHooks::press(button));
     QCOMPARE(dialog->Execute(), result);
@@ -406,7 +409,7 @@ void TestBoxes::folderDialog()
 void TestBoxes::folderDialogAddsFolder()
 {
     GuiFixture gui;
-    TSelectFolderDialog *dialog = Screens().SelectFolderDialog;
+    TSelectFolderDialog *dialog = gui.screens().SelectFolderDialog;
     dialog->SelectedFolder = gui.folder();
     ModalHooks::setNextAnswer(QStringLiteral("TSelectFolderDialog"), [](QDialog &d) {
         child<QLineEdit>(&d, QStringLiteral("edNewFolder"))->setText(QStringLiteral("logs/2026"));
@@ -417,8 +420,9 @@ void TestBoxes::folderDialogAddsFolder()
     QVERIFY(QFileInfo(gui.path(QStringLiteral("logs/2026"))).isDir());
     // The new folder is not selected and the name stays.
     QCOMPARE(dialog->SelectedFolder, QDir::toNativeSeparators(gui.folder()));
-    QCOMPARE(dialog->edNewFolder->text(), QStringLiteral("logs/2026"));
-    QVERIFY(!dialog->DirectoryListBox1->findItems(QStringLiteral("logs"), Qt::MatchEndsWith).isEmpty());
+    QCOMPARE(child<QLineEdit>(dialog, QStringLiteral("edNewFolder"))->text(), QStringLiteral("logs/2026"));
+    auto *folders = child<QListWidget>(dialog, QStringLiteral("DirectoryListBox1"));
+    QVERIFY(!folders->findItems(QStringLiteral("logs"), Qt::MatchEndsWith).isEmpty());
 }
 
 void TestBoxes::driveListStartsAtTheRoot()

@@ -10,7 +10,6 @@
 #include "ui/LayoutScreen.h"
 #include "ui/MessageBoxes.h"
 #include "ui/ProcessingScreen.h"
-#include "ui/Screens.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,9 +25,9 @@
 #include <QTextEdit>
 
 namespace {
-QStringList gridRow(int row)
+QStringList gridRow(const GuiFixture &gui, int row)
 {
-    QTableWidget *grid = Screens().InputForm->StringGrid1;
+    QTableWidget *grid = gui.screens().InputForm->summaryGrid();
     QStringList cells;
     for (int column = 0; column < grid->columnCount(); ++column)
         cells.append(grid->item(row, column)->text());
@@ -140,15 +139,15 @@ void TestScreens::filterLine()
         d.strFilterReq = QStringLiteral("Jeugd");
         d.intFilterCol = 8;
     });
-    TInputForm *input = Screens().InputForm;
+    TInputForm *input = gui.screens().InputForm;
     input->showScreen();
     if (viaLayout) {
         ModalHooks::setNextAnswer(
             QStringLiteral("TLayout"),
             typeLayout({}, filterOn, QStringLiteral("Jeugd"), QStringLiteral("H"), QStringLiteral("Button1")));
-        input->Button2->click();
+        click(input, QStringLiteral("Button2"));
     }
-    QCOMPARE(input->Label23->text(), line);
+    QCOMPARE(child<QLabel>(input, QStringLiteral("Label23"))->text(), line);
 }
 
 void TestScreens::fieldExitChecks_data()
@@ -183,7 +182,7 @@ void TestScreens::fieldExitChecks()
     QFETCH(int, boxes);
     QFETCH(QString, first);
     GuiFixture gui;
-    auto *edit = child<QLineEdit>(Screens().InputForm, field);
+    auto *edit = child<QLineEdit>(gui.screens().InputForm, field);
     QVERIFY(edit);
     edit->setText(text);
     leaveField(edit);
@@ -222,15 +221,15 @@ void TestScreens::checkMessages()
         d.InputArray[lfSeqCode] = seqColumn;
         d.DefaultSequenceCode = defaultCode;
     });
-    TInputForm *input = Screens().InputForm;
+    TInputForm *input = gui.screens().InputForm;
     input->showScreen();
     gui.takeShown();
-    input->Button9->click();
+    click(input, QStringLiteral("Button9"));
     QCOMPARE(gui.takeShown(), QStringList{message});
 
     // A fault: the verification's own box, then the screen's closing notice.
-    input->edIncassant->setText(QStringLiteral("Jansen & Zn"));
-    input->Button9->click();
+    child<QLineEdit>(input, QStringLiteral("edIncassant"))->setText(QStringLiteral("Jansen & Zn"));
+    click(input, QStringLiteral("Button9"));
     const QStringList shown = gui.takeShown();
     QCOMPARE(shown.size(), 2);
     QCOMPARE(shown.last(), QStringLiteral("Melding: Corrigeer de fouten in dit inputscherm\ren verifieer opnieuw"));
@@ -241,7 +240,7 @@ void TestScreens::goWithCancelledSelection()
     GuiFixture gui;
     gui.writeWorkbook();
     gui.writeValidSettings();
-    TInputForm *input = Screens().InputForm;
+    TInputForm *input = gui.screens().InputForm;
     input->showScreen();
     gui.data().SelectedWorkbook = QStringLiteral("vorige.xlsx");
     gui.data().SelectedSheet = QStringLiteral("Vorig");
@@ -253,7 +252,7 @@ void TestScreens::goWithCancelledSelection()
         QVERIFY(!child<QPushButton>(&d, QStringLiteral("Button2"))->isEnabled());
         child<QPushButton>(&d, QStringLiteral("Button1"))->click();
     });
-    input->Button10->click();
+    click(input, QStringLiteral("Button10"));
     QCOMPARE(gui.takeShown(), QStringList{QStringLiteral("TSelectSheet")});
     QCOMPARE(gui.data().SelectedWorkbook, QStringLiteral("vorige.xlsx"));
     QCOMPARE(gui.data().SelectedSheet, QStringLiteral("Vorig"));
@@ -265,7 +264,7 @@ void TestScreens::wholeRun()
     GuiFixture gui;
     gui.writeWorkbook();
     gui.writeValidSettings();
-    TInputForm *input = Screens().InputForm;
+    TInputForm *input = gui.screens().InputForm;
     input->showScreen();
     gui.takeShown();
 
@@ -283,7 +282,7 @@ void TestScreens::wholeRun()
         button4Before = child<QPushButton>(&d, QStringLiteral("Button4"))->text();
         child<QPushButton>(&d, QStringLiteral("Button4"))->click();
     });
-    input->Button10->click();
+    click(input, QStringLiteral("Button10"));
 
     QCOMPARE(gui.data().SelectedSheet, QStringLiteral("Leden"));
     QVERIFY(logBeforeRun.contains(QStringLiteral("== De Excel input is correct. Kies Verwerken.")));
@@ -304,18 +303,21 @@ void TestScreens::wholeRun()
     QVERIFY(saved.startsWith("== Kwintor: Log van de verwerking op "));
     QVERIFY(saved.contains("\r\nVerwerking succesvol afgesloten om "));
 
-    const QString fileName = gridRow(2).at(1);
+    const QString fileName = gridRow(gui, 2).at(1);
     QVERIFY(fileName.startsWith(QLatin1String("Incasso_dd_")));
     QVERIFY(QFile::exists(gui.path(QStringLiteral("uit/")) + fileName));
     KW_CHECK_PAIN008_FILES(gui.path(QStringLiteral("uit")));
-    QCOMPARE(gridRow(0).mid(0, 2), (QStringList{QStringLiteral("Code"), QStringLiteral("Bestand naam")}));
-    QCOMPARE(gridRow(1), (QStringList{QStringLiteral("FRST"), QString(), QStringLiteral("0"), QStringLiteral("0.00")}));
-    QCOMPARE(gridRow(2),
+    QCOMPARE(gridRow(gui, 0).mid(0, 2), (QStringList{QStringLiteral("Code"), QStringLiteral("Bestand naam")}));
+    QCOMPARE(gridRow(gui, 1),
+             (QStringList{QStringLiteral("FRST"), QString(), QStringLiteral("0"), QStringLiteral("0.00")}));
+    QCOMPARE(gridRow(gui, 2),
              (QStringList{QStringLiteral("RCUR"), fileName, QStringLiteral("3"), QStringLiteral("137.75")}));
-    QCOMPARE(gridRow(3), (QStringList{QStringLiteral("FNAL"), QString(), QStringLiteral("0"), QStringLiteral("0.00")}));
-    QCOMPARE(gridRow(4), (QStringList{QStringLiteral("OOFF"), QString(), QStringLiteral("0"), QStringLiteral("0.00")}));
-    QCOMPARE(gridRow(5), (QStringList{QStringLiteral("Totaal"), QStringLiteral(" = = ="), QStringLiteral("3"),
-                                      QStringLiteral("137.75")}));
+    QCOMPARE(gridRow(gui, 3),
+             (QStringList{QStringLiteral("FNAL"), QString(), QStringLiteral("0"), QStringLiteral("0.00")}));
+    QCOMPARE(gridRow(gui, 4),
+             (QStringList{QStringLiteral("OOFF"), QString(), QStringLiteral("0"), QStringLiteral("0.00")}));
+    QCOMPARE(gridRow(gui, 5), (QStringList{QStringLiteral("Totaal"), QStringLiteral(" = = ="), QStringLiteral("3"),
+                                           QStringLiteral("137.75")}));
 
     // A second showing without a successful control keeps "Afsluiten".
     ModalHooks::setNextAnswer(QStringLiteral("TSelectSheet"), chooseSheet(QStringLiteral("Fout")));
@@ -326,20 +328,20 @@ void TestScreens::wholeRun()
         button4Again = child<QPushButton>(&d, QStringLiteral("Button4"))->text();
         child<QPushButton>(&d, QStringLiteral("Button4"))->click();
     });
-    input->Button10->click();
+    click(input, QStringLiteral("Button10"));
     QVERIFY(!offered);
     QCOMPARE(button4Again, QStringLiteral("Afsluiten"));
     // That run made no files: the grid no longer shows the first run's.
     for (int row = 1; row <= 5; ++row)
-        QCOMPARE(gridRow(row), (QStringList{row == 5 ? QStringLiteral("Totaal") : SeqCodes().at(row - 1), QString(),
-                                            QStringLiteral("0"), QStringLiteral("0.00")}));
+        QCOMPARE(gridRow(gui, row), (QStringList{row == 5 ? QStringLiteral("Totaal") : SeqCodes().at(row - 1),
+                                                 QString(), QStringLiteral("0"), QStringLiteral("0.00")}));
 }
 
 void TestScreens::layoutAcceptWarnsAndHandsBack()
 {
     GuiFixture gui;
     gui.writeValidSettings();
-    TInputForm *input = Screens().InputForm;
+    TInputForm *input = gui.screens().InputForm;
     input->showScreen();
     gui.takeShown();
     ModalHooks::setNextAnswer(QStringLiteral("TLayout"), [](QDialog &d) {
@@ -355,7 +357,7 @@ void TestScreens::layoutAcceptWarnsAndHandsBack()
     ModalHooks::setBoxObserver([&boxes](QDialog &box) {
         boxes.append({box.width(), child<QPushButton>(&box, QStringLiteral("Button1"))->x()});
     });
-    input->Button2->click();
+    click(input, QStringLiteral("Button2"));
     // The wide box first, then the box at its standard size again.
     QCOMPARE(boxes.size(), 2);
     QCOMPARE(boxes.at(0), qMakePair(580, (580 - 75) / 2));
@@ -379,16 +381,16 @@ void TestScreens::layoutTerugDiscardsLetters()
 {
     GuiFixture gui;
     gui.writeValidSettings([](TInputData &d) { d.InputArray[lfOmschrijving] = 26; });
-    TInputForm *input = Screens().InputForm;
+    TInputForm *input = gui.screens().InputForm;
     input->showScreen();
-    QVERIFY(input->cbHeadings->isChecked());
+    QVERIFY(child<QCheckBox>(input, QStringLiteral("cbHeadings"))->isChecked());
     ModalHooks::setNextAnswer(QStringLiteral("TLayout"), [](QDialog &d) {
         child<QLineEdit>(&d, QStringLiteral("Edit1"))->setText(QStringLiteral("X"));
         child<QCheckBox>(&d, QStringLiteral("CheckBox1"))->click();
         child<QPushButton>(&d, QStringLiteral("Button2"))->click();
     });
-    input->Button2->click();
-    QVERIFY(!input->cbHeadings->isChecked());
+    click(input, QStringLiteral("Button2"));
+    QVERIFY(!child<QCheckBox>(input, QStringLiteral("cbHeadings"))->isChecked());
     QVERIFY(!gui.data().HasHeadings);
     QCOMPARE(gui.data().InputArray[lfNaam], 1);
 
@@ -400,7 +402,7 @@ void TestScreens::layoutTerugDiscardsLetters()
         filterFieldsVisible = child<QLineEdit>(&d, QStringLiteral("Edit11"))->isVisibleTo(&d);
         child<QPushButton>(&d, QStringLiteral("Button2"))->click();
     });
-    input->Button2->click();
+    click(input, QStringLiteral("Button2"));
     QCOMPARE(letters,
              (QStringList{QStringLiteral("A"), QStringLiteral("B"), QString(), QStringLiteral("C"), QStringLiteral("D"),
                           QString(), QStringLiteral("E"), QStringLiteral("F"), QString(), QStringLiteral("Z")}));
@@ -410,7 +412,7 @@ void TestScreens::layoutTerugDiscardsLetters()
 void TestScreens::logSaveFirstStart()
 {
     GuiFixture gui;
-    TInputForm *input = Screens().InputForm;
+    TInputForm *input = gui.screens().InputForm;
     input->showScreen();
     gui.takeShown();
     QCOMPARE(gui.data().LogSaveFolder, QStringLiteral("<folder voor logbestanden>"));
@@ -421,7 +423,7 @@ void TestScreens::logSaveFirstStart()
         composed = child<QLineEdit>(&d, QStringLiteral("edFileSaveName"))->text();
         child<QPushButton>(&d, QStringLiteral("Button3"))->click();
     });
-    QVERIFY(!Screens().FileSaveDialog->Execute(QStringLiteral("2-3-2026  9h5")));
+    QVERIFY(!gui.screens().FileSaveDialog->Execute(QStringLiteral("2-3-2026  9h5")));
     QCOMPARE(gui.takeShown(),
              (QStringList{QStringLiteral("TFileSaveDialog"),
                           QStringLiteral("Foutmelding: De map: <folder voor logbestanden>  is niet gevonden"),
@@ -442,13 +444,13 @@ void TestScreens::closingSavesEvenWithoutAnswer()
 {
     QFETCH(bool, answering);
     GuiFixture gui;
-    TInputForm *input = Screens().InputForm;
+    TInputForm *input = gui.screens().InputForm;
     input->showScreen();
     QVERIFY(input->excelApp().isHeld());
-    input->edIncassant->setText(QStringLiteral("Nieuwe naam"));
+    child<QLineEdit>(input, QStringLiteral("edIncassant"))->setText(QStringLiteral("Nieuwe naam"));
     gui.takeShown();
     TExcelApp::setNotAnsweringForTest(!answering);
-    input->Button12->click();
+    click(input, QStringLiteral("Button12"));
     TExcelApp::setNotAnsweringForTest(false);
     QCOMPARE(gui.takeShown(), QStringList{Saved});
     QVERIFY(!input->isVisible());
@@ -461,30 +463,30 @@ void TestScreens::serviceThatCannotStart()
     GuiFixture gui;
     gui.writeValidSettings();
     TExcelApp::setStartFailsForTest(true);
-    TInputForm *input = Screens().InputForm;
+    TInputForm *input = gui.screens().InputForm;
     input->showScreen();
     TExcelApp::setStartFailsForTest(false);
     QCOMPARE(gui.takeShown(), QStringList{QStringLiteral("Bericht: Cannot start Excel/Excel not installed ?")});
     // The settings are loaded, but the layout screen is not primed.
     QCOMPARE(gui.data().Incassant, QStringLiteral("Sportclub De Bal"));
-    QCOMPARE(Screens().Layout->KolomNumbers, QList<int>(LayoutFieldCount, 0));
+    QCOMPARE(gui.screens().Layout->KolomNumbers, QList<int>(LayoutFieldCount, 0));
 }
 
 void TestScreens::inputScreenOpensOnce()
 {
     GuiFixture gui;
     gui.writeValidSettings();
-    auto *dashboard = static_cast<TDashboard *>(Screens().Dashboard);
+    TDashboard *dashboard = &gui.app().dashboard();
     dashboard->show();
-    dashboard->Button1->click();
-    TInputForm *input = Screens().InputForm;
+    click(dashboard, QStringLiteral("Button1"));
+    TInputForm *input = gui.screens().InputForm;
     QVERIFY(input->isVisible());
-    QCOMPARE(input->edIncassant->text(), QStringLiteral("Sportclub De Bal"));
+    QCOMPARE(child<QLineEdit>(input, QStringLiteral("edIncassant"))->text(), QStringLiteral("Sportclub De Bal"));
     // The second press brings it to the front without loading the settings again.
     gui.writeValidSettings([](TInputData &d) { d.Incassant = QStringLiteral("Andere club"); });
-    input->edBIC->setText(QStringLiteral("ABNANL2A"));
-    dashboard->Button1->click();
-    QCOMPARE(input->edIncassant->text(), QStringLiteral("Sportclub De Bal"));
+    child<QLineEdit>(input, QStringLiteral("edBIC"))->setText(QStringLiteral("ABNANL2A"));
+    click(dashboard, QStringLiteral("Button1"));
+    QCOMPARE(child<QLineEdit>(input, QStringLiteral("edIncassant"))->text(), QStringLiteral("Sportclub De Bal"));
     QCOMPARE(gui.data().BIC, QStringLiteral("ABNANL2A"));
 }
 
@@ -496,13 +498,13 @@ void TestScreens::startWithWorkbook()
     gui.writeValidSettings();
     QVERIFY(QDir(gui.folder()).mkpath(QStringLiteral("elders")));
     gui.app().start(gui.path(QStringLiteral("elders/leden 2027.xlsx")));
-    TInputForm *input = Screens().InputForm;
-    QVERIFY(Screens().Dashboard->isVisible());
+    TInputForm *input = gui.screens().InputForm;
+    QVERIFY(gui.screens().Dashboard->isVisible());
     QVERIFY(input->isVisible());
-    QCOMPARE(input->edIncassant->text(), QStringLiteral("Sportclub De Bal"));
+    QCOMPARE(child<QLineEdit>(input, QStringLiteral("edIncassant"))->text(), QStringLiteral("Sportclub De Bal"));
     QCOMPARE(gui.data().InputFolder, gui.path(QStringLiteral("elders")));
     QCOMPARE(gui.data().InputFile, QStringLiteral("leden 2027.xlsx"));
-    input->Button12->click();
+    click(input, QStringLiteral("Button12"));
     QVERIFY(settingsText(gui).contains(QLatin1String("Excel input bestand=leden 2027.xlsx")));
 }
 
@@ -510,14 +512,15 @@ void TestScreens::closingMainWindowSavesInput()
 {
     GuiFixture gui;
     gui.writeValidSettings();
-    auto *dashboard = static_cast<TDashboard *>(Screens().Dashboard);
+    TDashboard *dashboard = &gui.app().dashboard();
     dashboard->show();
-    dashboard->Button1->click();
-    Screens().InputForm->edIncassoLabel->setText(QStringLiteral("Nog niet bewaard"));
+    click(dashboard, QStringLiteral("Button1"));
+    child<QLineEdit>(gui.screens().InputForm, QStringLiteral("edIncassoLabel"))
+        ->setText(QStringLiteral("Nog niet bewaard"));
     gui.takeShown();
-    dashboard->Button6->click();
+    click(dashboard, QStringLiteral("Button6"));
     QCOMPARE(gui.takeShown(), QStringList{Saved});
-    QVERIFY(!Screens().InputForm->isVisible());
+    QVERIFY(!gui.screens().InputForm->isVisible());
     QVERIFY(settingsText(gui).contains(QLatin1String("Incassolabel=Nog niet bewaard")));
 }
 
@@ -525,46 +528,47 @@ void TestScreens::startwaardenReloads()
 {
     GuiFixture gui;
     gui.writeValidSettings([](TInputData &d) { d.InputArray[lfSeqCode] = 9; });
-    TInputForm *input = Screens().InputForm;
+    TInputForm *input = gui.screens().InputForm;
     input->showScreen();
-    input->edIncassant->setText(QStringLiteral("Tijdelijk"));
-    Screens().Layout->KolomNumbers = QList<int>(LayoutFieldCount, 0);
+    child<QLineEdit>(input, QStringLiteral("edIncassant"))->setText(QStringLiteral("Tijdelijk"));
+    gui.screens().Layout->KolomNumbers = QList<int>(LayoutFieldCount, 0);
     gui.takeShown();
-    input->Button8->click();
+    click(input, QStringLiteral("Button8"));
     QCOMPARE(gui.takeShown(),
              QStringList{QStringLiteral("Melding: Input gegevens zijn teruggezet op de startwaarden")});
-    QCOMPARE(input->edIncassant->text(), QStringLiteral("Sportclub De Bal"));
-    QCOMPARE(Screens().Layout->KolomNumbers, (QList<int>{1, 2, 0, 3, 4, 0, 5, 6, 9, 7}));
-    QCOMPARE(Screens().fmMelding->width(), 420);
+    QCOMPARE(child<QLineEdit>(input, QStringLiteral("edIncassant"))->text(), QStringLiteral("Sportclub De Bal"));
+    QCOMPARE(gui.screens().Layout->KolomNumbers, (QList<int>{1, 2, 0, 3, 4, 0, 5, 6, 9, 7}));
+    QCOMPARE(gui.screens().fmMelding->width(), 420);
 }
 
 void TestScreens::helpWindow()
 {
     GuiFixture gui;
     const QString previous = QDir::currentPath();
-    auto *help = static_cast<THelp *>(Screens().Help);
+    THelp *help = &gui.app().help();
+    auto *text = child<QTextEdit>(help, QStringLiteral("RichEdit1"));
 
     QVERIFY(QDir::setCurrent(gui.folder()));
     help->showScreen();
     const QStringList missing = gui.takeShown();
     QCOMPARE(missing.size(), 1);
     QVERIFY2(missing.first().startsWith(QLatin1String("Foutmelding: ")), qPrintable(missing.first()));
-    QVERIFY(help->RichEdit1->toPlainText().isEmpty());
-    help->Button1->click();
+    QVERIFY(text->toPlainText().isEmpty());
+    click(help, QStringLiteral("Button1"));
     QVERIFY(!help->isVisible());
 
     QVERIFY(QDir::setCurrent(QStringLiteral(KW_DOCS_DIR)));
     help->showScreen();
     QDir::setCurrent(previous);
     QVERIFY(gui.takeShown().isEmpty());
-    QVERIFY(help->RichEdit1->toPlainText().size() > 500);
-    help->Button2->click();
-    QCOMPARE(help->RichEdit1->textCursor().position(), help->RichEdit1->document()->characterCount() - 2);
-    help->Button3->click();
-    QCOMPARE(help->RichEdit1->textCursor().position(), 0);
+    QVERIFY(text->toPlainText().size() > 500);
+    click(help, QStringLiteral("Button2"));
+    QCOMPARE(text->textCursor().position(), text->document()->characterCount() - 2);
+    click(help, QStringLiteral("Button3"));
+    QCOMPARE(text->textCursor().position(), 0);
     // "Sluit" empties the view; the next showing loads the file again.
-    help->Button1->click();
-    QVERIFY(help->RichEdit1->toPlainText().isEmpty());
+    click(help, QStringLiteral("Button1"));
+    QVERIFY(text->toPlainText().isEmpty());
 }
 
 QTEST_MAIN(TestScreens)

@@ -11,7 +11,6 @@
 #include "ui/LayoutScreen.h"
 #include "ui/MessageBoxes.h"
 #include "ui/ProcessingScreen.h"
-#include "ui/Screens.h"
 #include "ui/SelectFolderDialog.h"
 #include "ui/SelectSheet.h"
 
@@ -36,18 +35,25 @@ QScreen *screenNamed(const QString &name)
     return nullptr;
 }
 
+// The font a control is drawn in, as text.
+QString fontOf(const QWidget *w)
+{
+    const QFont f = w->font();
+    return QStringLiteral("%1 %2px%3").arg(f.family()).arg(f.pixelSize()).arg(f.bold() ? " bold" : "");
+}
+
 // Opens the window with this object name as the application does, runs inspect while it is
 // open, and closes it again. The modal ones are opened through their Execute.
 void openWindow(GuiFixture &gui, const QString &name, const Inspect &inspect)
 {
     const auto answer = [&inspect](QDialog &d) { inspect(d); };
-    TScreens &s = Screens();
+    const TScreens &s = gui.screens();
     if (name == QLatin1String("Dashboard") || name == QLatin1String("InputForm") || name == QLatin1String("Help")) {
         QWidget *window = name == QLatin1String("Dashboard") ? s.Dashboard
                           : name == QLatin1String("Help")    ? s.Help
                                                              : static_cast<QWidget *>(s.InputForm);
         if (window == s.Help)
-            static_cast<THelp *>(window)->showScreen();
+            click(s.Dashboard, QStringLiteral("Button5"));
         else if (window == s.InputForm)
             s.InputForm->showScreen();
         else
@@ -57,9 +63,9 @@ void openWindow(GuiFixture &gui, const QString &name, const Inspect &inspect)
     } else if (name == QLatin1String("fmMelding") || name == QLatin1String("ErrorMessage")) {
         ModalHooks::setBoxObserver(answer);
         if (name == QLatin1String("fmMelding"))
-            ShowMeldingBox(QStringLiteral("Input gegevens zijn opgeslagen"));
+            ShowMelding(QStringLiteral("Input gegevens zijn opgeslagen"));
         else
-            ShowErrorBox(QStringLiteral("De map: x  is niet gevonden"));
+            ShowErrorMessage(QStringLiteral("De map: x  is niet gevonden"));
         ModalHooks::setBoxObserver(nullptr);
     } else {
         const QHash<QString, QString> classes = {
@@ -96,7 +102,7 @@ void openInputScreen(GuiFixture &gui)
 {
     gui.writeWorkbook();
     gui.writeValidSettings();
-    Screens().InputForm->showScreen();
+    gui.screens().InputForm->showScreen();
     gui.data().SelectedWorkbook = gui.path(QStringLiteral("in/incasso.xlsx"));
     gui.data().SelectedSheet = QStringLiteral("Leden");
 }
@@ -113,6 +119,8 @@ private Q_SLOTS:
     void enterAndEscape_data();
     void enterAndEscape();
     void tabReachesEveryField();
+    void placedByTheirWindow_data();
+    void placedByTheirWindow();
 };
 
 void TestWindows::initTestCase()
@@ -146,15 +154,21 @@ void TestWindows::fitsTheScreen()
     GuiFixture gui;
     const QRect available = screenNamed(screen)->availableGeometry();
     // The main window and the input screen stand on that screen; the others place themselves by them.
-    Screens().Dashboard->move(available.topLeft() + QPoint(40, 40));
-    Screens().InputForm->move(available.topLeft() + QPoint(20, 20));
+    gui.screens().Dashboard->move(available.topLeft() + QPoint(40, 40));
+    gui.screens().InputForm->move(available.topLeft() + QPoint(20, 20));
     QSize ownSize;
     QHash<QString, QPoint> places;
+    QHash<QString, QString> fonts;
     for (QWidget *w : QApplication::topLevelWidgets())
         if (w->objectName() == window) {
             ownSize = w->size();
             for (QPushButton *b : w->findChildren<QPushButton *>())
                 places.insert(b->objectName(), b->pos());
+            // A control with a style sheet of its own takes its font from it when shown.
+            for (const QWidget *c : w->findChildren<QWidget *>())
+                if (!c->objectName().isEmpty() && !c->objectName().startsWith(QLatin1String("qt_")) &&
+                    c->styleSheet().isEmpty())
+                    fonts.insert(c->objectName(), fontOf(c));
         }
     openInputScreen(gui);
 
@@ -170,6 +184,10 @@ void TestWindows::fitsTheScreen()
             QCOMPARE(area->widget()->size(), ownSize);
             // The frame takes the room of the screen in the direction that does not fit.
             QCOMPARE(w.frameGeometry().height(), available.height());
+            // Inside the scroll area every control keeps the font the window gave it.
+            for (const QWidget *c : area->widget()->findChildren<QWidget *>())
+                if (fonts.contains(c->objectName()))
+                    QCOMPARE(fontOf(c) + u' ' + c->objectName(), fonts.value(c->objectName()) + u' ' + c->objectName());
         }
         // Every button can be brought into view, at its own place in the window's controls.
         const QList<QPushButton *> buttons = w.findChildren<QPushButton *>();
@@ -258,7 +276,7 @@ void TestWindows::enterAndEscape()
         GuiFixture gui;
         openInputScreen(gui);
         if (window == QLatin1String("InputForm"))
-            Screens().InputForm->hide();
+            gui.screens().InputForm->hide();
         QString found;
         openWindow(gui, window, [&, key = key](QWidget &w) {
             if (key == Qt::Key_Return && !focus.isEmpty())
@@ -282,16 +300,17 @@ void TestWindows::tabReachesEveryField()
 {
     GuiFixture gui;
     openInputScreen(gui);
-    TInputForm *input = Screens().InputForm;
+    TInputForm *input = gui.screens().InputForm;
+    auto *check = child<QPushButton>(input, QStringLiteral("Button9"));
     QApplication::setActiveWindow(input);
     QVERIFY(QTest::qWaitForWindowActive(input));
-    QCOMPARE(QApplication::focusWidget(), input->Button9);
+    QCOMPARE(QApplication::focusWidget(), check);
     auto *area = input->findChild<QScrollArea *>();
     QVERIFY(area);
 
     // Tab from "Check" round to it again: every field and button on the way, each brought into view.
     QSet<QWidget *> reached;
-    for (int step = 0; step < 40 && (reached.isEmpty() || QApplication::focusWidget() != input->Button9); ++step) {
+    for (int step = 0; step < 40 && (reached.isEmpty() || QApplication::focusWidget() != check); ++step) {
         QWidget *now = QApplication::focusWidget();
         reached.insert(now);
         // At least its first line: a memo scrolls its cursor into view, not all of itself.
@@ -299,14 +318,47 @@ void TestWindows::tabReachesEveryField()
         QVERIFY2(area->viewport()->rect().contains(inView), qPrintable(now->objectName()));
         QTest::keyClick(now, Qt::Key_Tab);
     }
-    QCOMPARE(QApplication::focusWidget(), input->Button9);
+    QCOMPARE(QApplication::focusWidget(), check);
     QStringList missed;
     for (QWidget *w : input->findChildren<QWidget *>())
         if ((qobject_cast<QLineEdit *>(w) || qobject_cast<QAbstractButton *>(w)) && (w->focusPolicy() & Qt::TabFocus) &&
             !reached.contains(w))
             missed.append(w->objectName());
     QVERIFY2(missed.isEmpty(), qPrintable(missed.join(QLatin1String(", "))));
-    QVERIFY(!reached.contains(static_cast<QWidget *>(input->StringGrid1)));
+    QVERIFY(!reached.contains(input->summaryGrid()));
+}
+
+void TestWindows::placedByTheirWindow_data()
+{
+    // Where a window opens, from the top left corner of the window it goes by: the main window
+    // for the help window, the input screen for all others, whichever screen opens them.
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QPoint>("offset");
+    QTest::addColumn<bool>("fitsBelow"); // false: too high for the laptop, so only its left edge is where it was put
+    QTest::newRow("layout screen") << "Layout" << QPoint(-40, 60) << false;
+    QTest::newRow("folder dialog") << "SelectFolderDialog" << QPoint(-100, 150) << true;
+    QTest::newRow("file dialog") << "FileSelectionDialog" << QPoint(-80, 180) << true;
+    QTest::newRow("date dialog") << "DateDialog" << QPoint(40, 350) << true;
+    QTest::newRow("processing screen") << "fmProcessing" << QPoint(100, 150) << true;
+    QTest::newRow("log save dialog") << "FileSaveDialog" << QPoint(-100, 150) << true;
+    QTest::newRow("help window") << "Help" << QPoint(-100, -50) << false;
+}
+
+void TestWindows::placedByTheirWindow()
+{
+    QFETCH(QString, window);
+    QFETCH(QPoint, offset);
+    QFETCH(bool, fitsBelow);
+    GuiFixture gui;
+    openInputScreen(gui);
+    gui.screens().Dashboard->show();
+    const QWidget *by = window == QLatin1String("Help") ? gui.screens().Dashboard : gui.screens().InputForm;
+    const QPoint expected = by->frameGeometry().topLeft() + offset;
+    QPoint placed;
+    openWindow(gui, window, [&placed](QWidget &w) { placed = w.pos(); });
+    QCOMPARE(placed.x(), expected.x());
+    if (fitsBelow)
+        QCOMPARE(placed.y(), expected.y());
 }
 
 QTEST_MAIN(TestWindows)

@@ -1,7 +1,9 @@
-#include "WorkbookFiles.h"
 #include "model/Error.h"
+#include "util/BigZip.h"
 #include "util/TestPaths.h"
-#include "workbook/NumberFormats.h"
+#include "util/WorkbookFiles.h"
+#include "util/XlsBuilders.h"
+#include "workbook/ReadLimits.h"
 #include "workbook/Workbook.h"
 #include "workbook/WorkbookService.h"
 #include "workbook/Worksheet.h"
@@ -93,63 +95,114 @@ class TestWorkbook : public QObject
         return f.fileName();
     }
 
+    // A package of one sheet "Blad1" whose part of big's name is big, made of repeated pieces.
+    QString bigPackage(const QString &name, const QByteArray &sheetData, const QByteArray &shared,
+                       const BigZipPart &big) const
+    {
+        QList<BigZipPart> parts;
+        for (const ZipPart &p : PackageParts({{QStringLiteral("Blad1"), sheetData, {}}}, shared)) {
+            if (p.name != big.name)
+                parts.append(SmallPart(p.name, p.data));
+        }
+        parts.append(big);
+        const QString path = temp(name);
+        if (!WriteBigZip(path, parts))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
 private Q_SLOTS:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
 
     // --- Number formats -------------------------------------------------
 
-    void dateFormatCodes_data()
+    // One table, both readers: a number cell formatted so is a date or a number alike.
+    void dateFormatsInBothReaders_data()
     {
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<bool>("isDate");
-        QTest::newRow("day-month-year") << "dd-mm-yyyy" << true;
-        QTest::newRow("escaped separators") << "dd\\-mm\\-yyyy" << true;
-        QTest::newRow("month name") << "d mmmm yyyy" << true;
-        QTest::newRow("month alone") << "mmmm" << true;
-        QTest::newRow("upper case") << "DD/MM/YYYY" << true;
-        QTest::newRow("locale prefix") << "[$-413]d mmm yy" << true;
-        QTest::newRow("colour and locale") << "[Red][$-F800]dddd, mmmm dd, yyyy" << true;
-        QTest::newRow("date and time") << "dd-mm-yyyy hh:mm" << true;
-        QTest::newRow("m/d/yy h:mm") << "m/d/yy h:mm" << true;
-        QTest::newRow("time") << "hh:mm:ss" << false;
-        QTest::newRow("minutes and seconds") << "mm:ss" << false;
-        QTest::newRow("time with AM/PM") << "h:mm AM/PM" << false;
-        QTest::newRow("time with A/P") << "h:mm A/P" << false;
-        QTest::newRow("elapsed hours") << "[h]:mm:ss" << false;
-        QTest::newRow("elapsed minutes") << "[mm]:ss" << false;
-        QTest::newRow("elapsed minutes alone") << "[m]" << false;
-        QTest::newRow("general") << "General" << false;
-        QTest::newRow("amount") << "#,##0.00" << false;
-        QTest::newRow("currency with quoted text") << "\"Datum \"#,##0.00" << false;
-        QTest::newRow("escaped d") << "0.0\\d" << false;
-        QTest::newRow("padding") << "_-* #,##0_-;-* #,##0_-" << false;
-        QTest::newRow("fill character") << "*d0" << false;
-        QTest::newRow("scientific") << "0.00E+00" << false;
-        QTest::newRow("text") << "@" << false;
-        QTest::newRow("colour in brackets only") << "[Red]0" << false;
-        QTest::newRow("unclosed quote") << "\"dd" << false;
-    }
-    void dateFormatCodes()
-    {
-        QFETCH(QString, code);
-        QFETCH(bool, isDate);
-        QCOMPARE(IsDateFormatCode(code.toStdString()), isDate);
-    }
-
-    void builtinDateFormats_data()
-    {
+        QTest::addColumn<QString>("code"); // empty: the built-in format id alone
         QTest::addColumn<int>("id");
         QTest::addColumn<bool>("isDate");
+        const std::pair<const char *, bool> codes[] = {
+            {"dd-mm-yyyy", true},
+            {"d/m/yy", true},
+            {"dd\\-mm\\-yyyy", true},
+            {"d mmmm yyyy", true},
+            {"mmm-yy", true},
+            {"mmmm", true},
+            {"yyyy", true},
+            {"DD/MM/YYYY", true},
+            {"[$-413]d mmm yy", true},
+            {"[Red]dd/mm/yy", true},
+            {"[Red][$-F800]dddd, mmmm dd, yyyy", true},
+            {"dd-mm-yyyy hh:mm", true},
+            {"m/d/yy h:mm", true},
+            {"mmm hh", true}, // the readers disagreed on this one
+            {"hh mmm", true}, // three m are a month's name, even after an hour
+            {"hh:mm", false},
+            {"hh:mm:ss", false},
+            {"mm:ss", false},
+            {"h:mm AM/PM", false},
+            {"h:mm:ss A/P", false},
+            {"[h]:mm:ss", false},
+            {"[mm]:ss", false},
+            {"[m]", false},
+            {"General", false},
+            {"0.00", false},
+            {"#,##0.00", false},
+            {"\"Datum \"#,##0.00", false},
+            {"0 \"dagen\"", false},
+            {"0.0\\d", false},
+            {"0_d", false},
+            {"_-* #,##0_-;-* #,##0_-", false},
+            {"*d0", false},
+            {"[$\xE2\x82\xAC-413] #,##0.00", false},
+            {"0.00E+00", false},
+            {"@", false},
+            {"[Red]0", false},
+            {"\"dd", false}, // an unclosed quote hides the rest
+        };
+        for (const auto &[code, isDate] : codes)
+            QTest::newRow(code) << QString::fromUtf8(code) << 164 << isDate;
         for (int id : {14, 15, 16, 17, 22, 30, 57})
-            QTest::addRow("%d", id) << id << true;
+            QTest::addRow("built-in %d", id) << QString() << id << true;
         for (int id : {0, 1, 4, 9, 18, 19, 20, 21, 45, 46, 47, 49, 164})
-            QTest::addRow("%d", id) << id << false;
+            QTest::addRow("built-in %d", id) << QString() << id << false;
     }
-    void builtinDateFormats()
+    void dateFormatsInBothReaders()
     {
+        QFETCH(QString, code);
         QFETCH(int, id);
         QFETCH(bool, isDate);
-        QCOMPARE(IsBuiltinDateFormat(id), isDate);
+        const QByteArray num = QByteArray::number(id);
+
+        QList<ZipPart> parts = PackageParts({{QStringLiteral("Blad1"), "<row><c s=\"0\"><v>45422</v></c></row>", {}}});
+        QString escaped = code.toHtmlEscaped();
+        escaped.replace(QLatin1Char('"'), QLatin1String("&quot;"));
+        SetPart(parts, "xl/styles.xml",
+                "<styleSheet>" +
+                    (code.isEmpty() ? QByteArray()
+                                    : "<numFmts><numFmt numFmtId=\"" + num + "\" formatCode=\"" + escaped.toUtf8() +
+                                          "\"/></numFmts>") +
+                    "<cellXfs><xf numFmtId=\"" + num + "\"/></cellXfs></styleSheet>");
+        const QString xlsx = package(QStringLiteral("opmaak.xlsx"), parts);
+
+        using namespace Biff;
+        QByteArray format;
+        if (!code.isEmpty()) {
+            format = u16(quint16(id)) + u16(quint16(code.size())) + QByteArray(1, '\1');
+            for (QChar c : code)
+                format += u16(c.unicode());
+        }
+        const QByteArray globals = (code.isEmpty() ? QByteArray() : record(0x041E, format)) +
+                                   record(0x00E0, u16(0) + u16(quint16(id)) + QByteArray(16, '\0'));
+        const QByteArray stream =
+            workbook(globals, {{QStringLiteral("Blad1"), record(0x0203, cell(0, 0, 0) + f64(45422))}});
+        const QString xls =
+            writeFile(QStringLiteral("opmaak.xls"), BuildCompoundFile({{QStringLiteral("Workbook"), stream}}));
+
+        const CellValue::Kind expected = isDate ? CellValue::Kind::Date : CellValue::Kind::Number;
+        QCOMPARE(readCell(xlsx, QStringLiteral("Blad1"), 1, 1).kind, expected);
+        QCOMPARE(readCell(xls, QStringLiteral("Blad1"), 1, 1).kind, expected);
     }
 
     void decodesEscapes_data()
@@ -598,9 +651,13 @@ private Q_SLOTS:
         QTest::newRow("missing file")
             << missing << QString()
             << QStringLiteral("Het bestand %1 bestaat niet.").arg(QDir::toNativeSeparators(missing));
-        QTest::newRow("a folder") << m_dir.path() << QString()
-                                  << QStringLiteral("%1 is een map en geen Excel werkboek (.xlsx of .xls).")
-                                         .arg(QDir::toNativeSeparators(m_dir.path()));
+        // Nothing is read from what is no regular file: a pipe would never end.
+        const auto noWorkbook = [](const QString &p) -> QString {
+            return QStringLiteral("Het bestand: ") + QDir::toNativeSeparators(p) + QStringLiteral("  is geen werkboek");
+        };
+        QTest::newRow("a folder") << m_dir.path() << QString() << noWorkbook(m_dir.path());
+        QTest::newRow("a device") << QStringLiteral("/dev/null") << QString()
+                                  << noWorkbook(QStringLiteral("/dev/null"));
 
         const auto notWorkbook = [](const QString &p) {
             return QStringLiteral("Het bestand %1 is geen Excel werkboek (.xlsx of .xls).")
@@ -722,6 +779,104 @@ private Q_SLOTS:
                                                    "het werkblad \"Blad1\" (xl/worksheets/sheet1.xml) cel B2 bevat het "
                                                    "ongeldige getal \"12,5\""));
 
+        // What a small file may make the reader keep or parse.
+        const QByteArray longText(40000, 'x');
+        const QString longInline =
+            oneSheet(QStringLiteral("langetekst.xlsx"),
+                     "<row r=\"2\"><c r=\"A2\" t=\"inlineStr\"><is><t>" + longText + "</t></is></c></row>");
+        QTest::newRow("cell text beyond 32,767 characters")
+            << longInline << "Blad1"
+            << damaged(longInline, QStringLiteral("het werkblad \"Blad1\" (xl/worksheets/sheet1.xml) cel A2 bevat een "
+                                                  "tekst van meer dan 32.767 tekens"));
+        // Counted once decoded: 32,000 letters and 768 escapes are 32,768 characters.
+        const QString escapes =
+            oneSheet(QStringLiteral("escapes.xlsx"), "<row><c r=\"C1\" t=\"str\"><v>" + QByteArray(32000, 'a') +
+                                                         QByteArray("_x0041_").repeated(768) + "</v></c></row>");
+        QTest::newRow("escaped text beyond 32,767 characters")
+            << escapes << "Blad1"
+            << damaged(escapes, QStringLiteral("het werkblad \"Blad1\" (xl/worksheets/sheet1.xml) cel C1 bevat een "
+                                               "tekst van meer dan 32.767 tekens"));
+        const QString escapedShared = oneSheet(
+            QStringLiteral("gedeelde-escapes.xlsx"),
+            "<row r=\"4\"><c r=\"C4\" t=\"s\"><v>0</v></c><c r=\"D4\" t=\"s\"><v>1</v></c></row>",
+            "<si><t>a</t></si><si><t>" + QByteArray(32000, 'a') + QByteArray("_x0041_").repeated(768) + "</t></si>");
+        QTest::newRow("escaped shared text beyond 32,767 characters")
+            << escapedShared << "Blad1"
+            << damaged(escapedShared, QStringLiteral("het werkblad \"Blad1\" (xl/worksheets/sheet1.xml) cel D4 bevat "
+                                                     "een tekst van meer dan 32.767 tekens"));
+        // 300 MB of text that packs 290 times: below the ratio check, refused at the cell's limit.
+        const QByteArray letters = LetterText(1024 * 1024, 1024);
+        const BigZipPart hugeShared{
+            "xl/sharedStrings.xml", {{"<sst><si><t>a</t></si><si><t>", 1}, {letters, 300}, {"</t></si></sst>", 1}}, -1};
+        const QString usedShared =
+            bigPackage(QStringLiteral("gedeeld.xlsx"),
+                       "<row r=\"7\"><c r=\"A7\" t=\"s\"><v>0</v></c><c r=\"B7\" t=\"s\"><v>1</v>"
+                       "</c></row>",
+                       "<si/>", hugeShared);
+        QTest::newRow("shared string of 300 MB")
+            << usedShared << "Blad1"
+            << damaged(usedShared, QStringLiteral("het werkblad \"Blad1\" (xl/worksheets/sheet1.xml) cel B7 bevat een "
+                                                  "tekst van meer dan 32.767 tekens"));
+        const QString unusedShared =
+            bigPackage(QStringLiteral("ongebruikt.xlsx"), "<row><c t=\"s\"><v>0</v></c></row>", "<si/>", hugeShared);
+        QTest::newRow("shared string of 300 MB that no cell uses")
+            << unusedShared << "Blad1"
+            << damaged(unusedShared,
+                       QStringLiteral("het onderdeel xl/sharedStrings.xml bevat een tekst van meer dan 32.767 tekens"));
+        // 45 MB of long texts, packed some 300 times: below the ratio check, refused for the 90 MB they keep.
+        BigZipPart manyCells{
+            "xl/worksheets/sheet1.xml",
+            {{"<worksheet><sheetData>", 1},
+             {"<row><c t=\"inlineStr\"><is><t>" + LetterText(32000, 1024) + "</t></is></c></row>", 1400},
+             {"</sheetData></worksheet>", 1}},
+            -1};
+        const QString many = bigPackage(QStringLiteral("veel.xlsx"), {}, {}, manyCells);
+        QTest::newRow("many cells in a small file")
+            << many << "Blad1"
+            << QStringLiteral(
+                   "Het werkboek %1 wordt niet gelezen: het werkblad \"Blad1\" (xl/worksheets/sheet1.xml) zou "
+                   "meer dan %2 MB geheugen vragen. Het bestand is beschadigd of opzettelijk misvormd.")
+                   .arg(QDir::toNativeSeparators(many))
+                   .arg(ReadLimits::KeptLimit(std::uint64_t(QFileInfo(many).size())) / ReadLimits::MiB);
+        // The same behind headers that say 1 MB: refused once more than that comes out.
+        manyCells.claimedSize = 1024 * 1024;
+        const QString lying = bigPackage(QStringLiteral("liegt.xlsx"), {}, {}, manyCells);
+        QTest::newRow("lying size")
+            << lying << "Blad1"
+            << damaged(lying, QStringLiteral("het werkblad \"Blad1\" (xl/worksheets/sheet1.xml) wordt groter uitgepakt "
+                                             "dan het zip-bestand opgeeft"));
+        const QString attribute =
+            oneSheet(QStringLiteral("attribuut.xlsx"), "<row x=\"" + LetterText(5 * 1024 * 1024, 256) + "\"/>");
+        QTest::newRow("attribute of 5 MB")
+            << attribute << "Blad1"
+            << damaged(attribute, QStringLiteral("het werkblad \"Blad1\" (xl/worksheets/sheet1.xml) bevat een "
+                                                 "XML-element van meer dan 4 MB"));
+        const QString deep =
+            oneSheet(QStringLiteral("diep.xlsx"), QByteArray("<x>").repeated(300) + QByteArray("</x>").repeated(300));
+        QTest::newRow("elements nested 300 deep")
+            << deep << "Blad1"
+            << damaged(deep, QStringLiteral("het werkblad \"Blad1\" (xl/worksheets/sheet1.xml) heeft XML die dieper "
+                                            "dan 256 niveaus genest is"));
+        parts = PackageParts({{QStringLiteral("Blad1"), {}, {}}});
+        SetPart(parts, "xl/workbook.xml",
+                "<workbook><sheets>" + QByteArray("<sheet/>").repeated(65536) + "</sheets></workbook>");
+        const QString sheets = package(QStringLiteral("bladen.xlsx"), parts);
+        QTest::newRow("65,536 sheets")
+            << sheets << QString()
+            << damaged(sheets, QStringLiteral("het onderdeel xl/workbook.xml heeft meer dan 65535 werkbladen"));
+        const QString longName = package(QStringLiteral("naam.xlsx"), PackageParts({{QString(256, u'n'), {}, {}}}));
+        QTest::newRow("sheet name of 256 characters")
+            << longName << QString()
+            << damaged(longName, QStringLiteral("het onderdeel xl/workbook.xml heeft een werkbladnaam van meer dan 255 "
+                                                "tekens"));
+        const QString longNumber = oneSheet(QStringLiteral("lang-getal.xlsx"),
+                                            "<row><c r=\"B2\"><v>1" + QByteArray(300, '0') + "x</v></c></row>");
+        QTest::newRow("bad number, shown in part")
+            << longNumber << "Blad1"
+            << damaged(longNumber, QStringLiteral("het werkblad \"Blad1\" (xl/worksheets/sheet1.xml) cel B2 bevat het "
+                                                  "ongeldige getal \"1%1\u2026 (302 tekens)\"")
+                                       .arg(QString(199, u'0')));
+
         const QString ods =
             package(QStringLiteral("rekenblad.xlsx"), {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
                                                        {"content.xml", "<office:document-content/>"}});
@@ -836,6 +991,31 @@ private Q_SLOTS:
                     TWorksheet(service, path, QStringLiteral("Kapot"), false);
                 }).contains(QStringLiteral("ongeldige XML")));
         QCOMPARE(service.sheetReads(), 1);
+    }
+
+    // What is kept is one sheet of the workbook in use: switching sheets, or
+    // reading another workbook, reads the earlier one again when it is asked for.
+    void keepsOneSheetOfOneWorkbook()
+    {
+        const QString a = package(QStringLiteral("een.xlsx"),
+                                  PackageParts({{QStringLiteral("A1"), "<row><c><v>1</v></c></row>", {}},
+                                                {QStringLiteral("A2"), "<row><c><v>2</v></c></row>", {}}}));
+        const QString b = package(QStringLiteral("twee.xlsx"),
+                                  PackageParts({{QStringLiteral("B1"), "<row><c><v>3</v></c></row>", {}}}));
+        WorkbookService service;
+        const auto firstCell = [&](const QString &path, const QString &sheet) {
+            const TWorksheet ws(service, path, sheet, false);
+            return ws.readCell(1, 1).number;
+        };
+        firstCell(a, QStringLiteral("A1"));
+        QCOMPARE(firstCell(a, QStringLiteral("A2")), 2.0);
+        QCOMPARE(firstCell(a, QStringLiteral("A1")), 1.0);
+        QCOMPARE(service.sheetReads(), 3);
+        firstCell(a, QStringLiteral("A1")); // still kept
+        QCOMPARE(service.sheetReads(), 3);
+        QCOMPARE(firstCell(b, QStringLiteral("B1")), 3.0);
+        QCOMPARE(firstCell(a, QStringLiteral("A1")), 1.0);
+        QCOMPARE(service.sheetReads(), 5);
     }
 
     void openedSheetDescribesItself()

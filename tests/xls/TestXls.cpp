@@ -1,8 +1,7 @@
-#include "XlsBuilders.h"
 #include "model/Error.h"
 #include "util/TestPaths.h"
+#include "util/XlsBuilders.h"
 #include "workbook/xls/CompoundFile.h"
-#include "workbook/xls/XlsFormats.h"
 #include "workbook/xls/XlsReader.h"
 
 #include <QDate>
@@ -151,8 +150,6 @@ private Q_SLOTS:
     void rejectsDamagedContainers();
     void rejectsDamagedRecords_data();
     void rejectsDamagedRecords();
-    void recognisesDateFormats_data();
-    void recognisesDateFormats();
     void survivesDamageAnywhere();
 };
 
@@ -481,9 +478,8 @@ void TestXls::rejectsBrokenFiles_data()
         QStringLiteral("Het werkboek %1 is onvolledig: het bestand houdt op voordat alle gegevens gelezen zijn. "
                        "Misschien is het niet helemaal gekopieerd of gedownload. ") +
             again);
-    add("folder", fixture(QStringLiteral("broken")),
-        QStringLiteral("Het werkboek %1 kan niet worden geopend. Controleer of u het bestand mag lezen en of het niet "
-                       "door een ander programma in gebruik is."));
+    add("folder", fixture(QStringLiteral("broken")), QStringLiteral("Het bestand: %1  is geen werkboek"));
+    add("device", QStringLiteral("/dev/null"), QStringLiteral("Het bestand: %1  is geen werkboek"));
 }
 
 void TestXls::rejectsBrokenFiles()
@@ -595,6 +591,35 @@ void TestXls::rejectsDamagedRecords_data()
                                     << damagedMessage(
                                            Crafted,
                                            QStringLiteral("de werkboekgegevens houden midden in een record op"));
+    const auto sheet = [](const QByteArray &records) { return QList<Sheet>{{QStringLiteral("Blad1"), records}}; };
+    QTest::newRow("cell beyond column IV")
+        << workbook({}, sheet(number(0, 256, 1)))
+        << damagedMessage(Crafted, QStringLiteral("het werkblad 'Blad1' heeft een cel voorbij kolom IV (IW1)"));
+    QTest::newRow("cell in column 65536")
+        << workbook({}, sheet(number(4, 65535, 1)))
+        << damagedMessage(Crafted, QStringLiteral("het werkblad 'Blad1' heeft een cel voorbij kolom IV (CRXP5)"));
+    QByteArray rks = Biff::cell(2, 250).left(4);
+    for (int i = 0; i < 10; ++i)
+        rks += u16(15) + u32(2 | (quint32(i) << 2));
+    QTest::newRow("numbers running past column IV")
+        << workbook({}, sheet(record(0x00BD, rks + u16(259))))
+        << damagedMessage(Crafted, QStringLiteral("het werkblad 'Blad1' heeft een cel voorbij kolom IV (IW3)"));
+    QByteArray eofLength = workbook({}, sheet(number(0, 0, 1)));
+    qToLittleEndian<quint16>(4, eofLength.data() + eofLength.size() - 2);
+    QTest::newRow("end record running on")
+        << eofLength
+        << damagedMessage(Crafted,
+                          QStringLiteral("het eindrecord op positie %1 is niet leeg").arg(eofLength.size() - 4));
+    const QByteArray longText(40000, 'x');
+    QTest::newRow("shared text beyond 32,767 characters")
+        << workbook(sst(u32(1) + u32(1) + u16(40000) + QByteArray(1, '\0') + longText), sheet(labelSst(6, 1, 0)))
+        << damagedMessage(Crafted,
+                          QStringLiteral("het werkblad 'Blad1' cel B7 bevat een tekst van meer dan 32.767 tekens"));
+    QTest::newRow("text beyond 32,767 characters")
+        << workbook({}, sheet(record(0x0204, Biff::cell(0, 0) + u16(40000) + QByteArray(1, '\0') + longText)))
+        << damagedMessage(Crafted,
+                          QStringLiteral("het werkblad 'Blad1' cel A1 bevat een tekst van meer dan 32.767 tekens"));
+
     QByteArray misplaced = workbook({}, {{QStringLiteral("Blad1"), many}});
     qToLittleEndian<quint32>(quint32(misplaced.size() + 100), misplaced.data() + misplaced.indexOf("\x85\x00", 0) + 4);
     QTest::newRow("sheet outside the stream")
@@ -607,50 +632,6 @@ void TestXls::rejectsDamagedRecords()
     QFETCH(QString, message);
 
     QCOMPARE(errorOf([&] { ReadXlsData(wrap(stream), Crafted); }), message);
-}
-
-void TestXls::recognisesDateFormats_data()
-{
-    QTest::addColumn<QString>("code");
-    QTest::addColumn<bool>("date");
-
-    const std::pair<const char *, bool> cases[] = {
-        {"dd-mm-yyyy", true},
-        {"d/m/yy", true},
-        {"d mmmm yyyy", true},
-        {"[$-413]d mmmm yyyy", true},
-        {"mmm-yy", true},
-        {"mmmm", true},
-        {"dd-mm-yyyy hh:mm", true},
-        {"yyyy", true},
-        {"[Red]dd/mm/yy", true},
-        {"hh:mm", false},
-        {"h:mm:ss AM/PM", false},
-        {"[h]:mm:ss", false},
-        {"mm:ss", false},
-        {"[mm]:ss", false},
-        {"General", false},
-        {"0.00", false},
-        {"0 \"dagen\"", false},
-        {"#,##0\\d", false},
-        {"0_d", false},
-        {"0*d", false},
-        {"[$\xE2\x82\xAC-413] #,##0.00", false},
-        {"@", false},
-        {"0.00E+00", false},
-    };
-    for (const auto &[code, date] : cases)
-        QTest::newRow(code) << QString::fromUtf8(code) << date;
-}
-
-void TestXls::recognisesDateFormats()
-{
-    QFETCH(QString, code);
-    QFETCH(bool, date);
-
-    QCOMPARE(IsDateFormatCode(code), date);
-    QVERIFY(IsBuiltInDateFormat(14) && IsBuiltInDateFormat(22));
-    QVERIFY(!IsBuiltInDateFormat(0) && !IsBuiltInDateFormat(18) && !IsBuiltInDateFormat(46));
 }
 
 void TestXls::survivesDamageAnywhere()

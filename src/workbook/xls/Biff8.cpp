@@ -1,7 +1,8 @@
 #include "workbook/xls/Biff8.h"
 
+#include "workbook/NumberFormats.h"
+#include "workbook/ReadLimits.h"
 #include "workbook/xls/XlsErrors.h"
-#include "workbook/xls/XlsFormats.h"
 
 #include <QHash>
 #include <QStringDecoder>
@@ -41,6 +42,11 @@ constexpr quint16 Bof = 0x0809;
 
 constexpr quint16 BofGlobals = 0x0005;
 constexpr quint16 BofWorksheet = 0x0010;
+constexpr int LastColumn = 256; // IV
+// What a cell costs while the book is read and once it is stored, and what a
+// text costs beyond its characters.
+constexpr qint64 CellCost = qint64(sizeof(XlsCell)) + 16;
+constexpr qint64 TextCost = 32;
 constexpr double Days1904 = 1462.0; // 1 January 1904 as a serial of the 1900 system
 
 quint16 u16(QByteArrayView v, qsizetype at)
@@ -336,8 +342,9 @@ private:
 class Biff8Parser final
 {
 public:
-    Biff8Parser(const QByteArray &stream, const QString &path)
-        : m_stream(stream), m_path(path), m_budget(2 * qint64(stream.size()) + (1 << 20))
+    Biff8Parser(const QByteArray &stream, const QString &path, qint64 fileSize)
+        : m_stream(stream), m_path(path), m_budget(2 * qint64(stream.size()) + (1 << 20)),
+          m_keptLimit(qint64(ReadLimits::KeptLimit(quint64(qMax<qint64>(fileSize, 0)))))
     {}
 
     XlsBook parse()
@@ -356,6 +363,7 @@ public:
             for (const auto &[sheet, cell] : std::as_const(m_emptyTextFormulas))
                 book.sheets[sheet].cells[cell].value = CellValue::formulaWithoutValue();
         }
+        book.sharedStrings = std::move(m_sst);
         return book;
     }
 
@@ -369,6 +377,14 @@ private:
     };
 
     [[noreturn]] void damaged(const QString &fault) const { XlsErrors::damaged(m_path, fault); }
+
+    // An EOF record is empty; one with a length has swallowed what follows it,
+    // or runs into the padding after the stream's last record.
+    void requireEmptyEof(const Record &r) const
+    {
+        if (!r.body.isEmpty())
+            damaged(QStringLiteral("het eindrecord op positie %1 is niet leeg").arg(r.offset));
+    }
 
     void require(const Record &r, qsizetype size) const
     {
@@ -385,6 +401,29 @@ private:
         while (cursor.peekType() == Rec::Continue)
             pieces.append(spend(cursor.next()).body);
         return pieces;
+    }
+
+    // Counts what the book keeps; refused beyond what a file of its size may.
+    void keep(qint64 bytes)
+    {
+        m_kept += bytes;
+        if (m_kept > m_keptLimit)
+            XlsErrors::tooMuchData(m_path, quint64(m_keptLimit) / ReadLimits::MiB);
+    }
+
+    static qint64 textCost(const QString &text) { return text.isEmpty() ? 0 : TextCost + 2 * text.size(); }
+
+    // A cell's row and column as the records give them, 0-based.
+    void addCell(XlsSheet &sheet, int row, int col, CellValue value, int sst = -1)
+    {
+        if (col >= LastColumn)
+            damaged(QStringLiteral("het werkblad '%1' heeft een cel voorbij kolom IV (%2)")
+                        .arg(sheet.name, CellName(quint32(row + 1), quint32(col + 1))));
+        if (value.text.size() > ReadLimits::MaxCellText)
+            damaged(QStringLiteral("het werkblad '%1' cel %2 %3")
+                        .arg(sheet.name, CellName(quint32(row + 1), quint32(col + 1)), TooLongTextFault()));
+        keep(CellCost + (sst < 0 ? textCost(value.text) : 0));
+        sheet.cells.append({row + 1, col + 1, std::move(value), sst});
     }
 
     const Record &spend(const Record &r)
@@ -405,7 +444,7 @@ private:
             const Record r = spend(cursor.next());
             switch (r.type) {
             case Rec::Eof:
-                return;
+                return requireEmptyEof(r);
             case Rec::FilePass:
                 XlsErrors::encrypted(m_path);
             case Rec::CodePage:
@@ -456,8 +495,10 @@ private:
         ContinuedReader reader(continued(r, 8, cursor), m_decoder, m_path);
         // The count is not trusted for the reservation; each string takes at least three bytes.
         m_sst.reserve(qMin<qint64>(unique, r.body.size() / 3 + 1));
-        for (quint32 i = 0; i < unique && !reader.atEnd(); ++i)
+        for (quint32 i = 0; i < unique && !reader.atEnd(); ++i) {
             m_sst.append(reader.unicodeString());
+            keep(qint64(sizeof(QString)) + textCost(m_sst.constLast()));
+        }
     }
 
     void computeDateFormats()
@@ -466,7 +507,7 @@ private:
         for (qsizetype i = 0; i < m_xfFormats.size(); ++i) {
             const quint16 id = m_xfFormats[i];
             const auto code = m_formats.constFind(id);
-            m_xfIsDate[i] = code != m_formats.cend() ? IsDateFormatCode(*code) : IsBuiltInDateFormat(id);
+            m_xfIsDate[i] = code != m_formats.cend() ? IsDateFormatCode(*code) : IsBuiltinDateFormat(id);
         }
     }
 
@@ -497,9 +538,7 @@ private:
         XlsSheet sheet;
         sheet.name = entry.name;
         sheet.hidden = entry.hidden;
-        auto add = [&sheet](quint16 row, quint16 col, CellValue value) {
-            sheet.cells.append({row + 1, col + 1, std::move(value)});
-        };
+        auto add = [&](int row, int col, CellValue value) { addCell(sheet, row, col, std::move(value)); };
         qsizetype pendingString = -1; // the formula cell whose text result follows in a STRING record
         int depth = 1;                // embedded charts nest their own BOF ... EOF
         while (!cursor.atEnd() && depth > 0) {
@@ -512,6 +551,7 @@ private:
                 continue;
             }
             if (r.type == Rec::Eof) {
+                requireEmptyEof(r);
                 --depth;
                 continue;
             }
@@ -537,7 +577,7 @@ private:
                 const qsizetype count = (r.body.size() - 6) / 6;
                 for (qsizetype i = 0; i < count; ++i) {
                     const qsizetype at = 4 + 6 * i;
-                    add(row, quint16(first + i), numberValue(RkValue(u32(r.body, at + 2)), u16(r.body, at)));
+                    add(row, first + int(i), numberValue(RkValue(u32(r.body, at + 2)), u16(r.body, at)));
                 }
                 break;
             }
@@ -546,7 +586,7 @@ private:
                 const quint32 index = u32(r.body, 6);
                 if (index >= quint32(m_sst.size()))
                     damaged(QStringLiteral("een tekstcel verwijst naar een tekst die niet bestaat"));
-                add(u16(r.body, 0), u16(r.body, 2), CellValue::fromText(m_sst[index]));
+                addCell(sheet, u16(r.body, 0), u16(r.body, 2), CellValue::fromText(m_sst[index]), int(index));
                 break;
             }
             case Rec::Label:
@@ -571,7 +611,13 @@ private:
                 if (pendingString >= 0) {
                     require(r, 3);
                     ContinuedReader reader(continued(r, 0, cursor), m_decoder, m_path);
-                    sheet.cells[pendingString].value = CellValue::fromText(reader.unicodeString());
+                    XlsCell &cell = sheet.cells[pendingString];
+                    cell.value = CellValue::fromText(reader.unicodeString());
+                    if (cell.value.text.size() > ReadLimits::MaxCellText)
+                        damaged(
+                            QStringLiteral("het werkblad '%1' cel %2 %3")
+                                .arg(sheet.name, CellName(quint32(cell.row), quint32(cell.col)), TooLongTextFault()));
+                    keep(textCost(cell.value.text));
                     pendingString = -1;
                 }
                 break;
@@ -584,11 +630,11 @@ private:
 
     void readFormula(const Record &r, int sheetIndex, XlsSheet &sheet, qsizetype &pendingString)
     {
-        const int row = u16(r.body, 0) + 1;
-        const int col = u16(r.body, 2) + 1;
+        const int row = u16(r.body, 0);
+        const int col = u16(r.body, 2);
         if (u16(r.body, 12) != 0xFFFF) {
             m_calculated = true;
-            sheet.cells.append({row, col, numberValue(f64(r.body, 6), u16(r.body, 4))});
+            addCell(sheet, row, col, numberValue(f64(r.body, 6), u16(r.body, 4)));
             return;
         }
         const quint8 value = quint8(r.body[8]);
@@ -596,22 +642,22 @@ private:
         case 0: // text, in the STRING record that follows
             m_calculated = true;
             pendingString = sheet.cells.size();
-            sheet.cells.append({row, col, CellValue::formulaWithoutValue()});
+            addCell(sheet, row, col, CellValue::formulaWithoutValue());
             break;
         case 1:
             m_calculated = true;
-            sheet.cells.append({row, col, CellValue::fromBool(value != 0)});
+            addCell(sheet, row, col, CellValue::fromBool(value != 0));
             break;
         case 2:
             m_calculated = true;
-            sheet.cells.append({row, col, CellValue::fromError(ErrorCode(value))});
+            addCell(sheet, row, col, CellValue::fromError(ErrorCode(value)));
             break;
         case 3:
             m_emptyTextFormulas.append({sheetIndex, sheet.cells.size()});
-            sheet.cells.append({row, col, CellValue::fromText(QString())});
+            addCell(sheet, row, col, CellValue::fromText(QString()));
             break;
         default:
-            sheet.cells.append({row, col, CellValue::formulaWithoutValue()});
+            addCell(sheet, row, col, CellValue::formulaWithoutValue());
             break;
         }
     }
@@ -619,6 +665,8 @@ private:
     QByteArrayView m_stream;
     const QString &m_path;
     qint64 m_budget; // bytes of records all sheets together may read
+    const qint64 m_keptLimit;
+    qint64 m_kept = 0; // bytes the book keeps, its cells and texts
     ByteDecoder m_decoder;
     bool m_1904 = false;
     bool m_calculated = false; // a calculating program wrote this file
@@ -654,7 +702,7 @@ BiffVersion DetectBiffVersion(const QByteArray &data)
     }
 }
 
-XlsBook ParseBiff8Workbook(const QByteArray &stream, const QString &path)
+XlsBook ParseBiff8Workbook(const QByteArray &stream, const QString &path, qint64 fileSize)
 {
-    return Biff8Parser(stream, path).parse();
+    return Biff8Parser(stream, path, fileSize).parse();
 }

@@ -18,5 +18,6 @@ enum class BiffVersion
 // The version its first record (a BOF) gives; None when the data does not start with one.
 BiffVersion DetectBiffVersion(const QByteArray &data);
 
-// Reads globals and worksheets; throws KwError naming path when the records are damaged.
-XlsBook ParseBiff8Workbook(const QByteArray &stream, const QString &path);
+// Reads globals and worksheets; throws KwError naming path when the records are
+// damaged or would keep more than a file of fileSize bytes may.
+XlsBook ParseBiff8Workbook(const QByteArray &stream, const QString &path, qint64 fileSize);

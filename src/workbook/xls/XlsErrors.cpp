@@ -35,6 +35,11 @@ void unreadable(const QString &path)
              .arg(displayPath(path)));
 }
 
+void notAFile(const QString &path)
+{
+    fail(QStringLiteral("Het bestand: ") + displayPath(path) + QStringLiteral("  is geen werkboek"));
+}
+
 void emptyFile(const QString &path)
 {
     fail(QStringLiteral("Het werkboek %1 is leeg (0 bytes). ").arg(displayPath(path)) + SaveAgain);
@@ -102,6 +107,14 @@ void damaged(const QString &path, const QString &fault)
     fail(QStringLiteral("Het werkboek %1 is beschadigd en kan niet worden gelezen (%2). ")
              .arg(displayPath(path), fault) +
          SaveAgain);
+}
+
+void tooMuchData(const QString &path, quint64 limitMB)
+{
+    fail(QStringLiteral("Het werkboek %1 wordt niet gelezen: het zou meer dan %2 MB geheugen vragen. Het bestand is "
+                        "beschadigd of opzettelijk misvormd.")
+             .arg(displayPath(path))
+             .arg(limitMB));
 }
 
 } // namespace XlsErrors

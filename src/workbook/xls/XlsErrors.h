@@ -11,6 +11,7 @@ QString displayPath(const QString &path);
 
 [[noreturn]] void missing(const QString &path);
 [[noreturn]] void unreadable(const QString &path);
+[[noreturn]] void notAFile(const QString &path);
 [[noreturn]] void emptyFile(const QString &path);
 [[noreturn]] void tooLarge(const QString &path);
 [[noreturn]] void notXls(const QString &path);
@@ -21,5 +22,6 @@ QString displayPath(const QString &path);
 [[noreturn]] void encrypted(const QString &path);
 [[noreturn]] void truncated(const QString &path);
 [[noreturn]] void damaged(const QString &path, const QString &fault);
+[[noreturn]] void tooMuchData(const QString &path, quint64 limitMB);
 
 } // namespace XlsErrors

@@ -70,7 +70,7 @@ XlsBook ReadXlsData(const QByteArray &data, const QString &path)
     case BiffVersion::None:
         XlsErrors::damaged(path, QStringLiteral("de werkboekgegevens beginnen niet met een werkboekkop"));
     }
-    return ParseBiff8Workbook(stream, path);
+    return ParseBiff8Workbook(stream, path, data.size());
 }
 
 XlsBook ReadXlsFile(const QString &path)
@@ -78,8 +78,10 @@ XlsBook ReadXlsFile(const QString &path)
     const QFileInfo info(path);
     if (!info.exists())
         XlsErrors::missing(path);
+    if (!info.isFile())
+        XlsErrors::notAFile(path); // a pipe would keep the open waiting
     QFile file(path);
-    if (info.isDir() || !file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly))
         XlsErrors::unreadable(path);
     if (file.size() > MaxFileSize)
         XlsErrors::tooLarge(path);

@@ -1,4 +1,4 @@
-#include "XlsBuilders.h"
+#include "util/XlsBuilders.h"
 
 #include <QtEndian>
 

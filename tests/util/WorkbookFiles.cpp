@@ -1,4 +1,4 @@
-#include "WorkbookFiles.h"
+#include "util/WorkbookFiles.h"
 
 #include <QFile>
 
