@@ -15,12 +15,8 @@ public:
     virtual void error(const QString &text) = 0;
     // The plain platform error dialog (error icon, one OK button) of the file builder.
     virtual void errorDialog(const QString &text) = 0;
-    // A question with the buttons "Ja" and "Nee"; true for "Ja". A sink that cannot ask says "Nee".
-    virtual bool question(const QString &text)
-    {
-        Q_UNUSED(text);
-        return false;
-    }
+    // The question box with the buttons "Ja" and "Nee"; true for "Ja".
+    virtual bool question(const QString &text) = 0;
 };
 
 // Installs the sink; nullptr restores the silent default. The caller keeps ownership.
