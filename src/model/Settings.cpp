@@ -154,6 +154,8 @@ template <class... Ts> struct Overloaded : Ts...
 {
     using Ts::operator()...;
 };
+// Spelled out for clang before 17, which does not deduce an aggregate's arguments.
+template <class... Ts> Overloaded(Ts...) -> Overloaded<Ts...>;
 
 void loadKey(const IniFile &ini, const SettingsKey &key, TInputData &d)
 {
