@@ -67,7 +67,7 @@ FUZZ_SECONDS ?= 60
 fuzz:
 	scripts/install-deps --fuzz
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD)-fuzz -G Ninja -DKW_BUILD_FUZZ=ON -DKW_BUILD_TESTS=OFF -DKW_BUILD_GUI=OFF
-	cmake --build $(BUILD)-fuzz -j $(JOBS) --target fuzz_xlsx fuzz_xlsx_part fuzz_xls
+	cmake --build $(BUILD)-fuzz -j $(JOBS) --target fuzz_xlsx fuzz_xlsx_part fuzz_xls fuzz_register
 	fuzz/run $(BUILD)-fuzz $(FUZZ_SECONDS)
 clean: clean-fuzz
 clean-fuzz:

@@ -1,14 +1,21 @@
 // A whole collection run on a table of 100,000 collections with all four
 // sequence codes: reading the workbook, the row control and the four
-// pain.008 files (some 70 MB of XML), as "Verwerken" does it.
+// pain.008 files (some 70 MB of XML), as "Verwerken" does it; the same beside
+// a register of 1,000,000 lines (40 monthly runs of 25,000 members, the first
+// 25,000 rows of the table).
 //
 // The same run through the batch command, for its peak memory:
 //   kwintor2-run-bench --maak-werkboek=/tmp/kwrun
 //   /usr/bin/time -v kwintor2-batch --instellingen /tmp/kwrun/Kwintor2.ini --werkblad Incasso >/dev/null
-// ("Maximum resident set size"; the command writes its files into /tmp/kwrun/doel).
+// ("Maximum resident set size"; the command writes its files into /tmp/kwrun/doel
+// and its collections into /tmp/kwrun/Kwintor2-register.csv, which a second run
+// finds: remove it, or give --opnieuw). The register of 1,000,000 lines beside it:
+//   kwintor2-run-bench --maak-register=/tmp/kwrun/Kwintor2-register.csv
 #include "PeakMemory.h"
 #include "model/Clock.h"
+#include "model/Error.h"
 #include "model/InputData.h"
+#include "model/Register.h"
 #include "model/Settings.h"
 #include "processing/ProcessingRun.h"
 #include "rules/AddressRules.h"
@@ -90,6 +97,12 @@ bool writeWorkbook(const QString &file)
     return workbook_close(wb) == LXW_NO_ERROR;
 }
 
+// After every mandate date of the table, and a date the batch command accepts today.
+QDate runDate()
+{
+    return BankWorkingDayAfter(QDate::currentDate(), 5);
+}
+
 TInputData runData(const QString &folder)
 {
     TInputData d;
@@ -102,8 +115,7 @@ TInputData runData(const QString &folder)
     d.InputFile = QStringLiteral("incasso.xlsx");
     d.HasHeadings = true;
     d.TargetFolder = QDir(folder).filePath(QStringLiteral("doel"));
-    // After every mandate date of the table, and a date the batch command accepts today.
-    d.IncassoDate = DateText(BankWorkingDayAfter(QDate::currentDate(), 5));
+    d.IncassoDate = DateText(runDate());
     d.Omschrijving = QStringLiteral("Contributie");
     d.DefaultSequenceCode.clear();
     d.InputArray = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
@@ -127,11 +139,64 @@ const QString &runFolder()
     return path;
 }
 
+// 40 monthly files of the first 25,000 rows' mandates before this run's date: FRST once, then RCUR.
+bool writeRegister(const QString &path, const QDate &before)
+{
+    constexpr int Runs = 40;
+    constexpr int Members = 25000;
+    QFile::remove(path);
+    const CollectionRegister reg(path);
+    char mandate[32];
+    try {
+        for (int run = 0; run < Runs; ++run) {
+            const QDate date = before.addMonths(run - Runs);
+            const QString code = run == 0 ? QStringLiteral("FRST") : QStringLiteral("RCUR");
+            TRegisterFile file;
+            file.made = date.addDays(-5).toString(Qt::ISODate) + QStringLiteral("T10:00:00");
+            file.fileName =
+                QStringLiteral("Incasso_dd_%1_%2_08_%3.xml").arg(date.toString(Qt::ISODate), code).arg(run + 1);
+            file.msgId = QStringLiteral("Contributie_%1_%2").arg(code).arg(run + 1);
+            file.seqCode = code;
+            file.collectionDate = date.toString(Qt::ISODate);
+            file.collections.reserve(Members);
+            for (int r = 1; r <= Members; ++r) {
+                std::snprintf(mandate, sizeof mandate, "MANDAAT-%06d", r);
+                file.collections.append({QString::fromLatin1(mandate),
+                                         QString::fromStdString(dutchIban("ABNA", 100000000LL + r)),
+                                         QStringLiteral("%1.00").arg(5 + r % 100)});
+            }
+            reg.append(file);
+        }
+    } catch (const KwError &) {
+        return false;
+    }
+    return true;
+}
+
+QString registerIn(const QString &folder)
+{
+    return QDir(folder).filePath(RegisterFileName());
+}
+
+// The register of 1,000,000 lines, made once per process beside the run's folder.
+const QString &bigRegister()
+{
+    static const QString path = [] {
+        const QString file = QDir(runFolder()).filePath(QStringLiteral("groot-register.csv"));
+        if (!writeRegister(file, runDate()))
+            std::abort();
+        return file;
+    }();
+    return path;
+}
+
+// The files of a run and its lines in the register go, so that the next run makes them anew.
 void emptyTarget(const QString &folder)
 {
     QDir target(QDir(folder).filePath(QStringLiteral("doel")));
     for (const QString &name : target.entryList(QDir::Files | QDir::Hidden))
         target.remove(name);
+    QFile::remove(registerIn(folder));
 }
 
 double targetMB(const QString &folder)
@@ -167,6 +232,52 @@ void BM_WholeRun(benchmark::State &state)
     state.counters["xml_MB"] = written;
 }
 BENCHMARK(BM_WholeRun)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+
+// The same beside the register of 1,000,000 lines: loaded once, every row
+// looked up, the FRST rows of its members warned, 100,000 lines appended.
+void BM_WholeRunWithRegister(benchmark::State &state)
+{
+    const QString folder = runFolder();
+    const SettingsStore settings = SettingsStore::inFolder(folder);
+    const QString big = bigRegister();
+    resetPeakMemory();
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (!QFile::copy(big, registerIn(folder))) {
+            state.SkipWithError("the register could not be copied");
+            break;
+        }
+        state.ResumeTiming();
+        TInputData data = runData(folder);
+        WorkbookService service;
+        ProcessingRun run(data, settings, systemClock, service);
+        if (run.show() != RunOutcome::Passed || run.verwerken() != RunOutcome::Passed) {
+            state.SkipWithError("the run did not pass");
+            break;
+        }
+        state.PauseTiming();
+        emptyTarget(folder);
+        state.ResumeTiming();
+    }
+    state.counters["peak_MB"] = peakMemoryMB();
+    state.counters["register_MB"] = double(QFileInfo(big).size()) / (1024.0 * 1024.0);
+}
+BENCHMARK(BM_WholeRunWithRegister)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+
+// Loading the register of 1,000,000 lines into the index a run uses.
+void BM_RegisterIndex(benchmark::State &state)
+{
+    const CollectionRegister reg(bigRegister());
+    for (auto _ : state) {
+        const RegisterIndex index = reg.index(runDate());
+        if (index.lines() != 1000000) {
+            state.SkipWithError("not every line was read");
+            break;
+        }
+        benchmark::DoNotOptimize(index.highestBatchNumber());
+    }
+}
+BENCHMARK(BM_RegisterIndex)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2);
 
 // The parts: the row control alone (the workbook read anew) ...
 void BM_Control(benchmark::State &state)
@@ -245,9 +356,12 @@ int main(int argc, char **argv)
 {
     QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands));
     const char *option = "--maak-werkboek=";
+    const char *registerOption = "--maak-register=";
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], option, std::strlen(option)) == 0)
             return makeWorkbook(QString::fromLocal8Bit(argv[i] + std::strlen(option)));
+        if (std::strncmp(argv[i], registerOption, std::strlen(registerOption)) == 0)
+            return writeRegister(QString::fromLocal8Bit(argv[i] + std::strlen(registerOption)), runDate()) ? 0 : 1;
     }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

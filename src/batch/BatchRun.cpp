@@ -3,6 +3,7 @@
 #include "model/Clock.h"
 #include "model/Error.h"
 #include "model/Notice.h"
+#include "model/Register.h"
 #include "model/SafeFile.h"
 #include "model/Settings.h"
 #include "processing/LogSaving.h"
@@ -11,6 +12,7 @@
 #include "rules/Verification.h"
 #include "workbook/WorkbookService.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
 
@@ -21,15 +23,26 @@ QString forTerminal(QString text)
 }
 
 // Every box becomes one block on stderr, after the log lines written before it.
+// The one question, whether to collect again, is answered by --opnieuw.
 class StderrNotices final : public NoticeSink
 {
 public:
-    StderrNotices(QTextStream &out, QTextStream &err) : m_out(out), m_err(err) { setNoticeSink(this); }
+    StderrNotices(QTextStream &out, QTextStream &err, bool again) : m_out(out), m_err(err), m_again(again)
+    {
+        setNoticeSink(this);
+    }
     ~StderrNotices() override { setNoticeSink(nullptr); }
 
     void message(const QString &text) override { block(QStringLiteral("Melding: "), text); }
     void error(const QString &text) override { block(QStringLiteral("Foutmelding: "), text); }
     void errorDialog(const QString &text) override { block(QStringLiteral("Foutmelding: "), text); }
+    bool question(const QString &text) override
+    {
+        block(QStringLiteral("Vraag: "), text + QLatin1Char('\r') +
+                                             (m_again ? QStringLiteral("Antwoord: Ja (--opnieuw)")
+                                                      : QStringLiteral("Antwoord: Nee (met --opnieuw: Ja)")));
+        return m_again;
+    }
 
 private:
     void block(const QString &kind, const QString &text)
@@ -40,6 +53,7 @@ private:
     }
     QTextStream &m_out;
     QTextStream &m_err;
+    bool m_again;
 };
 
 // Prints the log's new lines as they are appended; the stream is flushed
@@ -88,11 +102,24 @@ int exitFor(RunOutcome outcome, bool filesMade)
     case RunOutcome::Passed:
         return BatchOk;
     case RunOutcome::Failed:
+    case RunOutcome::Declined:
         return BatchFaults;
     case RunOutcome::Aborted:
         break;
     }
     return filesMade ? BatchFaults : BatchError;
+}
+
+bool settingsFor(const QString &file, SettingsStore &settings, QTextStream &err)
+{
+    if (file.isEmpty())
+        return true;
+    if (!QFileInfo(file).isFile()) {
+        err << "kwintor2-batch: het instellingenbestand " << file << " bestaat niet.\n";
+        return false;
+    }
+    settings = SettingsStore::ofFile(QFileInfo(file).absoluteFilePath());
+    return true;
 }
 } // namespace
 
@@ -113,7 +140,7 @@ QString CollectionDateFor(const QString &option, const Clock &clock)
 
 int RunBatch(const BatchOptions &options, const Clock &clock, QTextStream &out, QTextStream &err)
 {
-    StderrNotices notices(out, err);
+    StderrNotices notices(out, err, options.again);
     // Checked before anything is made: a log that cannot be saved afterwards
     // would end a run whose files exist.
     if (!options.logFile.isEmpty()) {
@@ -189,4 +216,33 @@ int RunBatch(const BatchOptions &options, const Clock &clock, QTextStream &out, 
         }
     }
     return exitFor(outcome, filesMade);
+}
+
+int ShowRegister(const QString &settingsFile, QTextStream &out, QTextStream &err)
+{
+    SettingsStore settings;
+    if (!settingsFor(settingsFile, settings, err))
+        return BatchError;
+    const CollectionRegister reg(settings.RegisterPath());
+    QList<TRegisterSummary> files;
+    try {
+        files = reg.files();
+    } catch (const KwError &e) {
+        err << "kwintor2-batch: " << forTerminal(e.message()) << '\n';
+        return BatchError;
+    }
+    if (!QFileInfo::exists(reg.path()))
+        err << "kwintor2-batch: het register " << QDir::toNativeSeparators(reg.path()) << " bestaat nog niet.\n";
+    for (const TRegisterSummary &file : files) {
+        const QDateTime made = QDateTime::fromString(file.made, Qt::ISODate);
+        const QDate collected = QDate::fromString(file.collectionDate, Qt::ISODate);
+        const QString total = QString::number(file.totalCents / 100) + QLatin1Char('.') +
+                              QString::number(file.totalCents % 100).rightJustified(2, QLatin1Char('0'));
+        out << (made.isValid() ? DateText(made.date()) + QLatin1Char(' ') + made.time().toString(u"HH:mm:ss")
+                               : file.made)
+            << '\t' << file.fileName << '\t' << file.seqCode << '\t' << DateText(collected) << '\t' << file.collections
+            << '\t' << total << '\n';
+    }
+    out.flush();
+    return BatchOk;
 }

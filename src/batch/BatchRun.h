@@ -15,6 +15,7 @@ struct BatchOptions
     QString incassoDate;  // overrides the collection date for this run: dd-mm-yyyy, or +N bank working days
     QString logFile;      // also save the processing log here
     bool onlyControl = false;
+    bool again = false; // --opnieuw: the answer "Ja" to collecting again what was collected with this date
 };
 
 // Exit status of a run.
@@ -32,3 +33,8 @@ QString CollectionDateFor(const QString &option, const Clock &clock);
 // Verifies the input, controls the rows and, unless only the control is
 // asked, writes the files. Boxes go to err, the processing log to out.
 int RunBatch(const BatchOptions &options, const Clock &clock, QTextStream &out, QTextStream &err);
+
+// One line per file in the register beside the settings file (empty: the
+// program's own), oldest first: made, file, code, collection date, number of
+// collections and total, separated by tabs.
+int ShowRegister(const QString &settingsFile, QTextStream &out, QTextStream &err);

@@ -33,12 +33,18 @@ int main(int argc, char *argv[])
     parser.setApplicationDescription(
         QStringLiteral("Kwintor2 zonder venster.\n\n"
                        "Verwerken: kwintor2-batch [--instellingen BESTAND] --werkblad NAAM [--werkboek BESTAND]\n"
-                       "           [--doelmap MAP] [--incassodatum DD-MM-JJJJ|+N] [--alleen-controle] [--log BESTAND]\n"
+                       "           [--doelmap MAP] [--incassodatum DD-MM-JJJJ|+N] [--alleen-controle] [--opnieuw]\n"
+                       "           [--log BESTAND]\n"
                        "  controleert de invoer en elke regel van het werkblad en maakt per sequentiecode een\n"
                        "  SEPA incassobestand (pain.008.001.08) in de doelmap; de volgnummers lopen door in het\n"
                        "  instellingenbestand. Meldingen gaan naar stderr, het verwerkingslog naar stdout.\n"
-                       "  Afsluitcode 0: gelukt; 1: fouten in de invoer of een bestand niet gemaakt; 2: de\n"
-                       "  verwerking kon niet doorgaan of de opdracht is onjuist, en er is niets gemaakt.\n\n"
+                       "  Afsluitcode 0: gelukt; 1: fouten in de invoer, een bestand niet gemaakt, of niet\n"
+                       "  verwerkt omdat de incasso's al eerder zijn verwerkt (zie --opnieuw); 2: de verwerking\n"
+                       "  kon niet doorgaan of de opdracht is onjuist, en er is niets gemaakt.\n"
+                       "  Elk gemaakt bestand komt met al zijn incasso's in het register Kwintor2-register.csv\n"
+                       "  naast het instellingenbestand.\n\n"
+                       "Register:  kwintor2-batch [--instellingen BESTAND] --register\n"
+                       "  toont elk gemaakt bestand, het laatste onderaan.\n\n"
                        "Bekijken:  kwintor2-batch --werkboek BESTAND --werkbladen\n"
                        "           kwintor2-batch --werkboek BESTAND --werkblad NAAM --toon\n"
                        "  toont wat Kwintor2 uit een werkboek leest."));
@@ -72,8 +78,19 @@ int main(int argc, char *argv[])
     const QCommandLineOption logOption(QStringLiteral("log"),
                                        QStringLiteral("Sla het verwerkingslog ook op in dit bestand."),
                                        QStringLiteral("bestand"));
+    const QCommandLineOption againOption(
+        QStringLiteral("opnieuw"),
+        QStringLiteral("Verwerk ook incasso's die volgens het register al zijn verwerkt met dezelfde incassodatum "
+                       "(het antwoord Ja op de vraag of dat toch moet). Alleen als de bank dat bestand heeft "
+                       "geweigerd of nooit heeft ontvangen: anders wordt twee keer geïncasseerd. Zonder deze optie "
+                       "stopt de verwerking dan na de controle, met afsluitcode 1."));
+    const QCommandLineOption registerOption(
+        QStringLiteral("register"),
+        QStringLiteral(
+            "Toon elk gemaakt bestand uit het register, een per regel, het laatste onderaan: gemaakt op, "
+            "bestand, sequentiecode, incassodatum, aantal incasso's en totaalbedrag, gescheiden door tabs."));
     parser.addOptions({workbookOption, sheetOption, listOption, showOption, settingsOption, targetOption, dateOption,
-                       controlOption, logOption});
+                       controlOption, logOption, againOption, registerOption});
 
     if (!parser.parse(QCoreApplication::arguments()))
         return usageError(parser.errorText());
@@ -90,6 +107,14 @@ int main(int argc, char *argv[])
     if (!parser.positionalArguments().isEmpty())
         return usageError(QStringLiteral("onbekend argument \"%1\".").arg(parser.positionalArguments().constFirst()));
     QTextStream out(stdout);
+    if (parser.isSet(registerOption)) {
+        for (const QString &name : parser.optionNames()) {
+            if (name != registerOption.names().constFirst() && !settingsOption.names().contains(name))
+                return usageError(QStringLiteral("--register gaat alleen samen met --instellingen."));
+        }
+        QTextStream err(stderr);
+        return ShowRegister(parser.value(settingsOption), out, err);
+    }
     const bool inspect = parser.isSet(listOption) || parser.isSet(showOption);
     if (!inspect) {
         if (!parser.isSet(sheetOption))
@@ -102,6 +127,7 @@ int main(int argc, char *argv[])
         options.incassoDate = parser.value(dateOption);
         options.logFile = parser.value(logOption);
         options.onlyControl = parser.isSet(controlOption);
+        options.again = parser.isSet(againOption);
         QTextStream err(stderr);
         const SystemClock clock;
         return RunBatch(options, clock, out, err);

@@ -1,12 +1,15 @@
 #include "control/RowControl.h"
 
 #include "model/Notice.h"
+#include "model/Register.h"
 #include "rules/AccountRules.h"
 #include "rules/AddressRules.h"
 #include "rules/DateAmountRules.h"
 #include "rules/FieldLimits.h"
 #include "rules/TextRules.h"
 #include "workbook/Worksheet.h"
+
+#include <QHash>
 
 #include <array>
 #include <limits>
@@ -16,6 +19,19 @@ QString rowLine(int n, const QString &text)
 {
     return QStringLiteral("== ") + QString::number(n) + QStringLiteral(" : ") + text;
 }
+
+QString warningLine(int n, const QString &text)
+{
+    return QStringLiteral("== LET OP : ") + QString::number(n) + QStringLiteral(" : ") + text;
+}
+
+// The first taken row of a mandate in the table.
+struct FirstUse
+{
+    int n = 0;
+    QString iban;
+    QString code;
+};
 
 } // namespace
 
@@ -42,6 +58,14 @@ bool CellAmountCents(const CellValue &cell, qint64 &cents)
 bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputData &data, WorkbookService &service,
                     const Clock &clock, ProcessingLog &log, TIncassobatches &batches)
 {
+    int alreadyCollected = 0;
+    return CheckInputRows(workbook, sheet, data, service, clock, log, batches, RegisterIndex(), alreadyCollected);
+}
+
+bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputData &data, WorkbookService &service,
+                    const Clock &clock, ProcessingLog &log, TIncassobatches &batches, const RegisterIndex &history,
+                    int &alreadyCollected)
+{
     const TWorksheet ws(service, workbook, sheet, data.HasHeadings);
     const int lastRow = ws.TotalNoRows;
 
@@ -59,6 +83,9 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
     const bool hasBicColumn = data.column(lfBIC) != 0;
     // The verification has accepted it; without a date (a run not verified) nothing is compared.
     const QDate collectionDate = DateOfText(data.IncassoDate);
+    alreadyCollected = 0;
+    QHash<QString, FirstUse> mandates; // of the taken rows
+    mandates.reserve(lastRow);
 
     log.append(QStringLiteral("== Start van de controle van : ") + QString::number(lastRow - h) +
                QStringLiteral(" inputregels."));
@@ -187,6 +214,47 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
             }
         }
 
+        // What was collected before, and what this table would collect twice.
+        const QString &mandate = values[lfMandaatId];
+        if (!mandate.isEmpty()) {
+            TMandateHistory before;
+            if (history.find(mandate, before)) {
+                if (!before.sameDateFile.isEmpty()) {
+                    ++alreadyCollected;
+                    log.append(warningLine(n, QStringLiteral("mandaat ") + mandate +
+                                                  QStringLiteral(" is al geïncasseerd met incassodatum ") +
+                                                  DateText(collectionDate) + QStringLiteral(" (bestand ") +
+                                                  before.sameDateFile + QLatin1Char(')')));
+                }
+                const bool closed = before.collectedBefore && (before.lastCode == QLatin1String("FNAL") ||
+                                                               before.lastCode == QLatin1String("OOFF"));
+                // A closed mandate takes no collection at all: advice on the code would mislead.
+                if (before.collectedBefore && !closed && code == QLatin1String("FRST")) {
+                    log.append(warningLine(n, QStringLiteral("mandaat ") + mandate +
+                                                  QStringLiteral(" is al eerder geïncasseerd; gebruik RCUR in plaats "
+                                                                 "van FRST")));
+                }
+                if (closed) {
+                    log.append(rowLine(n, QStringLiteral("mandaat ") + mandate + QStringLiteral(" is afgesloten met ") +
+                                              before.lastCode + QStringLiteral(" op ") + DateText(before.lastDate) +
+                                              QStringLiteral("; een nieuwe incasso vraagt een nieuw mandaat")));
+                    result = false;
+                }
+            }
+            const auto first = mandates.constFind(mandate);
+            if (first == mandates.cend()) {
+                mandates.insert(mandate, {n, values[lfIBAN], code});
+            } else if (first->iban != values[lfIBAN]) {
+                log.append(rowLine(n, QStringLiteral("mandaat ") + mandate + QStringLiteral(" staat ook in regel ") +
+                                          QString::number(first->n) + QStringLiteral(" met een ander IBAN")));
+                result = false;
+            } else if (first->code == code) {
+                log.append(warningLine(n, QStringLiteral("mandaat ") + mandate +
+                                              QStringLiteral(" staat ook in regel ") + QString::number(first->n) +
+                                              QStringLiteral("; de debiteur wordt twee keer geïncasseerd")));
+            }
+        }
+
         // The file builder leaves out an address it cannot send structured; the user should know.
         if ((!values[lfAdres1].isEmpty() || !values[lfAdres2].isEmpty()) &&
             !HasPostcodeAndTown(values[lfAdres1], values[lfAdres2])) {
@@ -194,6 +262,11 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
                        QStringLiteral(" : geen postcode en plaats gevonden in het adres; het adres wordt niet "
                                       "meegestuurd"));
         }
+    }
+
+    if (alreadyCollected > 0) {
+        log.append(QStringLiteral("== LET OP : ") + QString::number(alreadyCollected) +
+                   QStringLiteral(" incasso('s) uit deze tabel zijn al eerder verwerkt met dezelfde incassodatum."));
     }
 
     for (int k = 0; k < 4; ++k) {

@@ -7,12 +7,20 @@
 #include <QString>
 
 class Clock;
+class RegisterIndex;
 class WorkbookService;
 
 // Reads every row of the worksheet and checks each collection, logging every
 // fault, and counts and sums the collections per sequence code into records 0
 // to 3. True when no fault was found (and, with blank rows, at least one
 // collection remains). Throws KwError when the workbook or sheet cannot be read.
+// The register of earlier runs (history, indexed for this run's collection date)
+// shows mandates collected before; alreadyCollected gets the taken rows whose
+// mandate was already collected with this collection date.
+bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputData &data, WorkbookService &service,
+                    const Clock &clock, ProcessingLog &log, TIncassobatches &batches, const RegisterIndex &history,
+                    int &alreadyCollected);
+// The same with an empty register.
 bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputData &data, WorkbookService &service,
                     const Clock &clock, ProcessingLog &log, TIncassobatches &batches);
 

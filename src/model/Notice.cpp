@@ -7,6 +7,8 @@ public:
     void message(const QString &) override {}
     void error(const QString &) override {}
     void errorDialog(const QString &) override {}
+    // Nobody to ask: nothing is collected again unasked.
+    bool question(const QString &) override { return false; }
 };
 
 SilentSink g_silent;

@@ -15,6 +15,8 @@ public:
     virtual void error(const QString &text) = 0;
     // The plain platform error dialog (error icon, one OK button) of the file builder.
     virtual void errorDialog(const QString &text) = 0;
+    // The question box with the buttons "Ja" and "Nee"; true for "Ja".
+    virtual bool question(const QString &text) = 0;
 };
 
 // A value as messages and log lines echo it: a text from a cell or a settings
@@ -27,7 +29,7 @@ QString ShownValue(const QString &value);
 void setNoticeSink(NoticeSink *sink);
 NoticeSink &notices();
 
-// Shorthands for the three boxes.
+// Shorthands for the boxes.
 inline void ShowMelding(const QString &text)
 {
     notices().message(text);
@@ -39,4 +41,8 @@ inline void ShowErrorMessage(const QString &text)
 inline void ShowErrorDialog(const QString &text)
 {
     notices().errorDialog(text);
+}
+inline bool AskQuestion(const QString &text)
+{
+    return notices().question(text);
 }

@@ -4,6 +4,7 @@
 #include "model/Error.h"
 #include "model/IniFile.h"
 #include "model/Notice.h"
+#include "model/Register.h"
 #include "model/SafeFile.h"
 #include "model/SystemError.h"
 
@@ -257,6 +258,8 @@ template <class... Ts> struct Overloaded : Ts...
 {
     using Ts::operator()...;
 };
+// Spelled out for clang before 17, which does not deduce an aggregate's arguments.
+template <class... Ts> Overloaded(Ts...) -> Overloaded<Ts...>;
 
 void loadKey(const IniFile &ini, const SettingsKey &key, TInputData &d)
 {
@@ -343,6 +346,11 @@ QString SettingsStore::SettingsWritePath() const
     const QString dir = folder();
     const QString path = findInFolder(dir, kMainName);
     return path.isEmpty() ? QDir(dir).filePath(kMainName) : path;
+}
+
+QString SettingsStore::RegisterPath() const
+{
+    return QDir(QFileInfo(SettingsFilePath()).absolutePath()).filePath(RegisterFileName());
 }
 
 bool SettingsStore::writeIni(const QString &path, const QByteArray &bytes, QString *reason) const

@@ -34,6 +34,8 @@ public:
     QString SettingsFilePath() const;
     // The file to write: always "Kwintor2.ini" (or the existing file of that name in another case).
     QString SettingsWritePath() const;
+    // The register of the collections made, beside the settings file in use.
+    QString RegisterPath() const;
 
     // Loads every key into the record; false, with the reason in *error, when the file
     // exists but cannot be read.

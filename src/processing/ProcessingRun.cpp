@@ -5,6 +5,7 @@
 #include "model/Clock.h"
 #include "model/Error.h"
 #include "model/Notice.h"
+#include "model/Register.h"
 #include "model/SafeFile.h"
 #include "model/Settings.h"
 #include "rules/DateAmountRules.h"
@@ -84,13 +85,25 @@ RunOutcome ProcessingRun::show()
     m_log.append(QString());
 
     bool passed = false;
+    int alreadyCollected = 0;
     try {
-        passed =
-            CheckInputRows(m_data.SelectedWorkbook, m_data.SelectedSheet, m_data, m_service, m_clock, m_log, m_batches);
+        // Read once for the whole run; a damaged register stops it before any row is read.
+        const RegisterIndex history =
+            CollectionRegister(m_settings.RegisterPath()).index(DateOfText(m_data.IncassoDate));
+        passed = CheckInputRows(m_data.SelectedWorkbook, m_data.SelectedSheet, m_data, m_service, m_clock, m_log,
+                                m_batches, history, alreadyCollected);
     } catch (const KwError &e) {
         m_log.append(QStringLiteral("== FOUT: ") + e.message());
         ShowErrorMessage(e.message());
         return RunOutcome::Aborted;
+    }
+    if (passed && alreadyCollected > 0 &&
+        !AskQuestion(QStringLiteral("Er zijn ") + QString::number(alreadyCollected) +
+                     QStringLiteral(" incasso's die al eerder zijn verwerkt met dezelfde incassodatum.") +
+                     QLatin1Char('\r') + QStringLiteral("Wilt u ze toch opnieuw verwerken?"))) {
+        m_log.append(QStringLiteral("== Verwerking niet gestart: deze incasso's zijn al eerder verwerkt."));
+        m_log.append(QString());
+        return RunOutcome::Declined;
     }
     if (passed) {
         m_log.append(QStringLiteral("== De Excel input is correct. Kies Verwerken."));
@@ -127,7 +140,17 @@ bool ProcessingRun::makeFile(TIncassobatch &batch)
     m_settings.WriteCounters(built.counters);
     const QString path = JoinPath(m_data.TargetFolder, built.fileName);
     SafeFile file(path);
-    if (!file.open() || !file.write(document.bytes()) || !file.commit())
+    if (!file.open() || !file.write(document.bytes()))
+        throw KwError(Pain008SaveError(path, file.errorString()));
+    // The register's lines are on disk before the file takes its name: a file that exists is
+    // always in the register (lines without their file only give a needless warning later).
+    try {
+        CollectionRegister(m_settings.RegisterPath()).append(built.written);
+    } catch (const KwError &e) {
+        throw KwError(e.message() + QLatin1Char('\r') + QStringLiteral("Het bestand ") + built.fileName +
+                      QStringLiteral(" is niet gemaakt."));
+    }
+    if (!file.commit())
         throw KwError(Pain008SaveError(path, file.errorString()));
     // Named only once it exists, so no summary ever shows a file that was not made.
     batch.SEPAFileName = built.fileName;

@@ -14,9 +14,10 @@ class WorkbookService;
 // How a step of the run ended.
 enum class RunOutcome
 {
-    Passed,  // control passed / every file was made
-    Failed,  // control found faults / a file could not be built
-    Aborted, // an error ended the step (unreadable workbook, file not writable); shown and logged
+    Passed,   // control passed / every file was made
+    Failed,   // control found faults / a file could not be built
+    Aborted,  // an error ended the step (unreadable workbook, file not writable); shown and logged
+    Declined, // the control passed, but the user chose not to collect again what was collected before
 };
 
 // The processing screen's last action.
@@ -38,7 +39,8 @@ public:
     // all four must outlive it.
     ProcessingRun(TInputData &data, const SettingsStore &settings, const Clock &clock, WorkbookService &service);
 
-    // Showing the screen: stamp, header, row control. Verwerken is offered on Passed.
+    // Showing the screen: stamp, header, register, row control, and the question when rows
+    // were collected before with this collection date. Verwerken is offered on Passed.
     RunOutcome show();
     // "Verwerken": one file per code with collections, totals. After it, Verwerken is hidden
     // unless the run was Aborted before any file was made. Does nothing and gives Failed when

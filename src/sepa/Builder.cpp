@@ -80,6 +80,9 @@ void build(BuildResult &result, const TIncassobatch &batch, const TInputData &da
     int collected = 0;
     qint64 collectedCents = 0;
 
+    TRegisterFile &written = result.written;
+    written.collections.reserve(batch.NoTransactions);
+
     const int firstRow = ws.KolomHeadings ? 2 : 1;
     QStringList lines; // one collection's lines, the list kept from row to row
     for (int r = firstRow; r <= ws.TotalNoRows; ++r) {
@@ -130,6 +133,7 @@ void build(BuildResult &result, const TIncassobatch &batch, const TInputData &da
         AppendPain008TransactionLines(lines, regel);
         if (!out.write(Pain008Bytes(lines)))
             return end(Kind::Failed, out.errorString());
+        written.collections.append({TrimBlanks(regel.MndtId), regel.DbtrIBAN, regel.InstdAmt});
         log.append(QStringLiteral("== ") + QString::number(r) + QStringLiteral("  ") + regel.DbtrNm +
                    QStringLiteral("  ") + regel.InstdAmt + QStringLiteral("  ") + regel.Ustrd);
     }
@@ -143,6 +147,11 @@ void build(BuildResult &result, const TIncassobatch &batch, const TInputData &da
     result.kind = Kind::Made;
     result.counters.Incassovolgnummer = counter;
     result.fileName = SEPAFileNameFor(header.ReqdColltnDt, batch.SeqCode, batchNumber);
+    written.made = header.CreDtTm;
+    written.fileName = result.fileName;
+    written.msgId = header.MsgId;
+    written.seqCode = batch.SeqCode;
+    written.collectionDate = header.ReqdColltnDt;
 }
 } // namespace
 

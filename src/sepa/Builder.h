@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/InputData.h"
+#include "model/Register.h"
 #include "model/RunRecords.h"
 #include "rules/AddressRules.h"
 
@@ -27,6 +28,8 @@ struct BuildResult
     // The counters after the build: the batch number advances unless it is at
     // MaxCounter, the collection number only with a file made.
     TCounters counters;
+    // Made: what the file holds, for the register.
+    TRegisterFile written;
 };
 
 // Builds the pain.008 document of one sequence code into out: numbers it on

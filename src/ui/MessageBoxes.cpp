@@ -5,11 +5,14 @@
 #include "ui/ModalHooks.h"
 #include "ui_ErrorMessage.h"
 #include "ui_Melding.h"
+#include "ui_Vraag.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 constexpr int MeldingStandardHeight = 150;
@@ -136,10 +139,62 @@ void TErrorMessage::FormShow()
     m_ui->Button1->setFocus();
 }
 
-void TBoxNotices::setBoxes(TfmMelding *melding, TErrorMessage *error)
+TfmVraag::TfmVraag(QWidget *parent) : TScreenDialog(parent), m_ui(std::make_unique<Ui::TfmVraag>())
+{
+    m_ui->setupUi(this);
+    Look::setupFormWindow(this, Look::Border::None, Look::BoxBackground);
+    Look::setKeyButtons(this, m_ui->Button2, m_ui->Button2);
+    connect(m_ui->Button1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_ui->Button2, &QPushButton::clicked, this, &QDialog::reject);
+    Look::applyWindowFont(this);
+}
+
+TfmVraag::~TfmVraag() = default;
+
+bool TfmVraag::Execute()
+{
+    FormShow();
+    return ModalHooks::runQuestion(*this, QStringLiteral("Vraag: ") + Vraag) == QDialog::Accepted;
+}
+
+void TfmVraag::FormShow()
+{
+    // Placed and sized as the message box.
+    QLabel *text = m_ui->Label1;
+    text->setFixedWidth(Look::textWidth(text, Vraag) >= 700 ? 500 : 380);
+    text->setText(Look::displayText(Vraag));
+    const int needed = text->x() + text->width() + 20;
+    setFixedWidth(std::max(388, needed));
+    QPushButton *ja = m_ui->Button1;
+    QPushButton *nee = m_ui->Button2;
+    fitHeight(this, text, nee, MeldingStandardHeight, MeldingButtonTop, true);
+    // The two buttons side by side in the middle, "Ja" first.
+    const int gap = 16;
+    const int left = (width() - ja->width() - gap - nee->width()) / 2;
+    ja->move(left, nee->y());
+    nee->move(left + ja->width() + gap, nee->y());
+
+    const QRect form = anchorRect();
+    const int h = height();
+    const int w = width();
+    move(form.left() + halfDown(form.width() - w) + h + halfDown(h),
+         form.top() + halfDown(form.height() - h) - halfDown(h));
+    nee->setFocus();
+}
+
+void TBoxNotices::setBoxes(TfmMelding *melding, TErrorMessage *error, TfmVraag *vraag)
 {
     m_melding = melding;
     m_error = error;
+    m_vraag = vraag;
+}
+
+bool TBoxNotices::question(const QString &text)
+{
+    if (!m_vraag)
+        return false;
+    m_vraag->Vraag = text;
+    return m_vraag->Execute();
 }
 
 void TBoxNotices::message(const QString &text)

@@ -12,6 +12,7 @@
 namespace Ui {
 class TErrorMessage;
 class TfmMelding;
+class TfmVraag;
 } // namespace Ui
 
 // The message box "Melding": every notice and warning of the system.
@@ -58,21 +59,45 @@ private:
     const std::unique_ptr<Ui::TErrorMessage> m_ui;
 };
 
-// The notices of the core and of the screens reach the user through the two
+// The question box "Vraag", in the style of the message box, with "Ja" and
+// "Nee"; "Nee" has the focus and Escape, so that a key pressed in haste never
+// says "Ja".
+class TfmVraag final : public TScreenDialog
+{
+    Q_OBJECT
+public:
+    explicit TfmVraag(QWidget *parent = nullptr);
+    ~TfmVraag() override;
+
+    QString Vraag;
+
+    // Shows Vraag and waits; true when answered "Ja".
+    bool Execute();
+
+private:
+    void FormShow();
+
+    const std::unique_ptr<Ui::TfmVraag> m_ui;
+};
+
+// The notices of the core and of the screens reach the user through the
 // boxes; the file builder's own errors through the platform's plain error dialog.
-// Without its boxes (before they are made) a notice goes to a plain message box.
+// Without its boxes (before they are made) a notice goes to a plain message box,
+// and a question is answered "Nee".
 class TBoxNotices final : public NoticeSink
 {
 public:
-    void setBoxes(TfmMelding *melding, TErrorMessage *error);
+    void setBoxes(TfmMelding *melding, TErrorMessage *error, TfmVraag *vraag);
 
     void message(const QString &text) override;
     void error(const QString &text) override;
     void errorDialog(const QString &text) override;
+    bool question(const QString &text) override;
 
 private:
     QPointer<TfmMelding> m_melding;
     QPointer<TErrorMessage> m_error;
+    QPointer<TfmVraag> m_vraag;
 };
 
 // Runs a user action; an error that ends it is shown with its own message in the error box.

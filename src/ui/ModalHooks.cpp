@@ -77,11 +77,22 @@ void ModalHooks::clear()
 
 int ModalHooks::run(QDialog &dialog, const QString &dialogClass, const std::function<void()> &opening)
 {
+    return runAnswered(dialog, dialogClass, dialogClass, opening);
+}
+
+int ModalHooks::runQuestion(QDialog &dialog, const QString &record)
+{
+    return runAnswered(dialog, QStringLiteral("TfmVraag"), record, {});
+}
+
+int ModalHooks::runAnswered(QDialog &dialog, const QString &dialogClass, const QString &record,
+                            const std::function<void()> &opening)
+{
     dialog.setResult(QDialog::Rejected);
     dialog.setWindowModality(Qt::ApplicationModal);
     const qsizetype index = s_shown.size();
     if (s_active)
-        s_shown.append(dialogClass);
+        s_shown.append(record);
     dialog.show();
     if (opening)
         opening();
@@ -91,7 +102,7 @@ int ModalHooks::run(QDialog &dialog, const QString &dialogClass, const std::func
     QList<Answer> &queue = s_answers[dialogClass];
     if (dialog.isVisible()) {
         if (queue.isEmpty()) {
-            s_shown[index] = dialogClass + QStringLiteral(" (onbeantwoord)");
+            s_shown[index] = record + QStringLiteral(" (onbeantwoord)");
         } else {
             const Answer answer = queue.takeFirst();
             answer(dialog);

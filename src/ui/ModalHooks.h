@@ -31,7 +31,7 @@ public:
     static int pendingAnswers();
 
     // In order: "Melding: text", "Foutmelding: text", "Fout: text" (plain error
-    // dialog), "Bericht: text" (plain message box), or the class of a dialog;
+    // dialog), "Bericht: text" (plain message box), "Vraag: text", or the class of a dialog;
     // a dialog that found no answer is recorded as its class + " (onbeantwoord)".
     static QStringList &shown();
     static void clear();
@@ -40,6 +40,14 @@ public:
     static int run(QDialog &dialog, const QString &dialogClass, const std::function<void()> &opening = {});
     // A box that has only one button: it closes with that button (accepted).
     static int runBox(QDialog &dialog, const QString &record);
+    // The question box: recorded as record, answered by the answer queued for "TfmVraag";
+    // without one it closes with "Nee" (rejected) and is recorded + " (onbeantwoord)".
+    static int runQuestion(QDialog &dialog, const QString &record);
     // The platform's plain message box with one OK button.
     static void plainMessage(QMessageBox::Icon icon, const QString &title, const QString &text);
+
+private:
+    // A dialog answered by the queue of dialogClass, recorded as record.
+    static int runAnswered(QDialog &dialog, const QString &dialogClass, const QString &record,
+                           const std::function<void()> &opening);
 };

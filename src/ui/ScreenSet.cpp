@@ -35,12 +35,13 @@ TScreenSet::TScreenSet(const SettingsStore &settings, const Clock &clock, const 
     s.fmMelding = keep(new TfmMelding);
     s.Help = keep(makeHelp());
     s.FileSaveDialog = keep(new TFileSaveDialog(data, *s.SelectFolderDialog));
+    s.fmVraag = keep(new TfmVraag);
 
     // What the order of creation could not hand over yet.
-    m_notices.setBoxes(s.fmMelding, s.ErrorMessage);
+    m_notices.setBoxes(s.fmMelding, s.ErrorMessage, s.fmVraag);
     for (TScreenDialog *dialog : std::initializer_list<TScreenDialog *>{
              s.SelectFolderDialog, s.ErrorMessage, s.FileSelectionDialog, s.Layout, s.DateDialog, s.SelectSheet,
-             s.fmProcessing, s.fmMelding, s.FileSaveDialog})
+             s.fmProcessing, s.fmMelding, s.FileSaveDialog, s.fmVraag})
         dialog->setAnchor(s.InputForm);
     s.Layout->setMessageBox(s.fmMelding);
     QObject::connect(s.Layout, &TLayout::headingsChosen, s.InputForm, &TInputForm::setHeadings);

@@ -34,6 +34,7 @@ struct TScreens
     TfmMelding *fmMelding = nullptr;
     QWidget *Help = nullptr;
     TFileSaveDialog *FileSaveDialog = nullptr;
+    TfmVraag *fmVraag = nullptr;
 };
 
 // Creates the input data record and every screen once, in the fixed order of

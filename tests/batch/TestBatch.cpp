@@ -46,13 +46,18 @@ Result runBatch(const QStringList &arguments, const QString &folder, const QDate
     return r;
 }
 
-// The moments of a run: the log's date-time text and the file's creation time.
+// The moments of a run: the log's date-time text, the file's creation time and
+// the time made in the register.
 QByteArray withoutTimes(QByteArray bytes)
 {
     static const QRegularExpression dateTime(QStringLiteral("\\d\\d-\\d\\d-\\d{4} \\d\\d:\\d\\d:\\d\\d"));
     static const QRegularExpression created(QStringLiteral("<CreDtTm>[^<]*</CreDtTm>"));
+    static const QRegularExpression made(QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d;"),
+                                         QRegularExpression::MultilineOption);
     QString text = QString::fromLatin1(bytes);
-    text.replace(dateTime, QStringLiteral("<tijd>")).replace(created, QStringLiteral("<CreDtTm/>"));
+    text.replace(dateTime, QStringLiteral("<tijd>"))
+        .replace(created, QStringLiteral("<CreDtTm/>"))
+        .replace(made, QStringLiteral("<tijd>;"));
     return text.toLatin1();
 }
 
@@ -68,7 +73,7 @@ int exitFor(const QByteArray &result)
 {
     if (result.contains("afgebroken"))
         return 2;
-    if (result.contains("fouten") || result.contains("afgekeurd"))
+    if (result.contains("fouten") || result.contains("afgekeurd") || result.contains("niet gestart"))
         return 1;
     return 0;
 }
@@ -113,22 +118,35 @@ private Q_SLOTS:
         QTemporaryDir work;
         QVERIFY(prepareGoldenCase(name, work.path()));
         const QString expected = goldenCase(name) + QStringLiteral("/expected/");
-        const Result r =
-            runBatch({QStringLiteral("--instellingen"), QStringLiteral("Kwintor2.ini"), QStringLiteral("--werkblad"),
-                      QStringLiteral("Leden"), QStringLiteral("--log"), QStringLiteral("run.log")},
-                     work.path(), goldenClock(name));
-        QCOMPARE(r.exitCode, exitFor(fileBytes(expected + QStringLiteral("result.txt"))));
+        const QStringList runs = goldenRuns(name);
+        for (int i = 0; i < runs.size(); ++i) {
+            const QString log = runFile(QStringLiteral("run"), QStringLiteral(".log"), i, runs.size());
+            QStringList arguments{QStringLiteral("--instellingen"), QStringLiteral("Kwintor2.ini"),
+                                  QStringLiteral("--werkblad"),     QStringLiteral("Leden"),
+                                  QStringLiteral("--log"),          log};
+            if (runs.at(i) == u"Ja")
+                arguments << QStringLiteral("--opnieuw");
+            const Result r = runBatch(arguments, work.path(), goldenClock(name));
+            const QString result = runFile(QStringLiteral("result"), QStringLiteral(".txt"), i, runs.size());
+            QCOMPARE(r.exitCode, exitFor(fileBytes(expected + result)));
 
-        QByteArray boxes = fileBytes(expected + QStringLiteral("boxes.txt"));
-        boxes.replace('\r', '\n');
-        QCOMPARE(r.err, boxes);
-        const QByteArray log = fileBytes(expected + QStringLiteral("run.log"));
-        QCOMPARE(withoutTimes(r.out), withoutTimes(asTerminal(log)));
-        QCOMPARE(withoutTimes(fileBytes(work.filePath(QStringLiteral("run.log")))), withoutTimes(log));
+            // The command answers the question with --opnieuw, and says so.
+            QByteArray boxes =
+                fileBytes(expected + runFile(QStringLiteral("boxes"), QStringLiteral(".txt"), i, runs.size()));
+            boxes.replace("\rAntwoord: Ja\n", "\rAntwoord: Ja (--opnieuw)\n")
+                .replace("\rAntwoord: Nee\n", "\rAntwoord: Nee (met --opnieuw: Ja)\n")
+                .replace('\r', '\n');
+            QCOMPARE(withoutFolder(r.err, work.path()), boxes);
+            const QByteArray savedLog = fileBytes(expected + log);
+            QCOMPARE(withoutTimes(withoutFolder(r.out, work.path())), withoutTimes(asTerminal(savedLog)));
+            QCOMPARE(withoutTimes(withoutFolder(fileBytes(work.filePath(log)), work.path())), withoutTimes(savedLog));
+        }
 
         // The settings file changed in its counters only, exactly as expected.
         QCOMPARE(fileBytes(work.filePath(QStringLiteral("Kwintor2.ini"))),
                  fileBytes(expected + QStringLiteral("Kwintor2.ini")));
+        QCOMPARE(withoutTimes(fileBytes(work.filePath(registerName()))),
+                 withoutTimes(fileBytes(expected + registerName())));
         const QMap<QString, QByteArray> files = filesIn(work.filePath(QStringLiteral("doel")));
         QMap<QString, QByteArray> wanted = filesIn(expected);
         for (auto it = wanted.begin(); it != wanted.end();)
@@ -141,7 +159,8 @@ private Q_SLOTS:
 
     // Runs started together on one settings file take turns: no two files share
     // a batch number or a message id, and the counters count every file. A run
-    // that waited in vain stops with the message and makes nothing.
+    // that waited in vain stops with the message and makes nothing. With
+    // --opnieuw, a later turn is not stopped by the register of an earlier one.
     void runsAtOnceTakeTurns()
     {
         QTemporaryDir work;
@@ -159,7 +178,7 @@ private Q_SLOTS:
             p->start(QStringLiteral("faketime"),
                      {now.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), QStringLiteral(KW_BATCH_EXE),
                       QStringLiteral("--instellingen"), QStringLiteral("Kwintor2.ini"), QStringLiteral("--werkblad"),
-                      QStringLiteral("Leden")});
+                      QStringLiteral("Leden"), QStringLiteral("--opnieuw")});
             processes.push_back(std::move(p));
         }
         int made = 0;
@@ -395,7 +414,8 @@ private Q_SLOTS:
 
     // The example club with this run's workbook, target folder and date:
     // none of them lands in the settings file, only the counters do. A
-    // second run numbers on; a control alone writes nothing.
+    // second run stops after the control, as everything was collected with
+    // that date; with --opnieuw it numbers on. A control alone writes nothing.
     void exampleClub()
     {
         QTemporaryDir work;
@@ -421,8 +441,26 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(settingsIn(work.path())), before);
 
         for (int pass = 0; pass < 2; ++pass) {
-            const Result r = runBatch(arguments + QStringList{QStringLiteral("--log"), QStringLiteral("run.log")},
-                                      work.path(), ClubDay);
+            if (pass == 1) {
+                const QString again = QDir(work.path()).filePath(QStringLiteral("opnieuw.log"));
+                const Result r =
+                    runBatch(arguments + QStringList{QStringLiteral("--log"), again}, work.path(), ClubDay);
+                QCOMPARE(r.exitCode, 1);
+                QCOMPARE(r.err, QByteArray("Vraag: Er zijn 25 incasso's die al eerder zijn verwerkt met dezelfde "
+                                           "incassodatum.\nWilt u ze toch opnieuw verwerken?\n"
+                                           "Antwoord: Nee (met --opnieuw: Ja)\n\n"));
+                QVERIFY(r.out.contains("== LET OP : 1 : mandaat SCW-0001 is al ge\xc3\xafncasseerd met incassodatum "
+                                       "18-12-2026 (bestand Incasso_dd_2026-12-18_RCUR_08_2.xml)\n"));
+                QVERIFY(r.out.endsWith("== LET OP : 25 incasso('s) uit deze tabel zijn al eerder verwerkt met dezelfde "
+                                       "incassodatum.\n\n== Verwerking niet gestart: deze incasso's zijn al eerder "
+                                       "verwerkt.\n\n"));
+                QVERIFY(fileBytes(again).endsWith("verwerkt.\r\n\r\n"));
+                QCOMPARE(QDir(dir.filePath(QStringLiteral("uit"))).count(), 2 + 2u);
+            }
+            const QStringList opnieuw = pass ? QStringList{QStringLiteral("--opnieuw")} : QStringList();
+            const Result r =
+                runBatch(arguments + opnieuw + QStringList{QStringLiteral("--log"), QStringLiteral("run.log")},
+                         work.path(), ClubDay);
             QCOMPARE(r.exitCode, 0);
             QVERIFY(r.out.contains(QByteArray("        " + workbook.toUtf8() + "\n")));
             // The saved log: Windows-1252, CR LF, the line break inside a line kept.
@@ -430,9 +468,36 @@ private Q_SLOTS:
             QVERIFY(saved.contains(QByteArray("        " + workbook.toLatin1() + "\r\n")));
             QVERIFY(saved.contains("== Bestand : Er zijn geen incasso's met code FNAL in \rdit Excelbestand.\r\n"));
             // +5 on Friday 11 December: the fifth bank working day after it is Friday the 18th.
-            QVERIFY(r.err.startsWith(QByteArray("Melding: Bestand : \nIncasso_dd_2026-12-18_FRST_08_" +
+            const QByteArray asked = pass ? QByteArray("Vraag: Er zijn 25 incasso's die al eerder zijn verwerkt met "
+                                                       "dezelfde incassodatum.\nWilt u ze toch opnieuw verwerken?\n"
+                                                       "Antwoord: Ja (--opnieuw)\n\n")
+                                          : QByteArray();
+            QVERIFY(r.err.startsWith(QByteArray(asked + "Melding: Bestand : \nIncasso_dd_2026-12-18_FRST_08_" +
                                                 QByteArray::number(2 * pass + 1) + ".xml\nis aangemaakt.\n")));
         }
+        // Every file in the register, with every one of its collections.
+        const Result listed =
+            runBatch({QStringLiteral("--instellingen"), settingsIn(work.path()), QStringLiteral("--register")},
+                     work.path(), ClubDay);
+        QCOMPARE(listed.exitCode, 0);
+        QCOMPARE(listed.err, QByteArray());
+        const QList<QByteArray> lines = listed.out.split('\n');
+        QCOMPARE(lines.size(), 4 + 1);
+        for (int k = 0; k < 4; ++k) {
+            const QList<QByteArray> fields = lines.at(k).split('\t');
+            QCOMPARE(fields.size(), 6);
+            QVERIFY(QRegularExpression(QStringLiteral("^11-12-2026 10:0\\d:\\d\\d$"))
+                        .match(QString::fromLatin1(fields.at(0)))
+                        .hasMatch());
+            const QByteArray code = k % 2 ? "RCUR" : "FRST";
+            QCOMPARE(fields.at(1), "Incasso_dd_2026-12-18_" + code + "_08_" + QByteArray::number(k + 1) + ".xml");
+            QCOMPARE(fields.at(2), code);
+            QCOMPARE(fields.at(3), QByteArray("18-12-2026"));
+            QCOMPARE(fields.mid(4), k % 2 ? (QList<QByteArray>{"21", "418.50"}) : (QList<QByteArray>{"4", "100.00"}));
+        }
+        const QByteArray reg = fileBytes(dir.filePath(QStringLiteral("Kwintor2-register.csv")));
+        QVERIFY(reg.startsWith("gemaakt;bestand;msgid;sequentiecode;incassodatum;mandaat;iban;bedrag\n"));
+        QCOMPARE(reg.count('\n'), 1 + 2 * 25);
         const QStringList files = QDir(dir.filePath(QStringLiteral("uit"))).entryList(QDir::Files | QDir::Hidden);
         QCOMPARE(files, (QStringList{QStringLiteral("Incasso_dd_2026-12-18_FRST_08_1.xml"),
                                      QStringLiteral("Incasso_dd_2026-12-18_FRST_08_3.xml"),
@@ -492,8 +557,9 @@ private Q_SLOTS:
         QVERIFY(QFile::copy(QStringLiteral(KW_BATCH_EXE), program));
         const QByteArray old = fileBytes(work.filePath(QStringLiteral("Dravelin.INI")));
         for (int pass = 0; pass < 2; ++pass) {
-            const Result r = runBatch({QStringLiteral("--werkblad"), QStringLiteral("Leden")}, work.path(),
-                                      goldenClock(QStringLiteral("dravelin")), program);
+            const Result r =
+                runBatch({QStringLiteral("--werkblad"), QStringLiteral("Leden"), QStringLiteral("--opnieuw")},
+                         work.path(), goldenClock(QStringLiteral("dravelin")), program);
             QVERIFY2(r.exitCode == 0, r.err.constData());
             const QString name = QStringLiteral("doel/Incasso_dd_2024-05-10_FRST_08_%1.xml").arg(8 + pass);
             QVERIFY2(QFile::exists(work.filePath(name)), qPrintable(name));

@@ -59,13 +59,20 @@ batch() { env -u XDG_CONFIG_HOME HOME="$home" LC_ALL=C.UTF-8 "$bin/kwintor2-batc
     fail "--help does not name $config/Kwintor2.ini: $(batch --help | tail -n 1)"
 
 # A treasurer with the settings of the older program in that folder: the first
-# run reads them and writes Kwintor2.ini there; the second continues its numbers.
+# run reads them and writes Kwintor2.ini there, and its collections into the
+# register beside it. The same run again stops after the control; with
+# --opnieuw it continues the numbers.
 mkdir -p "$config"
 cp "$work/example.ini" "$config/Dravelin.INI"
-for run in 1 2; do
-    batch --werkblad Leden --werkboek "$data/Sportclub.xlsx" --doelmap "$work/uit" --incassodatum "$incassodatum" \
-        >"$work/log$run" 2>"$work/err$run" || fail "run $run: $(cat "$work/err$run")"
-done
+club() { batch --werkblad Leden --werkboek "$data/Sportclub.xlsx" --doelmap "$work/uit" --incassodatum "$incassodatum" "$@"; }
+club >"$work/log1" 2>"$work/err1" || fail "run 1: $(cat "$work/err1")"
+status=0
+club >"$work/log2" 2>"$work/err2" || status=$?
+[[ $status == 1 ]] || fail "the same run again ended with $status instead of 1: $(cat "$work/err2")"
+club --opnieuw >"$work/log2" 2>"$work/err2" || fail "run 2 with --opnieuw: $(cat "$work/err2")"
+[[ $(head -n 1 "$config/Kwintor2-register.csv") == "gemaakt;bestand;msgid;sequentiecode;incassodatum;mandaat;iban;bedrag" ]] ||
+    fail "no register in $config"
+[[ $(batch --register | wc -l) == 4 ]] || fail "--register lists: $(batch --register)"
 made=$(LC_ALL=C ls "$work/uit" | tr '\n' ' ')
 want=""
 for code_batch in FRST_08_1 FRST_08_3 RCUR_08_2 RCUR_08_4; do

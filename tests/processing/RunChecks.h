@@ -156,7 +156,14 @@ inline QDateTime goldenClock(const QString &name)
     return QDateTime::fromString(QString::fromLatin1(f.readAll().trimmed()), Qt::ISODate);
 }
 
-// The folder a case runs in: its settings files, invoer/leden.xlsx and an empty doel/.
+// The register of the collections made, beside the settings file.
+inline QString registerName()
+{
+    return QStringLiteral("Kwintor2-register.csv");
+}
+
+// The folder a case runs in: its settings files, its register if it has one,
+// invoer/leden.xlsx and an empty doel/.
 inline bool prepareGoldenCase(const QString &name, const QString &work)
 {
     const QDir source(goldenCase(name));
@@ -165,10 +172,36 @@ inline bool prepareGoldenCase(const QString &name, const QString &work)
         return false;
     if (!QFile::copy(source.filePath(QStringLiteral("leden.xlsx")), dir.filePath(QStringLiteral("invoer/leden.xlsx"))))
         return false;
-    for (const QString &ini : source.entryList({QStringLiteral("*.ini"), QStringLiteral("*.INI")}, QDir::Files)) {
-        if (!QFile::copy(source.filePath(ini), dir.filePath(ini)))
+    const QStringList copied =
+        source.entryList({QStringLiteral("*.ini"), QStringLiteral("*.INI"), registerName()}, QDir::Files);
+    for (const QString &file : copied) {
+        if (!QFile::copy(source.filePath(file), dir.filePath(file)))
             return false;
-        QFile::setPermissions(dir.filePath(ini), QFile::ReadOwner | QFile::WriteOwner);
+        QFile::setPermissions(dir.filePath(file), QFile::ReadOwner | QFile::WriteOwner);
     }
     return true;
+}
+
+// The runs of a case, one after the other in the same folder: from its runs.txt,
+// one line per run, the answer to the question whether to collect again ("Ja",
+// "Nee"), or "-" where no question may come. Without runs.txt: one run, "-".
+inline QStringList goldenRuns(const QString &name)
+{
+    QFile f(goldenCase(name) + QStringLiteral("/runs.txt"));
+    if (!f.open(QIODevice::ReadOnly))
+        return {QStringLiteral("-")};
+    return QString::fromLatin1(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+// The name of a file of run i (from 0) of runs: "run.log", or "run2.log" when there are several.
+inline QString runFile(const QString &stem, const QString &extension, int i, qsizetype runs)
+{
+    return stem + (runs > 1 ? QString::number(i + 1) : QString()) + extension;
+}
+
+// The work folder's path taken out of a log or box text: a message naming a file
+// of the case reads the same on every machine.
+inline QByteArray withoutFolder(QByteArray bytes, const QString &folder)
+{
+    return bytes.replace(QByteArray(QFile::encodeName(QDir(folder).absolutePath()) + '/'), "./");
 }

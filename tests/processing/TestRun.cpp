@@ -68,15 +68,17 @@ private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::Dutch, QLocale::Netherlands)); }
 
     // Batch and collection numbers go on from file to file and from run to
-    // run; one parse of the workbook serves both runs.
+    // run (the second collects again, answered "Ja"); one parse of the workbook serves both runs.
     void countersContinueOverRuns()
     {
         RunFixture f;
         QVERIFY(f.writeSheet(club()));
+        f.notices.answers << true;
         for (int pass = 0; pass < 2; ++pass) {
             ProcessingRun run(f.data, f.settings, f.clock, f.service);
             QCOMPARE(run.show(), RunOutcome::Passed);
             QCOMPARE(run.verwerken(), RunOutcome::Passed);
+            QCOMPARE(f.notices.questions.size(), pass);
         }
         const QString first = QStringLiteral("Incasso_dd_2024-05-10_FRST_08_");
         const QString recurring = QStringLiteral("Incasso_dd_2024-05-10_RCUR_08_");
@@ -383,6 +385,45 @@ private Q_SLOTS:
         QCOMPARE(QDir(f.data.TargetFolder).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
     }
 
+    // The register's lines are on disk before a file takes its name. When it cannot
+    // take it (a folder of that name: that stops root too, unlike a read-only folder),
+    // the run ends with the error and no file, the register holds the collections,
+    // and the next run with the same date warns and asks before collecting them.
+    void registerBeforeTheFileName()
+    {
+        RunFixture f;
+        QVERIFY(f.writeSheet(club()));
+        const QString frst = QStringLiteral("Incasso_dd_2024-05-10_FRST_08_1.xml");
+        QVERIFY(QDir(f.data.TargetFolder).mkdir(frst));
+        {
+            ProcessingRun run(f.data, f.settings, f.clock, f.service);
+            QCOMPARE(run.show(), RunOutcome::Passed);
+            QCOMPARE(run.verwerken(), RunOutcome::Aborted);
+            QVERIFY(run.log().lines().constLast().startsWith(QStringLiteral("== FOUT: SEPA bestand ")));
+        }
+        QVERIFY(QDir(f.data.TargetFolder).entryList(QDir::Files | QDir::Hidden).isEmpty());
+        QCOMPARE(fileBytes(f.settings.RegisterPath()),
+                 QByteArray("gemaakt;bestand;msgid;sequentiecode;incassodatum;mandaat;iban;bedrag\n"
+                            "2024-05-06T08:58:24;Incasso_dd_2024-05-10_FRST_08_1.xml;Contributie mei_FRST_1;FRST;"
+                            "2024-05-10;A-1;NL13TEST0123456789;12.50\n"
+                            "2024-05-06T08:58:24;Incasso_dd_2024-05-10_FRST_08_1.xml;Contributie mei_FRST_1;FRST;"
+                            "2024-05-10;A-3;NL13TEST0123456789;0.10\n"));
+
+        QVERIFY(QDir(f.data.TargetFolder).rmdir(frst));
+        f.notices.clear();
+        ProcessingRun again(f.data, f.settings, f.clock, f.service);
+        QCOMPARE(again.show(), RunOutcome::Declined);
+        QVERIFY(!again.verwerkenOffered());
+        QVERIFY(again.log().lines().contains(QStringLiteral("== LET OP : 1 : mandaat A-1 is al geïncasseerd met "
+                                                            "incassodatum 10-05-2024 (bestand ") +
+                                             frst + QLatin1Char(')')));
+        QCOMPARE(f.notices.questions, QStringList{QStringLiteral("Er zijn 2 incasso's die al eerder zijn verwerkt met "
+                                                                 "dezelfde incassodatum.\rWilt u ze toch opnieuw "
+                                                                 "verwerken?")});
+        QCOMPARE(again.verwerken(), RunOutcome::Failed); // "Nee" offers nothing to process
+        QVERIFY(QDir(f.data.TargetFolder).isEmpty());
+    }
+
     // The three states of the screen over two showings.
     void screenStates()
     {
@@ -409,6 +450,7 @@ private Q_SLOTS:
         QVERIFY(!run.verwerkenOffered());
         QVERIFY(run.processed());
 
+        f.notices.answers << true; // the same collections again
         QCOMPARE(run.show(), RunOutcome::Passed);
         QCOMPARE(run.log().lines().first(), QStringLiteral("== Kwintor: Log van de verwerking op ") + Stamp);
         QVERIFY(run.verwerkenOffered());

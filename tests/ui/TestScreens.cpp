@@ -58,6 +58,7 @@ private Q_SLOTS:
     void checkMessages();
     void goWithCancelledSelection();
     void wholeRun();
+    void collectingAgainAsks();
     void layoutAcceptWarnsAndHandsBack();
     void layoutTerugDiscardsLetters();
     void logSaveFirstStart();
@@ -335,6 +336,56 @@ void TestScreens::wholeRun()
     for (int row = 1; row <= 5; ++row)
         QCOMPARE(gridRow(gui, row), (QStringList{row == 5 ? QStringLiteral("Totaal") : SeqCodes().at(row - 1),
                                                  QString(), QStringLiteral("0"), QStringLiteral("0.00")}));
+}
+
+// The same table again with the same collection date: the question box comes
+// before "Verwerken" is offered; "Nee" leaves it hidden, "Ja" offers it.
+void TestScreens::collectingAgainAsks()
+{
+    GuiFixture gui;
+    gui.writeWorkbook();
+    gui.writeValidSettings();
+    TInputForm *input = gui.screens().InputForm;
+    input->showScreen();
+    const auto showing = [&](const std::function<void(QDialog &)> &onScreen) {
+        ModalHooks::setNextAnswer(QStringLiteral("TSelectSheet"), chooseSheet(QStringLiteral("Leden")));
+        ModalHooks::setNextAnswer(QStringLiteral("TfmProcessing"), [&](QDialog &d) {
+            onScreen(d);
+            child<QPushButton>(&d, QStringLiteral("Button4"))->click();
+        });
+        click(input, QStringLiteral("Button10"));
+    };
+    const auto verwerken = [](QDialog &d) { return child<QPushButton>(&d, QStringLiteral("Button3")); };
+    showing([&](QDialog &d) { verwerken(d)->click(); });
+    QCOMPARE(QDir(gui.path(QStringLiteral("uit"))).entryList(QDir::Files).size(), 1);
+    gui.takeShown();
+
+    const QString question = QStringLiteral("Vraag: Er zijn 3 incasso's die al eerder zijn verwerkt met dezelfde "
+                                            "incassodatum.\rWilt u ze toch opnieuw verwerken?");
+    QStringList log;
+    bool offered = true;
+    ModalHooks::setNextAnswer(QStringLiteral("TfmVraag"), [&](QDialog &box) {
+        QCOMPARE(child<QPushButton>(&box, QStringLiteral("Button1"))->text(), QStringLiteral("Ja"));
+        child<QPushButton>(&box, QStringLiteral("Button2"))->click();
+    });
+    showing([&](QDialog &d) {
+        offered = verwerken(d)->isVisibleTo(&d);
+        log = child<QPlainTextEdit>(&d, QStringLiteral("Memo1"))->toPlainText().split(QLatin1Char('\n'));
+    });
+    QVERIFY(!offered);
+    QVERIFY(log.contains(QStringLiteral("== Verwerking niet gestart: deze incasso's zijn al eerder verwerkt.")));
+    QVERIFY(!log.contains(QStringLiteral("== De Excel input is correct. Kies Verwerken.")));
+    QCOMPARE(gui.takeShown().mid(1, 2), (QStringList{QStringLiteral("TfmProcessing"), question}));
+
+    ModalHooks::setNextAnswer(QStringLiteral("TfmVraag"), ModalHooks::press(QStringLiteral("Button1")));
+    showing([&](QDialog &d) {
+        offered = verwerken(d)->isVisibleTo(&d);
+        verwerken(d)->click();
+    });
+    QVERIFY(offered);
+    QCOMPARE(gui.takeShown().mid(1, 2), (QStringList{QStringLiteral("TfmProcessing"), question}));
+    QCOMPARE(QDir(gui.path(QStringLiteral("uit"))).entryList(QDir::Files).size(), 2);
+    KW_CHECK_PAIN008_FILES(gui.path(QStringLiteral("uit")));
 }
 
 void TestScreens::layoutAcceptWarnsAndHandsBack()

@@ -60,6 +60,10 @@ void openWindow(GuiFixture &gui, const QString &name, const Inspect &inspect)
             window->show();
         inspect(*window);
         window->hide();
+    } else if (name == QLatin1String("fmVraag")) {
+        ModalHooks::setNextAnswer(QStringLiteral("TfmVraag"), answer);
+        AskQuestion(QStringLiteral("Er zijn 3 incasso's die al eerder zijn verwerkt met dezelfde incassodatum.\r"
+                                   "Wilt u ze toch opnieuw verwerken?"));
     } else if (name == QLatin1String("fmMelding") || name == QLatin1String("ErrorMessage")) {
         ModalHooks::setBoxObserver(answer);
         if (name == QLatin1String("fmMelding"))
@@ -137,7 +141,7 @@ void TestWindows::fitsTheScreen_data()
     QTest::addColumn<bool>("scrolls");
     const QString laptop = QStringLiteral("Laptop");
     for (const char *name : {"Dashboard", "SelectFolderDialog", "fmMelding", "ErrorMessage", "FileSelectionDialog",
-                             "DateDialog", "SelectSheet", "fmProcessing", "FileSaveDialog"})
+                             "DateDialog", "SelectSheet", "fmProcessing", "FileSaveDialog", "fmVraag"})
         QTest::newRow(name) << QString::fromLatin1(name) << laptop << false;
     // Too high for both laptops: 857, 831 and 861 pixels; at 150% the room is 720.
     for (const QString &screen : {laptop, QStringLiteral("Laptop 150%")})
@@ -223,6 +227,10 @@ void TestWindows::enterAndEscape_data()
                                  << ""
                                  << "OK"
                                  << "OK";
+    QTest::newRow("question box: Enter on Nee, which has the focus") << "fmVraag"
+                                                                     << ""
+                                                                     << "Cancel"
+                                                                     << "Cancel";
     QTest::newRow("error box") << "ErrorMessage"
                                << ""
                                << "OK"

@@ -28,10 +28,20 @@ void NoticeRecorder::errorDialog(const QString &text)
     all << QStringLiteral("Fout: ") + text;
 }
 
+bool NoticeRecorder::question(const QString &text)
+{
+    const bool yes = !answers.isEmpty() && answers.takeFirst();
+    questions << text;
+    all << QStringLiteral("Vraag: ") + text + QLatin1Char('\r') + QStringLiteral("Antwoord: ") +
+               (yes ? QStringLiteral("Ja") : QStringLiteral("Nee"));
+    return yes;
+}
+
 void NoticeRecorder::clear()
 {
     all.clear();
     messages.clear();
     errors.clear();
     dialogs.clear();
+    questions.clear();
 }

@@ -98,9 +98,15 @@ assert len(LONG_NAME) == 70
 ok = ["Goed Lid", None, None, 10, ABNA, None, "F-01", SIGNED, "FRST", "jan"]
 
 
+bad_rows = [0]
+
+
 def bad(**changes):
+    # Every row its own mandate, so that no row reads as a second collection of another.
     columns = {"name": 0, "amount": 3, "iban": 4, "mandate": 6, "date": 7, "code": 8, "text": 9}
     row = list(ok)
+    bad_rows[0] += 1
+    row[6] = "F-%02d" % (bad_rows[0] + 1)
     for key, value in changes.items():
         row[columns[key]] = value
     return row
@@ -182,4 +188,41 @@ save("bank_rules", [
     ["Gerda Groen", "1234 AB Wikkeldam", "Beukenlaan 8", 12, ABNA, "ABNANL2A", "M-107", SIGNED, "FRST", "dec"],
     ["Hans Hoek", "Weg 12 achter de oude kerk", "1234 AB Wikkeldam aan de Oude Rijn bij de Molen", 50, TEST,
      "TESTNL2A", "M-108", SIGNED, "RCUR", "dec"],
+])
+
+# The same table run three times with the same collection date (runs.txt): made,
+# then refused as collected before ("Nee"), then made again ("Ja").
+save("again", [
+    HEAD[:10],
+    ["Anna de Vries", "Dorpsstraat 12", "1234 AB Wikkeldam", 25, ABNA, "ABNANL2A", "A-1", SIGNED, "FRST", "mei"],
+    ["Bert Bakker", None, None, 30, TEST, "TESTNL2A", "A-2", SIGNED, "RCUR", "mei"],
+    ["Carla Claes", None, None, 12.5, INGB, None, "A-3", SIGNED, "RCUR", "mei"],
+])
+
+# Beside a register of earlier months (saved by a spreadsheet: CR LF, no line
+# end after its last line): a FRST for a mandate collected before, a mandate
+# whose FNAL lies after this collection date, one mandate twice in the table.
+save("register_history", [
+    HEAD[:10],
+    ["Henk Hendriks", None, None, 25, ABNA, "ABNANL2A", "H-1", SIGNED, "FRST", "mei"],
+    ["Ilse Ijzer", None, None, 20, TEST, "TESTNL2A", "H-2", SIGNED, "FRST", "mei"],
+    ["Joop Jansen", None, None, 10, INGB, None, "H-3", SIGNED, "RCUR", "mei"],
+    ["Karin Kok", None, None, 15, RABO, None, "H-4", SIGNED, "RCUR", "mei"],
+    ["Karin Kok", None, None, 15, RABO, None, "H-4", SIGNED, "RCUR", "mei extra"],
+])
+
+# Mandates the register shows closed (FNAL) or used once (OOFF), and one
+# mandate with two IBANs in the table: faults, nothing is made.
+save("register_closed", [
+    HEAD[:10],
+    ["Cees Claassen", None, None, 25, ABNA, "ABNANL2A", "C-1", SIGNED, "RCUR", "mei"],
+    ["Dora Dijk", None, None, 40, TEST, "TESTNL2A", "C-2", SIGNED, "OOFF", "mei"],
+    ["Els Evers", None, None, 10, INGB, None, "C-3", SIGNED, "RCUR", "mei"],
+    ["Els Evers", None, None, 10, RABO, None, "C-3", SIGNED, "RCUR", "mei"],
+])
+
+# A register with a line cut short: the run stops before the control.
+save("register_damaged", [
+    HEAD[:10],
+    ["Anna de Vries", None, None, 25, ABNA, "ABNANL2A", "D-1", SIGNED, "RCUR", "mei"],
 ])
