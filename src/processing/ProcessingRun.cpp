@@ -14,11 +14,20 @@
 #include "sepa/Builder.h"
 #include "sepa/Pain008.h"
 
+#include <QFileInfo>
 #include <QLocale>
 #include <QLockFile>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace {
+qint64 registerSize(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() ? info.size() : -1;
+}
+
 QString incassos(int count)
 {
     return QString::number(count) + QStringLiteral(" incasso") + QLatin1Char('\'') + QLatin1Char('s');
@@ -88,8 +97,10 @@ RunOutcome ProcessingRun::show()
     int alreadyCollected = 0;
     try {
         // Read once for the whole run; a damaged register stops it before any row is read.
+        const qint64 size = registerSize(m_settings.RegisterPath());
         const RegisterIndex history =
             CollectionRegister(m_settings.RegisterPath()).index(DateOfText(m_data.IncassoDate));
+        noteRegister(size, history.highestBatchNumber());
         passed = CheckInputRows(m_data.SelectedWorkbook, m_data.SelectedSheet, m_data, m_service, m_clock, m_log,
                                 m_batches, history, alreadyCollected);
     } catch (const KwError &e) {
@@ -116,9 +127,25 @@ RunOutcome ProcessingRun::show()
     return passed ? RunOutcome::Passed : RunOutcome::Failed;
 }
 
+void ProcessingRun::noteRegister(qint64 size, int highestBatch)
+{
+    m_registerSize = size;
+    m_registerHighest = highestBatch;
+}
+
 bool ProcessingRun::makeFile(TIncassobatch &batch)
 {
-    const TCounters stored = m_settings.ReadCounters();
+    TCounters stored = m_settings.ReadCounters();
+    // A settings file restored from a backup, or one of another computer, would repeat
+    // numbers the bank has seen: the register knows them all.
+    if (stored.BatchVolgnummer < m_registerHighest) {
+        m_log.append(QStringLiteral("== LET OP : Het laatste batchnummer in het instellingenbestand (") +
+                     QString::number(stored.BatchVolgnummer) +
+                     QStringLiteral(") is lager dan het hoogste in het register (") +
+                     QString::number(m_registerHighest) + QStringLiteral("); de nummering gaat verder na ") +
+                     QString::number(m_registerHighest) + QLatin1Char('.'));
+        stored.BatchVolgnummer = m_registerHighest;
+    }
     ByteBuffer document;
     const BuildResult built = BouwSEPAfile(batch, m_data, stored, m_service, m_clock, m_log, document);
     // A stopped build keeps its batch number in the record only; the next build reads the stored one again.
@@ -138,6 +165,7 @@ bool ProcessingRun::makeFile(TIncassobatch &batch)
 
     // The counters are stored before the file is saved, so a number is never used twice.
     m_settings.WriteCounters(built.counters);
+    m_registerHighest = std::max(m_registerHighest, built.counters.BatchVolgnummer);
     const QString path = JoinPath(m_data.TargetFolder, built.fileName);
     SafeFile file(path);
     if (!file.open() || !file.write(document.bytes()))
@@ -173,6 +201,17 @@ RunOutcome ProcessingRun::verwerken()
         m_log.append(QStringLiteral("== FOUT: ") + e.message());
         ShowErrorMessage(e.message());
         return RunOutcome::Aborted;
+    }
+    // Another run may have added to the register since the control read it.
+    const QString registerPath = m_settings.RegisterPath();
+    if (const qint64 size = registerSize(registerPath); size != m_registerSize) {
+        try {
+            noteRegister(size, CollectionRegister(registerPath).index(QDate()).highestBatchNumber());
+        } catch (const KwError &e) {
+            m_log.append(QStringLiteral("== FOUT: ") + e.message());
+            ShowErrorMessage(e.message());
+            return RunOutcome::Aborted;
+        }
     }
     m_log.append(QString());
     m_log.append(QStringLiteral("VERWERKING"));

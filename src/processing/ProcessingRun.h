@@ -62,6 +62,8 @@ private:
     // One code's file: counters read, document built, counters stored, file saved. False
     // (after the builder's box) when the build stopped; KwError when the run cannot go on.
     bool makeFile(TIncassobatch &batch);
+    // The register's size before it was read (-1: none) and its highest batch number.
+    void noteRegister(qint64 size, int highestBatch);
 
     TInputData &m_data;
     const SettingsStore &m_settings;
@@ -72,6 +74,8 @@ private:
     QString m_logFileStamp;
     bool m_verwerkenOffered = false;
     bool m_processed = false;
+    qint64 m_registerSize = -1;
+    int m_registerHighest = 0;
 };
 
 // The amount of a run as shown: general decimal form with the user's decimal

@@ -96,6 +96,35 @@ private Q_SLOTS:
         KW_CHECK_PAIN008_FILES(f.data.TargetFolder);
     }
 
+    // A settings file restored from a backup never repeats a batch number the
+    // register holds, even when another run added to the register while this
+    // run's screen was waiting: numbering goes on after the register's highest.
+    void registerKeepsBatchNumbersUnique()
+    {
+        RunFixture f;
+        QVERIFY(f.writeSheet(club()));
+        f.notices.answers << true << true;
+        ProcessingRun first(f.data, f.settings, f.clock, f.service);
+        QCOMPARE(first.show(), RunOutcome::Passed);
+        QCOMPARE(first.verwerken(), RunOutcome::Passed);
+        ProcessingRun waiting(f.data, f.settings, f.clock, f.service);
+        QCOMPARE(waiting.show(), RunOutcome::Passed);
+        ProcessingRun between(f.data, f.settings, f.clock, f.service);
+        QCOMPARE(between.show(), RunOutcome::Passed);
+        QCOMPARE(between.verwerken(), RunOutcome::Passed);
+        f.settings.WriteCounters({0, 0});
+
+        QCOMPARE(waiting.verwerken(), RunOutcome::Passed);
+        QVERIFY(waiting.log().lines().contains(
+            QStringLiteral("== LET OP : Het laatste batchnummer in het instellingenbestand (0) is lager dan het "
+                           "hoogste in het register (4); de nummering gaat verder na 4.")));
+        checkFile(f, QStringLiteral("Incasso_dd_2024-05-10_FRST_08_5.xml"), 2);
+        checkFile(f, QStringLiteral("Incasso_dd_2024-05-10_RCUR_08_6.xml"), 1);
+        QCOMPARE(QDir(f.data.TargetFolder).count(), 6 + 2u);
+        QCOMPARE(f.settings.ReadCounters().BatchVolgnummer, 6);
+        KW_CHECK_PAIN008_FILES(f.data.TargetFolder);
+    }
+
     // A build that fails is reported as such, the other codes are still
     // built (the next one with the batch number the failed one did not keep),
     // the totals count what was made, and "Verwerken" is gone.
