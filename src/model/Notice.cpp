@@ -13,6 +13,7 @@ public:
 
 SilentSink g_silent;
 NoticeSink *g_sink = nullptr;
+thread_local NoticeSink *t_sink = nullptr;
 } // namespace
 
 void setNoticeSink(NoticeSink *sink)
@@ -20,8 +21,15 @@ void setNoticeSink(NoticeSink *sink)
     g_sink = sink;
 }
 
+void setThreadNoticeSink(NoticeSink *sink)
+{
+    t_sink = sink;
+}
+
 NoticeSink &notices()
 {
+    if (t_sink)
+        return *t_sink;
     return g_sink ? *g_sink : g_silent;
 }
 

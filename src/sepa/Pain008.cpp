@@ -209,21 +209,28 @@ QStringList Pain008ClosingLines()
     return {QStringLiteral("</PmtInf>"), QStringLiteral("</CstmrDrctDbtInitn>"), QStringLiteral("</Document>")};
 }
 
-QByteArray Pain008Bytes(const QStringList &lines)
+void AppendPain008Bytes(QByteArray &bytes, const QStringList &lines)
 {
-    // One buffer sized for the worst case (exact for ASCII), cut to what was written.
+    // Room for the worst case (exact for ASCII), cut to what was written.
     qsizetype bound = 0;
     for (const QString &line : lines)
         bound += utf8Bound(line) + 2;
-    QByteArray bytes(bound, Qt::Uninitialized);
+    const qsizetype start = bytes.size();
+    bytes.resize(start + bound);
     QStringEncoder utf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
-    char *out = bytes.data();
+    char *out = bytes.data() + start;
     for (const QString &line : lines) {
         out = utf8.appendToBuffer(out, line);
         *out++ = '\r';
         *out++ = '\n';
     }
     bytes.truncate(out - bytes.constData());
+}
+
+QByteArray Pain008Bytes(const QStringList &lines)
+{
+    QByteArray bytes;
+    AppendPain008Bytes(bytes, lines);
     return bytes;
 }
 

@@ -107,17 +107,33 @@ bool SheetCells::findShared(std::uint32_t index, std::uint32_t &row, std::uint32
     return false;
 }
 
+namespace {
+// Where the calling thread's last lookup ended: rows are mostly read in order,
+// and two threads reading one sheet each keep their own place.
+struct LookupHint
+{
+    const void *cells = nullptr;
+    std::size_t pos = 0;
+};
+thread_local LookupHint t_hint;
+} // namespace
+
 std::size_t SheetCells::lowerBound(std::uint64_t key) const
 {
     // Try where the last lookup ended and the place after it first.
     const std::size_t n = m_cells.size();
-    for (std::size_t pos = m_hint; pos <= m_hint + 1 && pos <= n; ++pos) {
-        if ((pos == 0 || m_cells[pos - 1].key() < key) && (pos == n || m_cells[pos].key() >= key))
-            return m_hint = pos;
+    const std::size_t hint = t_hint.cells == this ? t_hint.pos : 0;
+    for (std::size_t pos = hint; pos <= hint + 1 && pos <= n; ++pos) {
+        if ((pos == 0 || m_cells[pos - 1].key() < key) && (pos == n || m_cells[pos].key() >= key)) {
+            t_hint = {this, pos};
+            return pos;
+        }
     }
     const auto it = std::lower_bound(m_cells.begin(), m_cells.end(), key,
                                      [](const Cell &c, std::uint64_t k) { return c.key() < k; });
-    return m_hint = std::size_t(it - m_cells.begin());
+    const auto pos = std::size_t(it - m_cells.begin());
+    t_hint = {this, pos};
+    return pos;
 }
 
 CellValue SheetCells::value(int row, int column) const

@@ -176,5 +176,4 @@ private:
     PlainBuffer<Cell> m_cells;
     StringPool m_strings;
     std::shared_ptr<const StringPool> m_shared;
-    mutable std::size_t m_hint = 0; // where the last lookup ended: rows are mostly read in order
 };
