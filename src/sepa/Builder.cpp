@@ -88,8 +88,7 @@ void build(BuildResult &result, const TIncassobatch &batch, const TInputData &da
     written.collections.reserve(batch.NoTransactions);
 
     const int firstRow = ws.KolomHeadings ? 2 : 1;
-    QStringList lines; // one collection's lines and bytes, kept from row to row
-    QByteArray bytes;
+    QByteArray bytes; // one collection's, kept from row to row
     for (int r = firstRow; r <= ws.TotalNoRows; ++r) {
         // The three tests have no side effects, so the cheapest goes first: most rows of
         // a four-code table belong to another file.
@@ -134,10 +133,8 @@ void build(BuildResult &result, const TIncassobatch &batch, const TInputData &da
             return;
         ++collected;
         collectedCents += cents;
-        lines.clear();
-        AppendPain008TransactionLines(lines, regel);
         bytes.truncate(0);
-        AppendPain008Bytes(bytes, lines);
+        AppendPain008TransactionBytes(bytes, regel);
         if (!out.write(bytes))
             return end(Kind::Failed, out.errorString());
         written.collections.append({TrimBlanks(regel.MndtId), regel.DbtrIBAN, regel.InstdAmt});

@@ -60,34 +60,131 @@ void addElement(QStringList &lines, int tabCount, QStringView tag, const QString
     lines.append(tabs(tabCount) % u'<' % tag % attributes % u'>' % xmlText(value) % u"</" % tag % u'>');
 }
 
+// Where the lines of a document go: as lines of text, or straight as their bytes.
+class LineSink
+{
+public:
+    explicit LineSink(QStringList &lines) : m_lines(lines) {}
+    void line(int tabCount, QStringView text) { addLine(m_lines, tabCount, text); }
+    void element(int tabCount, QStringView tag, const QString &value, QStringView attributes = {})
+    {
+        addElement(m_lines, tabCount, tag, value, attributes);
+    }
+
+private:
+    QStringList &m_lines;
+};
+
+// The same lines as UTF-8 with CR LF, without a QString per line: a file holds
+// some thirty lines for each of its collections.
+class ByteSink
+{
+public:
+    explicit ByteSink(QByteArray &bytes) : m_bytes(bytes) {}
+    void line(int tabCount, QStringView text)
+    {
+        m_bytes.append("\t\t\t\t\t\t", tabCount);
+        ascii(text);
+        m_bytes.append("\r\n", 2);
+    }
+    void element(int tabCount, QStringView tag, const QString &value, QStringView attributes = {})
+    {
+        m_bytes.append("\t\t\t\t\t\t", tabCount);
+        m_bytes.append('<');
+        ascii(tag);
+        ascii(attributes);
+        m_bytes.append('>');
+        content(value);
+        m_bytes.append("</", 2);
+        ascii(tag);
+        m_bytes.append(">\r\n", 3);
+    }
+
+private:
+    // The markup of this file is ASCII.
+    void ascii(QStringView text)
+    {
+        for (const QChar c : text)
+            m_bytes.append(char(c.unicode()));
+    }
+    void content(const QString &value)
+    {
+        const bool plain =
+            std::all_of(value.cbegin(), value.cend(), [](QChar c) { return c.unicode() < 0x80 && !isMarkup(c); });
+        if (plain)
+            return ascii(value);
+        // As the lines are encoded: escaped, then UTF-8 with the same encoder.
+        const QString escaped = xmlText(value);
+        const qsizetype start = m_bytes.size();
+        m_bytes.resize(start + 3 * escaped.size());
+        QStringEncoder utf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+        char *end = utf8.appendToBuffer(m_bytes.data() + start, escaped);
+        m_bytes.truncate(end - m_bytes.constData());
+    }
+    QByteArray &m_bytes;
+};
+
 // An empty BICFI fails the BIC pattern; an agent without a BIC is identified as Othr/NOTPROVIDED.
-void addAgentIdentification(QStringList &lines, int tabCount, const QString &bic)
+template <typename Sink> void addAgentIdentification(Sink &out, int tabCount, const QString &bic)
 {
     if (bic.isEmpty() || bic == NotProvided) {
-        addLine(lines, tabCount, u"<Othr>");
-        addElement(lines, tabCount + 1, u"Id", NotProvided);
-        addLine(lines, tabCount, u"</Othr>");
+        out.line(tabCount, u"<Othr>");
+        out.element(tabCount + 1, u"Id", NotProvided);
+        out.line(tabCount, u"</Othr>");
     } else {
-        addElement(lines, tabCount, u"BICFI", bic);
+        out.element(tabCount, u"BICFI", bic);
     }
 }
 
 // Structured only: the banks refuse an address of <AdrLine> lines.
-void addPostalAddress(QStringList &lines, const TPostalAddress &address)
+template <typename Sink> void addPostalAddress(Sink &out, const TPostalAddress &address)
 {
     if (address.isEmpty())
         return;
-    addLine(lines, 3, u"<PstlAdr>");
-    const auto part = [&lines](QStringView tag, const QString &value) {
+    out.line(3, u"<PstlAdr>");
+    const auto part = [&out](QStringView tag, const QString &value) {
         if (!value.isEmpty())
-            addElement(lines, 4, tag, value);
+            out.element(4, tag, value);
     };
     part(u"StrtNm", address.StrtNm);
     part(u"BldgNb", address.BldgNb);
     part(u"PstCd", address.PstCd);
     part(u"TwnNm", address.TwnNm);
     part(u"Ctry", address.Ctry);
-    addLine(lines, 3, u"</PstlAdr>");
+    out.line(3, u"</PstlAdr>");
+}
+
+template <typename Sink> void addTransaction(Sink &out, const TIncassoRegel &regel)
+{
+    out.line(1, u"<DrctDbtTxInf>");
+    out.line(2, u"<PmtId>");
+    out.element(3, u"EndToEndId", regel.EndToEndId);
+    out.line(2, u"</PmtId>");
+    out.element(2, u"InstdAmt", regel.InstdAmt, u" Ccy=\"EUR\"");
+    out.line(2, u"<DrctDbtTx>");
+    out.line(3, u"<MndtRltdInf>");
+    out.element(4, u"MndtId", regel.MndtId);
+    out.element(4, u"DtOfSgntr", regel.DtOfSgntr);
+    out.line(3, u"</MndtRltdInf>");
+    out.line(2, u"</DrctDbtTx>");
+    out.line(2, u"<DbtrAgt>");
+    out.line(3, u"<FinInstnId>");
+    addAgentIdentification(out, 4, regel.DbtrAgtBIC);
+    out.line(3, u"</FinInstnId>");
+    out.line(2, u"</DbtrAgt>");
+    out.line(2, u"<Dbtr>");
+    out.element(3, u"Nm", regel.DbtrNm);
+    addPostalAddress(out, regel.DbtrAdr);
+    out.line(2, u"</Dbtr>");
+    out.line(2, u"<DbtrAcct>");
+    out.line(3, u"<Id>");
+    out.element(4, u"IBAN", regel.DbtrIBAN);
+    out.line(3, u"</Id>");
+    out.line(2, u"</DbtrAcct>");
+    out.line(2, u"<RmtInf>");
+    out.element(3, u"Ustrd", regel.Ustrd);
+    out.line(2, u"</RmtInf>");
+    out.line(1, u"</DrctDbtTxInf>");
 }
 
 // UTF-8 needs at most three bytes per UTF-16 unit (a surrogate pair takes four for two).
@@ -144,7 +241,8 @@ QStringList Pain008HeaderLines(const Pain008Header &header)
     addLine(lines, 1, u"</CdtrAcct>");
     addLine(lines, 1, u"<CdtrAgt>");
     addLine(lines, 2, u"<FinInstnId>");
-    addAgentIdentification(lines, 3, header.CdtrBIC);
+    LineSink sink(lines);
+    addAgentIdentification(sink, 3, header.CdtrBIC);
     addLine(lines, 2, u"</FinInstnId>");
     addLine(lines, 1, u"</CdtrAgt>");
     addLine(lines, 1, u"<ChrgBr>SLEV</ChrgBr>");
@@ -165,35 +263,14 @@ QStringList Pain008HeaderLines(const Pain008Header &header)
 
 void AppendPain008TransactionLines(QStringList &lines, const TIncassoRegel &regel)
 {
-    addLine(lines, 1, u"<DrctDbtTxInf>");
-    addLine(lines, 2, u"<PmtId>");
-    addElement(lines, 3, u"EndToEndId", regel.EndToEndId);
-    addLine(lines, 2, u"</PmtId>");
-    addElement(lines, 2, u"InstdAmt", regel.InstdAmt, u" Ccy=\"EUR\"");
-    addLine(lines, 2, u"<DrctDbtTx>");
-    addLine(lines, 3, u"<MndtRltdInf>");
-    addElement(lines, 4, u"MndtId", regel.MndtId);
-    addElement(lines, 4, u"DtOfSgntr", regel.DtOfSgntr);
-    addLine(lines, 3, u"</MndtRltdInf>");
-    addLine(lines, 2, u"</DrctDbtTx>");
-    addLine(lines, 2, u"<DbtrAgt>");
-    addLine(lines, 3, u"<FinInstnId>");
-    addAgentIdentification(lines, 4, regel.DbtrAgtBIC);
-    addLine(lines, 3, u"</FinInstnId>");
-    addLine(lines, 2, u"</DbtrAgt>");
-    addLine(lines, 2, u"<Dbtr>");
-    addElement(lines, 3, u"Nm", regel.DbtrNm);
-    addPostalAddress(lines, regel.DbtrAdr);
-    addLine(lines, 2, u"</Dbtr>");
-    addLine(lines, 2, u"<DbtrAcct>");
-    addLine(lines, 3, u"<Id>");
-    addElement(lines, 4, u"IBAN", regel.DbtrIBAN);
-    addLine(lines, 3, u"</Id>");
-    addLine(lines, 2, u"</DbtrAcct>");
-    addLine(lines, 2, u"<RmtInf>");
-    addElement(lines, 3, u"Ustrd", regel.Ustrd);
-    addLine(lines, 2, u"</RmtInf>");
-    addLine(lines, 1, u"</DrctDbtTxInf>");
+    LineSink sink(lines);
+    addTransaction(sink, regel);
+}
+
+void AppendPain008TransactionBytes(QByteArray &bytes, const TIncassoRegel &regel)
+{
+    ByteSink sink(bytes);
+    addTransaction(sink, regel);
 }
 
 QStringList Pain008TransactionLines(const TIncassoRegel &regel)

@@ -49,6 +49,8 @@ QStringList Pain008HeaderLines(const Pain008Header &header);
 QStringList Pain008TransactionLines(const TIncassoRegel &regel);
 // Same, appended to lines: for large files, without a list per collection.
 void AppendPain008TransactionLines(QStringList &lines, const TIncassoRegel &regel);
+// Those lines' bytes as Pain008Bytes gives them, appended to bytes.
+void AppendPain008TransactionBytes(QByteArray &bytes, const TIncassoRegel &regel);
 // The closing lines.
 QStringList Pain008ClosingLines();
 // Every line followed by CR LF, UTF-8 without byte-order mark.
