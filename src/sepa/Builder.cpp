@@ -92,9 +92,9 @@ void build(BuildResult &result, const TIncassobatch &batch, const TInputData &da
     for (int r = firstRow; r <= ws.TotalNoRows; ++r) {
         // The three tests have no side effects, so the cheapest goes first: most rows of
         // a four-code table belong to another file.
-        if (col[lfSeqCode] != 0 && TrimBlanks(cell(r, col[lfSeqCode])) != batch.SeqCode)
+        if (col[lfSeqCode] != 0 && !ws.cellTextIs(r, col[lfSeqCode], batch.SeqCode, locale))
             continue;
-        if (data.cbFilter && TrimBlanks(cell(r, data.intFilterCol)) != data.strFilterReq)
+        if (data.cbFilter && !ws.cellTextIs(r, data.intFilterCol, data.strFilterReq, locale))
             continue;
         QString nameText;
         if (!CellText(ws.readCell(r, col[lfNaam]), nameText, locale) || TrimBlanks(nameText).isEmpty())

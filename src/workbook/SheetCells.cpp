@@ -136,6 +136,24 @@ std::size_t SheetCells::lowerBound(std::uint64_t key) const
     return pos;
 }
 
+bool SheetCells::textView(int row, int column, QStringView &text) const
+{
+    if (row < 1 || column < 1 || column > 0xFFFF)
+        return false;
+    const std::uint64_t key = (std::uint64_t(unsigned(row)) << 16) | unsigned(column);
+    const std::size_t pos = lowerBound(key);
+    if (pos == m_cells.size() || m_cells[pos].key() != key)
+        return false;
+    const Cell &cell = m_cells[pos];
+    if (cell.kind == Kind::SharedText)
+        text = m_shared->view(cell.index);
+    else if (cell.kind == Kind::Text)
+        text = m_strings.view(cell.index);
+    else
+        return false;
+    return true;
+}
+
 CellValue SheetCells::value(int row, int column) const
 {
     if (row < 1 || column < 1 || column > 0xFFFF)

@@ -406,6 +406,7 @@ private Q_SLOTS:
         worksheet_write_boolean(first, 1, 6, 0, nullptr);
         worksheet_write_formula_num(first, 1, 7, "=B2*2", nullptr, 2469);
         worksheet_write_formula_str(first, 1, 8, "=A2&\"!\"", nullptr, "Jansen \xe2\x82\xac!");
+        worksheet_write_string(first, 1, 9, " \tRCUR  ", nullptr);
         worksheet_write_string(first, 9, 0, "NL91ABNA0417164300", nullptr);
         worksheet_write_blank(first, 20, 0, amount);
         worksheet_hide(hidden);
@@ -431,6 +432,14 @@ private Q_SLOTS:
         QCOMPARE(ws.readCell(2, 3).kind, CellValue::Kind::Date);
         QCOMPARE(ws.readCell(2, 5).kind, CellValue::Kind::Number);
         QCOMPARE(cellText(ws.readCell(10, 1)), QStringLiteral("NL91ABNA0417164300"));
+        // Read in place or through its text, a cell compares as its trimmed text.
+        for (int c = 1; c <= expected.size(); ++c) {
+            QVERIFY2(ws.cellTextIs(2, c, expected[c - 1], Dutch), qPrintable(expected[c - 1]));
+            QVERIFY(!ws.cellTextIs(2, c, expected[c - 1].chopped(1), Dutch));
+        }
+        QVERIFY(ws.cellTextIs(2, 10, u"RCUR", Dutch));
+        QVERIFY(!ws.cellTextIs(2, 10, u" \tRCUR  ", Dutch));
+        QVERIFY(ws.cellTextIs(3, 1, u"", Dutch) && ws.cellTextIs(2, 0, u"", Dutch));
     }
 
     // --- Package details no everyday writer produces ---------------------
