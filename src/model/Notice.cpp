@@ -1,5 +1,7 @@
 #include "model/Notice.h"
 
+#include <utility>
+
 namespace {
 class SilentSink final : public NoticeSink
 {
@@ -21,9 +23,9 @@ void setNoticeSink(NoticeSink *sink)
     g_sink = sink;
 }
 
-void setThreadNoticeSink(NoticeSink *sink)
+NoticeSink *setThreadNoticeSink(NoticeSink *sink)
 {
-    t_sink = sink;
+    return std::exchange(t_sink, sink);
 }
 
 NoticeSink &notices()

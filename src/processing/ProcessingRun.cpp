@@ -168,9 +168,9 @@ std::unique_ptr<ProcessingRun::AheadBuild> ProcessingRun::buildAhead(const TInca
     HeldNotices held(ahead->log);
     struct Installed
     {
-        explicit Installed(NoticeSink *sink) { setThreadNoticeSink(sink); }
-        ~Installed() { setThreadNoticeSink(nullptr); }
-    } installed(&held);
+        NoticeSink *outer;
+        ~Installed() { setThreadNoticeSink(outer); }
+    } installed{setThreadNoticeSink(&held)};
     ahead->built = BouwSEPAfile(batch, data, from, sheet, clock, ahead->log, *ahead->file);
     ahead->notices = std::move(held.held);
     return ahead;

@@ -76,36 +76,48 @@ private:
 };
 
 // The same lines as UTF-8 with CR LF, without a QString per line: a file holds
-// some thirty lines for each of its collections.
+// some thirty lines for each of its collections. Writes into room made before.
 class ByteSink
 {
 public:
-    explicit ByteSink(QByteArray &bytes) : m_bytes(bytes) {}
+    explicit ByteSink(char *out) : m_out(out) {}
     void line(int tabCount, QStringView text)
     {
-        m_bytes.append("\t\t\t\t\t\t", tabCount);
+        tabs(tabCount);
         ascii(text);
-        m_bytes.append("\r\n", 2);
+        *m_out++ = '\r';
+        *m_out++ = '\n';
     }
     void element(int tabCount, QStringView tag, const QString &value, QStringView attributes = {})
     {
-        m_bytes.append("\t\t\t\t\t\t", tabCount);
-        m_bytes.append('<');
+        tabs(tabCount);
+        *m_out++ = '<';
         ascii(tag);
         ascii(attributes);
-        m_bytes.append('>');
+        *m_out++ = '>';
         content(value);
-        m_bytes.append("</", 2);
+        *m_out++ = '<';
+        *m_out++ = '/';
         ascii(tag);
-        m_bytes.append(">\r\n", 3);
+        *m_out++ = '>';
+        *m_out++ = '\r';
+        *m_out++ = '\n';
     }
+    char *end() const { return m_out; }
+    // The room a value may take: "&" becomes five characters, a character three bytes.
+    static qsizetype room(const QString &value) { return 15 * value.size(); }
 
 private:
+    void tabs(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            *m_out++ = '\t';
+    }
     // The markup of this file is ASCII.
     void ascii(QStringView text)
     {
         for (const QChar c : text)
-            m_bytes.append(char(c.unicode()));
+            *m_out++ = char(c.unicode());
     }
     void content(const QString &value)
     {
@@ -114,14 +126,10 @@ private:
         if (plain)
             return ascii(value);
         // As the lines are encoded: escaped, then UTF-8 with the same encoder.
-        const QString escaped = xmlText(value);
-        const qsizetype start = m_bytes.size();
-        m_bytes.resize(start + 3 * escaped.size());
         QStringEncoder utf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
-        char *end = utf8.appendToBuffer(m_bytes.data() + start, escaped);
-        m_bytes.truncate(end - m_bytes.constData());
+        m_out = utf8.appendToBuffer(m_out, xmlText(value));
     }
-    QByteArray &m_bytes;
+    char *m_out;
 };
 
 // An empty BICFI fails the BIC pattern; an agent without a BIC is identified as Othr/NOTPROVIDED.
@@ -269,8 +277,18 @@ void AppendPain008TransactionLines(QStringList &lines, const TIncassoRegel &rege
 
 void AppendPain008TransactionBytes(QByteArray &bytes, const TIncassoRegel &regel)
 {
-    ByteSink sink(bytes);
+    // The markup of a collection takes under 2 KB.
+    const qsizetype room =
+        4096 + ByteSink::room(regel.EndToEndId) + ByteSink::room(regel.InstdAmt) + ByteSink::room(regel.MndtId) +
+        ByteSink::room(regel.DtOfSgntr) + ByteSink::room(regel.DbtrAgtBIC) + ByteSink::room(regel.DbtrNm) +
+        ByteSink::room(regel.DbtrAdr.StrtNm) + ByteSink::room(regel.DbtrAdr.BldgNb) +
+        ByteSink::room(regel.DbtrAdr.PstCd) + ByteSink::room(regel.DbtrAdr.TwnNm) + ByteSink::room(regel.DbtrAdr.Ctry) +
+        ByteSink::room(regel.DbtrIBAN) + ByteSink::room(regel.Ustrd);
+    const qsizetype start = bytes.size();
+    bytes.resize(start + room);
+    ByteSink sink(bytes.data() + start);
     addTransaction(sink, regel);
+    bytes.truncate(sink.end() - bytes.constData());
 }
 
 QStringList Pain008TransactionLines(const TIncassoRegel &regel)

@@ -129,7 +129,25 @@ std::size_t SheetCells::lowerBound(std::uint64_t key) const
             return pos;
         }
     }
-    const auto it = std::lower_bound(m_cells.begin(), m_cells.end(), key,
+    // Then near it: the other cells of a row lie a few places away. Else the whole sheet.
+    constexpr std::size_t Near = 32;
+    std::size_t lo = 0;
+    std::size_t hi = n;
+    if (hint < n && m_cells[hint].key() < key) {
+        const std::size_t end = std::min(n, hint + Near);
+        if (end == n || m_cells[end - 1].key() >= key)
+            lo = hint + 1, hi = end;
+        else
+            lo = end;
+    } else {
+        const std::size_t top = std::min(hint, n);
+        const std::size_t begin = top > Near ? top - Near : 0;
+        if (begin == 0 || m_cells[begin - 1].key() < key)
+            lo = begin, hi = top;
+        else
+            hi = begin;
+    }
+    const auto it = std::lower_bound(m_cells.begin() + lo, m_cells.begin() + hi, key,
                                      [](const Cell &c, std::uint64_t k) { return c.key() < k; });
     const auto pos = std::size_t(it - m_cells.begin());
     t_hint = {this, pos};
