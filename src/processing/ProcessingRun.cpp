@@ -392,7 +392,7 @@ RunOutcome ProcessingRun::verwerken()
         }
         return k < 4 ? k : -1;
     };
-    if (const int first = nextCode(-1); first >= 0 && nextCode(first) >= 0) {
+    if (const int first = nextCode(-1); BuildFilesAhead && first >= 0 && nextCode(first) >= 0) {
         try {
             TCounters from = m_settings.ReadCounters();
             from.BatchVolgnummer = std::max(from.BatchVolgnummer, m_registerHighest);

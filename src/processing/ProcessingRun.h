@@ -88,6 +88,10 @@ private:
     int m_registerHighest = 0;
 };
 
+// Whether "Verwerken" builds the next file on a second thread while it makes one;
+// the files, the log and the boxes come out the same. Tests turn it off to compare.
+inline bool BuildFilesAhead = true;
+
 // The amount of a run as shown: general decimal form with the user's decimal
 // separator, then normalised to a decimal point and two decimals (37.50).
 QString RunAmountText(double amount);
