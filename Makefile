@@ -6,7 +6,7 @@ PREFIX ?= /usr/local
 # Extra CMake options for the builds, e.g. KW_CMAKE_FLAGS=-DKW_WERROR=ON (CI).
 KW_CMAKE_FLAGS ?=
 
-.PHONY: deps configure build test run install uninstall package bench screenshots format format-check clean
+.PHONY: deps configure build test run install uninstall package bench bench-run screenshots format format-check clean
 
 deps:
 	scripts/install-deps
@@ -42,6 +42,10 @@ bench: deps
 	cmake --build $(BUILD)-bench -j $(JOBS)
 	$(BUILD)-bench/bench/kwintor2-bench
 	$(BUILD)-bench/bench/kwintor2-run-bench
+
+# The whole kwintor2-batch process against unzip -p of its sheet (see bench/bench-run).
+bench-run: deps
+	bench/bench-run $(BUILD)-bench
 
 screenshots: build
 	scripts/install-deps --screenshots

@@ -77,8 +77,13 @@ private:
         const QStringList &lines = m_log.lines();
         if (lines.size() < m_printed)
             m_printed = 0;
-        for (; m_printed < lines.size(); ++m_printed)
-            m_out << forTerminal(lines.at(m_printed)) << '\n';
+        for (; m_printed < lines.size(); ++m_printed) {
+            const QString &line = lines.at(m_printed);
+            if (line.contains(QLatin1Char('\r')))
+                m_out << forTerminal(line) << '\n';
+            else
+                m_out << line << '\n';
+        }
     }
     ProcessingLog &m_log;
     QTextStream &m_out;

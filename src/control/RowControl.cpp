@@ -12,7 +12,10 @@
 #include <QHash>
 
 #include <array>
+#include <atomic>
+#include <future>
 #include <limits>
+#include <vector>
 
 namespace {
 QString rowLine(int n, const QString &text)
@@ -62,6 +65,245 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
     return CheckInputRows(workbook, sheet, data, service, clock, log, batches, RegisterIndex(), alreadyCollected);
 }
 
+namespace {
+// A log line or a box, as the check of a row told it.
+struct Told
+{
+    enum class Kind : quint8
+    {
+        Line,
+        Message,
+        Error,
+        ErrorDialog,
+    };
+    Kind kind;
+    QString text;
+};
+
+// What the check of one row found. The parts that depend on the rows before it
+// (the sums, a mandate met before in the table) are left to merging, in row order.
+struct RowOutcome
+{
+    enum class Kind : quint8
+    {
+        Blank,
+        Unreadable, // the run stops after its lines
+        FilteredOut,
+        Checked,
+    };
+    Kind kind = Kind::Blank;
+    bool failed = false;
+    QList<Told> told; // up to the amount
+    qsizetype code = -1;
+    bool readable = false;  // the amount text gave cents
+    bool cellCents = false; // or else the cell itself
+    qint64 cents = 0;
+    QList<Told> history; // what the register says of the mandate
+    bool historyFailed = false;
+    bool sameDate = false;
+    QString mandate;
+    QString iban;
+    QString codeText;
+    bool addressWarning = false;
+};
+
+// Boxes of the checks go to the row's list while it is checked, so that rows can
+// be checked on two threads and still be told in their order.
+class RowNotices final : public NoticeSink
+{
+public:
+    QList<Told> *to = nullptr;
+    void message(const QString &text) override { to->append({Told::Kind::Message, text}); }
+    void error(const QString &text) override { to->append({Told::Kind::Error, text}); }
+    void errorDialog(const QString &text) override { to->append({Told::Kind::ErrorDialog, text}); }
+    bool question(const QString &) override { return false; } // no check asks
+};
+
+struct RowContext
+{
+    const TWorksheet &ws;
+    const TInputData &data;
+    const Clock &clock;
+    const RegisterIndex &history;
+    const QLocale &locale;
+    QDate collectionDate;
+    int nameColumn;
+    bool hasCodeColumn;
+    bool hasBicColumn;
+};
+
+void checkRow(const RowContext &c, int r, int n, RowOutcome &o)
+{
+    const TWorksheet &ws = c.ws;
+    const TInputData &data = c.data;
+    const QStringList &codes = SeqCodes();
+    RowNotices notices;
+    notices.to = &o.told;
+    NoticeSink *const outer = setThreadNoticeSink(&notices);
+    struct Restore
+    {
+        NoticeSink *outer;
+        ~Restore() { setThreadNoticeSink(outer); }
+    } restore{outer};
+    const auto line = [&o](QString text) { o.told.append({Told::Kind::Line, std::move(text)}); };
+    const auto fault = [&](QString text) {
+        line(rowLine(n, text));
+        o.failed = true;
+    };
+
+    QString nameText;
+    if (!CellText(ws.readCell(r, c.nameColumn), nameText, c.locale))
+        nameText.clear();
+
+    std::array<QString, LayoutFieldCount> values;
+    CellValue mandateDate;
+    if (!nameText.isEmpty()) {
+        for (int f = 0; f < LayoutFieldCount; ++f) {
+            const int column = data.column(static_cast<TLayoutField>(f));
+            if (column == 0)
+                continue;
+            const CellValue cell = ws.readCell(r, column);
+            QString text;
+            if (!CellText(cell, text, c.locale)) {
+                line(rowLine(n, QStringLiteral("onleesbare inhoud in kolom ") + ColumnLetters(column) +
+                                    QLatin1Char('\r') + QStringLiteral("Verwerking afgebroken")));
+                o.kind = RowOutcome::Kind::Unreadable;
+                return;
+            }
+            values[f] = TrimBlanks(text);
+            if (f == lfMandaatDatum)
+                mandateDate = cell;
+            if (!CheckSEPAChars(values[f]))
+                fault(QStringLiteral("ongeoorloofd teken in ") + ShownValue(values[f]));
+        }
+    }
+
+    if (values[lfNaam].isEmpty()) {
+        o.kind = RowOutcome::Kind::Blank;
+        return;
+    }
+
+    if (data.cbFilter) {
+        const QString filterText = TrimBlanks(ws.cellText(r, data.intFilterCol, c.locale));
+        if (filterText != data.strFilterReq) {
+            o.kind = RowOutcome::Kind::FilteredOut;
+            o.code = codes.indexOf(values[lfSeqCode]);
+            return;
+        }
+    }
+    o.kind = RowOutcome::Kind::Checked;
+
+    values[lfOmschrijving] = data.ssAlgOmschr + QLatin1Char(' ') + values[lfOmschrijving];
+
+    for (int f = 0; f < LayoutFieldCount; ++f) {
+        QString message;
+        if (MaxFieldLengths[f] > 0 && !CheckLength(values[f], MaxFieldLengths[f], message))
+            fault(message);
+    }
+    if (values[lfMandaatId].isEmpty())
+        fault(QStringLiteral("Mandaat code ontbreekt"));
+
+    if (!CheckIBAN(values[lfIBAN]))
+        fault(QStringLiteral("IBAN rekening nummer is onjuist : ") + ShownValue(values[lfIBAN]));
+    if (c.hasBicColumn && !values[lfBIC].isEmpty() && !IsBIC(values[lfBIC]))
+        fault(QStringLiteral("BIC code is onjuist : ") + ShownValue(values[lfBIC]));
+
+    // An empty code cell is an invalid code: the file builder takes no such row, so counting
+    // it under a default would make NbOfTxs and CtrlSum disagree with the file.
+    const QString code = c.hasCodeColumn ? values[lfSeqCode] : data.defaultSeqCode;
+    o.code = codes.indexOf(code);
+    if (o.code < 0)
+        fault(QStringLiteral("Ongeldige sequentiecode (FRST, RCUR, FNAL of OOFF) : ") + ShownValue(code));
+
+    double date = 0;
+    if (!CheckDateValue(mandateDate, date, c.clock)) {
+        fault(QStringLiteral("Datum van de machtiging : ") + ShownValue(values[lfMandaatDatum]) +
+              QStringLiteral(" is geen geldige datum"));
+    } else if (c.collectionDate.isValid() && DateFromSerial(date) > c.collectionDate) {
+        // A mandate must be signed before it is used.
+        fault(QStringLiteral("Datum van de machtiging : ") + ShownValue(values[lfMandaatDatum]) +
+              QStringLiteral(" ligt na de incassodatum"));
+    }
+
+    QString amount;
+    if (!CheckAmount(values[lfBedrag], amount)) {
+        fault(amount);
+    } else {
+        // The cell's own text passed the same normalisation the sum uses,
+        // so these are the cents a second reading of the cell would give.
+        o.readable = AmountTextToCents(amount, o.cents);
+        if (o.readable && o.cents == 0)
+            fault(QStringLiteral("Bedrag ontbreekt of is 0"));
+        if (!o.readable || o.cents > MaxAmountCents)
+            fault(QStringLiteral("Bedrag is te hoog : ") + ShownValue(values[lfBedrag]));
+    }
+    if (o.code >= 0 && !o.readable)
+        o.cellCents = CellAmountCents(ws.readCell(r, data.column(lfBedrag)), o.cents);
+
+    // What was collected before.
+    notices.to = &o.history;
+    const QString &mandate = values[lfMandaatId];
+    if (!mandate.isEmpty()) {
+        TMandateHistory before;
+        if (c.history.find(mandate, before)) {
+            if (!before.sameDateFile.isEmpty()) {
+                o.sameDate = true;
+                o.history.append(
+                    {Told::Kind::Line, warningLine(n, QStringLiteral("mandaat ") + mandate +
+                                                          QStringLiteral(" is al geïncasseerd met incassodatum ") +
+                                                          DateText(c.collectionDate) + QStringLiteral(" (bestand ") +
+                                                          before.sameDateFile + QLatin1Char(')'))});
+            }
+            const bool closed = before.collectedBefore &&
+                                (before.lastCode == QLatin1String("FNAL") || before.lastCode == QLatin1String("OOFF"));
+            // A closed mandate takes no collection at all: advice on the code would mislead.
+            if (before.collectedBefore && !closed && code == QLatin1String("FRST")) {
+                o.history.append({Told::Kind::Line, warningLine(n, QStringLiteral("mandaat ") + mandate +
+                                                                       QStringLiteral(" is al eerder geïncasseerd; "
+                                                                                      "gebruik RCUR in plaats "
+                                                                                      "van FRST"))});
+            }
+            if (closed) {
+                o.history.append(
+                    {Told::Kind::Line,
+                     rowLine(n, QStringLiteral("mandaat ") + mandate + QStringLiteral(" is afgesloten met ") +
+                                    before.lastCode + QStringLiteral(" op ") + DateText(before.lastDate) +
+                                    QStringLiteral("; een nieuwe incasso vraagt een nieuw mandaat"))});
+                o.historyFailed = true;
+            }
+        }
+    }
+    o.mandate = mandate;
+    o.iban = values[lfIBAN];
+    o.codeText = code;
+
+    // The file builder leaves out an address it cannot send structured; the user should know.
+    o.addressWarning = (!values[lfAdres1].isEmpty() || !values[lfAdres2].isEmpty()) &&
+                       !HasPostcodeAndTown(values[lfAdres1], values[lfAdres2]);
+}
+
+void tell(const QList<Told> &told, ProcessingLog &log)
+{
+    for (const Told &t : told) {
+        switch (t.kind) {
+        case Told::Kind::Line:
+            log.append(t.text);
+            break;
+        case Told::Kind::Message:
+            ShowMelding(t.text);
+            break;
+        case Told::Kind::Error:
+            ShowErrorMessage(t.text);
+            break;
+        case Told::Kind::ErrorDialog:
+            ShowErrorDialog(t.text);
+            break;
+        }
+    }
+}
+
+} // namespace
+
 bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputData &data, WorkbookService &service,
                     const Clock &clock, ProcessingLog &log, TIncassobatches &batches, const RegisterIndex &history,
                     int &alreadyCollected)
@@ -77,12 +319,17 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
     int blankRows = 0;
     bool result = true;
     const int h = data.HasHeadings ? 1 : 0;
-    const int nameColumn = data.column(lfNaam);
-    const bool hasCodeColumn = data.column(lfSeqCode) != 0;
     const QLocale locale; // once: every cell is turned into text with it
-    const bool hasBicColumn = data.column(lfBIC) != 0;
     // The verification has accepted it; without a date (a run not verified) nothing is compared.
-    const QDate collectionDate = DateOfText(data.IncassoDate);
+    const RowContext context{ws,
+                             data,
+                             clock,
+                             history,
+                             locale,
+                             DateOfText(data.IncassoDate),
+                             data.column(lfNaam),
+                             data.column(lfSeqCode) != 0,
+                             data.column(lfBIC) != 0};
     alreadyCollected = 0;
     QHash<QString, FirstUse> mandates; // of the taken rows
     mandates.reserve(lastRow);
@@ -90,177 +337,99 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
     log.append(QStringLiteral("== Start van de controle van : ") + QString::number(lastRow - h) +
                QStringLiteral(" inputregels."));
 
-    for (int r = h + 1; r <= lastRow; ++r) {
-        const int n = r - h;
-        QString nameText;
-        if (!CellText(ws.readCell(r, nameColumn), nameText, locale))
-            nameText.clear();
-
-        std::array<QString, LayoutFieldCount> values;
-        CellValue mandateDate;
-        if (!nameText.isEmpty()) {
-            for (int f = 0; f < LayoutFieldCount; ++f) {
-                const int column = data.column(static_cast<TLayoutField>(f));
-                if (column == 0)
-                    continue;
-                const CellValue cell = ws.readCell(r, column);
-                QString text;
-                if (!CellText(cell, text, locale)) {
-                    log.append(rowLine(n, QStringLiteral("onleesbare inhoud in kolom ") + ColumnLetters(column) +
-                                              QLatin1Char('\r') + QStringLiteral("Verwerking afgebroken")));
-                    return false;
-                }
-                values[f] = TrimBlanks(text);
-                if (f == lfMandaatDatum)
-                    mandateDate = cell;
-                if (!CheckSEPAChars(values[f])) {
-                    log.append(rowLine(n, QStringLiteral("ongeoorloofd teken in ") + ShownValue(values[f])));
-                    result = false;
-                }
-            }
-        }
-
-        if (values[lfNaam].isEmpty()) {
+    // Rows are checked on their own; what depends on the rows before is done here, in order.
+    // False when the run stops at this row.
+    const auto merge = [&](const RowOutcome &o, int n) {
+        tell(o.told, log);
+        switch (o.kind) {
+        case RowOutcome::Kind::Unreadable:
+            return false;
+        case RowOutcome::Kind::Blank:
+            if (o.failed)
+                result = false;
             ++blankRows;
-            continue;
-        }
-
-        if (data.cbFilter) {
-            const QString filterText = TrimBlanks(ws.cellText(r, data.intFilterCol, locale));
-            if (filterText != data.strFilterReq) {
-                const qsizetype k = codes.indexOf(values[lfSeqCode]);
-                if (hasCodeColumn && k >= 0)
-                    ++leftOut[k];
-                continue;
-            }
-        }
-
-        values[lfOmschrijving] = data.ssAlgOmschr + QLatin1Char(' ') + values[lfOmschrijving];
-
-        for (int f = 0; f < LayoutFieldCount; ++f) {
-            QString message;
-            if (MaxFieldLengths[f] > 0 && !CheckLength(values[f], MaxFieldLengths[f], message)) {
-                log.append(rowLine(n, message));
+            return true;
+        case RowOutcome::Kind::FilteredOut:
+            if (o.failed)
                 result = false;
-            }
+            if (context.hasCodeColumn && o.code >= 0)
+                ++leftOut[o.code];
+            return true;
+        case RowOutcome::Kind::Checked:
+            break;
         }
-        if (values[lfMandaatId].isEmpty()) {
-            log.append(rowLine(n, QStringLiteral("Mandaat code ontbreekt")));
+        if (o.failed)
             result = false;
-        }
-
-        if (!CheckIBAN(values[lfIBAN])) {
-            log.append(rowLine(n, QStringLiteral("IBAN rekening nummer is onjuist : ") + ShownValue(values[lfIBAN])));
-            result = false;
-        }
-        if (hasBicColumn && !values[lfBIC].isEmpty() && !IsBIC(values[lfBIC])) {
-            log.append(rowLine(n, QStringLiteral("BIC code is onjuist : ") + ShownValue(values[lfBIC])));
-            result = false;
-        }
-
-        // An empty code cell is an invalid code: the file builder takes no such row, so counting
-        // it under a default would make NbOfTxs and CtrlSum disagree with the file.
-        const QString code = hasCodeColumn ? values[lfSeqCode] : data.defaultSeqCode;
-        const qsizetype k = codes.indexOf(code);
-        if (k < 0) {
-            log.append(
-                rowLine(n, QStringLiteral("Ongeldige sequentiecode (FRST, RCUR, FNAL of OOFF) : ") + ShownValue(code)));
-            result = false;
-        }
-
-        double date = 0;
-        if (!CheckDateValue(mandateDate, date, clock)) {
-            log.append(rowLine(n, QStringLiteral("Datum van de machtiging : ") + ShownValue(values[lfMandaatDatum]) +
-                                      QStringLiteral(" is geen geldige datum")));
-            result = false;
-        } else if (collectionDate.isValid() && DateFromSerial(date) > collectionDate) {
-            // A mandate must be signed before it is used.
-            log.append(rowLine(n, QStringLiteral("Datum van de machtiging : ") + ShownValue(values[lfMandaatDatum]) +
-                                      QStringLiteral(" ligt na de incassodatum")));
-            result = false;
-        }
-
-        QString amount;
-        qint64 cents = 0;
-        bool readable = false;
-        if (!CheckAmount(values[lfBedrag], amount)) {
-            log.append(rowLine(n, amount));
-            result = false;
-        } else {
-            // The cell's own text passed the same normalisation the sum uses,
-            // so these are the cents a second reading of the cell would give.
-            readable = AmountTextToCents(amount, cents);
-            if (readable && cents == 0) {
-                log.append(rowLine(n, QStringLiteral("Bedrag ontbreekt of is 0")));
-                result = false;
-            }
-            if (!readable || cents > MaxAmountCents) {
-                log.append(rowLine(n, QStringLiteral("Bedrag is te hoog : ") + ShownValue(values[lfBedrag])));
-                result = false;
-            }
-        }
-
-        if (k >= 0) {
-            ++counts[k];
+        if (o.code >= 0) {
+            ++counts[o.code];
             // An amount that would take the sums of all codes past what cents can hold is
             // not readable either, so neither a code's sum nor the run's total overflows.
-            if ((readable || CellAmountCents(ws.readCell(r, data.column(lfBedrag)), cents)) &&
-                cents <= std::numeric_limits<qint64>::max() - allCents) {
-                sums[k] += cents;
-                allCents += cents;
+            if ((o.readable || o.cellCents) && o.cents <= std::numeric_limits<qint64>::max() - allCents) {
+                sums[o.code] += o.cents;
+                allCents += o.cents;
             } else {
                 log.append(rowLine(n, QStringLiteral("Bedrag is niet leesbaar. Corrigeer")));
                 result = false;
             }
         }
-
-        // What was collected before, and what this table would collect twice.
-        const QString &mandate = values[lfMandaatId];
-        if (!mandate.isEmpty()) {
-            TMandateHistory before;
-            if (history.find(mandate, before)) {
-                if (!before.sameDateFile.isEmpty()) {
-                    ++alreadyCollected;
-                    log.append(warningLine(n, QStringLiteral("mandaat ") + mandate +
-                                                  QStringLiteral(" is al geïncasseerd met incassodatum ") +
-                                                  DateText(collectionDate) + QStringLiteral(" (bestand ") +
-                                                  before.sameDateFile + QLatin1Char(')')));
-                }
-                const bool closed = before.collectedBefore && (before.lastCode == QLatin1String("FNAL") ||
-                                                               before.lastCode == QLatin1String("OOFF"));
-                // A closed mandate takes no collection at all: advice on the code would mislead.
-                if (before.collectedBefore && !closed && code == QLatin1String("FRST")) {
-                    log.append(warningLine(n, QStringLiteral("mandaat ") + mandate +
-                                                  QStringLiteral(" is al eerder geïncasseerd; gebruik RCUR in plaats "
-                                                                 "van FRST")));
-                }
-                if (closed) {
-                    log.append(rowLine(n, QStringLiteral("mandaat ") + mandate + QStringLiteral(" is afgesloten met ") +
-                                              before.lastCode + QStringLiteral(" op ") + DateText(before.lastDate) +
-                                              QStringLiteral("; een nieuwe incasso vraagt een nieuw mandaat")));
-                    result = false;
-                }
-            }
-            const auto first = mandates.constFind(mandate);
+        tell(o.history, log);
+        if (o.sameDate)
+            ++alreadyCollected;
+        if (o.historyFailed)
+            result = false;
+        // What this table would collect twice.
+        if (!o.mandate.isEmpty()) {
+            const auto first = mandates.constFind(o.mandate);
             if (first == mandates.cend()) {
-                mandates.insert(mandate, {n, values[lfIBAN], code});
-            } else if (first->iban != values[lfIBAN]) {
-                log.append(rowLine(n, QStringLiteral("mandaat ") + mandate + QStringLiteral(" staat ook in regel ") +
+                mandates.insert(o.mandate, {n, o.iban, o.codeText});
+            } else if (first->iban != o.iban) {
+                log.append(rowLine(n, QStringLiteral("mandaat ") + o.mandate + QStringLiteral(" staat ook in regel ") +
                                           QString::number(first->n) + QStringLiteral(" met een ander IBAN")));
                 result = false;
-            } else if (first->code == code) {
-                log.append(warningLine(n, QStringLiteral("mandaat ") + mandate +
+            } else if (first->code == o.codeText) {
+                log.append(warningLine(n, QStringLiteral("mandaat ") + o.mandate +
                                               QStringLiteral(" staat ook in regel ") + QString::number(first->n) +
                                               QStringLiteral("; de debiteur wordt twee keer geïncasseerd")));
             }
         }
-
-        // The file builder leaves out an address it cannot send structured; the user should know.
-        if ((!values[lfAdres1].isEmpty() || !values[lfAdres2].isEmpty()) &&
-            !HasPostcodeAndTown(values[lfAdres1], values[lfAdres2])) {
+        if (o.addressWarning) {
             log.append(QStringLiteral("== LET OP : ") + QString::number(n) +
                        QStringLiteral(" : geen postcode en plaats gevonden in het adres; het adres wordt niet "
                                       "meegestuurd"));
+        }
+        return true;
+    };
+
+    // A large table: a second thread checks the second half meanwhile.
+    const int firstRow = h + 1;
+    const int split = lastRow - h >= RowsForTwoThreads ? firstRow + (lastRow - h) / 2 : lastRow + 1;
+    std::atomic<bool> stop = false;
+    std::future<std::vector<RowOutcome>> second;
+    if (split <= lastRow) {
+        second = std::async(std::launch::async, [&context, &stop, split, lastRow, h] {
+            std::vector<RowOutcome> outcomes(std::size_t(lastRow - split + 1));
+            for (int r = split; r <= lastRow && !stop.load(std::memory_order_relaxed); ++r)
+                checkRow(context, r, r - h, outcomes[std::size_t(r - split)]);
+            return outcomes;
+        });
+    }
+    // Whatever ends the check, the second thread stops at its next row.
+    const struct StopOnExit
+    {
+        std::atomic<bool> &stop;
+        ~StopOnExit() { stop = true; }
+    } stopOnExit{stop};
+    for (int r = firstRow; r < split; ++r) {
+        RowOutcome o;
+        checkRow(context, r, r - h, o);
+        if (!merge(o, r - h))
+            return false;
+    }
+    if (second.valid()) {
+        const std::vector<RowOutcome> outcomes = second.get();
+        for (int r = split; r <= lastRow; ++r) {
+            if (!merge(outcomes[std::size_t(r - split)], r - h))
+                return false;
         }
     }
 

@@ -24,6 +24,10 @@ bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputD
 bool CheckInputRows(const QString &workbook, const QString &sheet, const TInputData &data, WorkbookService &service,
                     const Clock &clock, ProcessingLog &log, TIncassobatches &batches);
 
+// Tables of at least this many rows are checked on two threads; the log and the
+// boxes come out as from one. Tests lower it to compare the two.
+inline int RowsForTwoThreads = 2000;
+
 // The cents of a cell for the sum: a number cell, or a text amount read with the
 // same normalisation as the amount check; an empty cell is 0.
 bool CellAmountCents(const CellValue &cell, qint64 &cents);

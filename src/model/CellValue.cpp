@@ -1,12 +1,14 @@
 #include "model/CellValue.h"
 
 #include <QDate>
+#include <QHash>
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 QString GeneralNumberText(double value, QChar decimalPoint)
 {
@@ -21,37 +23,53 @@ QString GeneralNumberText(double value, QChar decimalPoint)
     *written.ptr = '\0';
     const char *e = std::strchr(buf, 'e');
     const int exponent = std::atoi(e + 1);
-    QString digits;
+    char digits[24];
+    int count = 0;
     for (const char *p = buf; p < e; ++p) {
         if (*p >= '0' && *p <= '9')
-            digits += QLatin1Char(*p);
+            digits[count++] = *p;
     }
-    while (digits.size() > 1 && digits.endsWith(QLatin1Char('0')))
-        digits.chop(1);
-    const QString sign = value < 0 ? QStringLiteral("-") : QString();
+    while (count > 1 && digits[count - 1] == '0')
+        --count;
 
+    // At most a sign, 15 digits, the point and 4 zeros before the digits.
+    char16_t out[48];
+    int n = 0;
+    const auto put = [&](const char *from, int length) {
+        for (int i = 0; i < length; ++i)
+            out[n++] = char16_t(from[i]);
+    };
+    if (value < 0)
+        out[n++] = u'-';
     if (exponent < -5 || exponent >= 15) {
-        QString mantissa = digits.left(1);
-        if (digits.size() > 1)
-            mantissa += decimalPoint + digits.mid(1);
-        const QString exp = QString::number(std::abs(exponent)).rightJustified(2, QLatin1Char('0'));
-        const QChar expSign = exponent < 0 ? QLatin1Char('-') : QLatin1Char('+');
-        return sign + mantissa + QLatin1Char('E') + expSign + exp;
-    }
-    QString intPart;
-    QString fracPart;
-    if (exponent < 0) {
-        intPart = QStringLiteral("0");
-        fracPart = QString(-exponent - 1, QLatin1Char('0')) + digits;
-    } else if (digits.size() <= exponent + 1) {
-        intPart = digits + QString(exponent + 1 - digits.size(), QLatin1Char('0'));
+        put(digits, 1);
+        if (count > 1) {
+            out[n++] = decimalPoint.unicode();
+            put(digits + 1, count - 1);
+        }
+        out[n++] = u'E';
+        out[n++] = exponent < 0 ? u'-' : u'+';
+        char exp[8];
+        const int length = int(std::to_chars(exp, exp + sizeof exp, std::abs(exponent)).ptr - exp);
+        if (length < 2)
+            out[n++] = u'0';
+        put(exp, length);
+    } else if (exponent < 0) {
+        out[n++] = u'0';
+        out[n++] = decimalPoint.unicode();
+        for (int i = 0; i < -exponent - 1; ++i)
+            out[n++] = u'0';
+        put(digits, count);
+    } else if (count <= exponent + 1) {
+        put(digits, count);
+        for (int i = count; i < exponent + 1; ++i)
+            out[n++] = u'0';
     } else {
-        intPart = digits.left(exponent + 1);
-        fracPart = digits.mid(exponent + 1);
+        put(digits, exponent + 1);
+        out[n++] = decimalPoint.unicode();
+        put(digits + exponent + 1, count - exponent - 1);
     }
-    if (fracPart.isEmpty())
-        return sign + intPart;
-    return sign + intPart + decimalPoint + fracPart;
+    return QString(reinterpret_cast<const QChar *>(out), n);
 }
 
 QChar DecimalPoint(const QLocale &locale)
@@ -73,6 +91,41 @@ double SerialFromDate(const QDate &date)
     return static_cast<double>(QDate(1899, 12, 30).daysTo(date));
 }
 
+namespace {
+// What a cell's text asks of the locale, asked once per thread and locale: the
+// system locale answers every question under a lock, and a table has few dates.
+struct LocaleAnswers
+{
+    QLocale locale;
+    bool valid = false;
+    QChar decimalPoint;
+    QHash<qint64, QString> dates;
+};
+
+LocaleAnswers &answersFor(const QLocale &locale)
+{
+    thread_local LocaleAnswers answers;
+    if (!answers.valid || answers.locale != locale) {
+        answers.locale = locale;
+        answers.valid = true;
+        answers.decimalPoint = DecimalPoint(locale);
+        answers.dates.clear();
+    }
+    return answers;
+}
+
+QString shortDate(const QDate &date, const QLocale &locale)
+{
+    LocaleAnswers &answers = answersFor(locale);
+    const qint64 day = date.isValid() ? date.toJulianDay() : std::numeric_limits<qint64>::min();
+    if (const auto known = answers.dates.constFind(day); known != answers.dates.cend())
+        return *known;
+    if (answers.dates.size() >= 20000)
+        answers.dates.clear();
+    return *answers.dates.insert(day, locale.toString(date, QLocale::ShortFormat));
+}
+} // namespace
+
 bool CellText(const CellValue &value, QString &out, const QLocale &locale)
 {
     switch (value.kind) {
@@ -83,11 +136,11 @@ bool CellText(const CellValue &value, QString &out, const QLocale &locale)
         out = value.text;
         return true;
     case CellValue::Kind::Number: {
-        out = GeneralNumberText(value.number, DecimalPoint(locale));
+        out = GeneralNumberText(value.number, answersFor(locale).decimalPoint);
         return true;
     }
     case CellValue::Kind::Date:
-        out = locale.toString(DateFromSerial(value.number), QLocale::ShortFormat);
+        out = shortDate(DateFromSerial(value.number), locale);
         return true;
     case CellValue::Kind::Boolean:
         out = value.number != 0.0 ? QStringLiteral("WAAR") : QStringLiteral("ONWAAR");

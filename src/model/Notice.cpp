@@ -1,5 +1,7 @@
 #include "model/Notice.h"
 
+#include <utility>
+
 namespace {
 class SilentSink final : public NoticeSink
 {
@@ -13,6 +15,7 @@ public:
 
 SilentSink g_silent;
 NoticeSink *g_sink = nullptr;
+thread_local NoticeSink *t_sink = nullptr;
 } // namespace
 
 void setNoticeSink(NoticeSink *sink)
@@ -20,8 +23,15 @@ void setNoticeSink(NoticeSink *sink)
     g_sink = sink;
 }
 
+NoticeSink *setThreadNoticeSink(NoticeSink *sink)
+{
+    return std::exchange(t_sink, sink);
+}
+
 NoticeSink &notices()
 {
+    if (t_sink)
+        return *t_sink;
     return g_sink ? *g_sink : g_silent;
 }
 

@@ -27,6 +27,10 @@ QString ShownValue(const QString &value);
 
 // Installs the sink; nullptr restores the silent default. The caller keeps ownership.
 void setNoticeSink(NoticeSink *sink);
+// Installs a sink for the calling thread alone, ahead of the one above; nullptr
+// removes it. Gives the one it replaces. A thread that works ahead keeps its
+// boxes to show them in turn.
+NoticeSink *setThreadNoticeSink(NoticeSink *sink);
 NoticeSink &notices();
 
 // Shorthands for the boxes.

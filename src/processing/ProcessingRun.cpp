@@ -13,6 +13,7 @@
 #include "rules/Verification.h"
 #include "sepa/Builder.h"
 #include "sepa/Pain008.h"
+#include "workbook/Worksheet.h"
 
 #include <QFileInfo>
 #include <QLocale>
@@ -20,6 +21,9 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <array>
+#include <future>
+#include <optional>
 
 namespace {
 qint64 registerSize(const QString &path)
@@ -27,6 +31,89 @@ qint64 registerSize(const QString &path)
     const QFileInfo info(path);
     return info.exists() ? info.size() : -1;
 }
+
+// A pain.008 file streamed into its SafeFile in large pieces: the temporary
+// file is made at the first byte and takes its name only at commit(), so a
+// document half written is never seen under it.
+class DocumentFile final : public ByteOutput
+{
+public:
+    explicit DocumentFile(const QString &path) : m_file(path) {}
+
+    bool write(QByteArrayView bytes) override
+    {
+        if (m_failed)
+            return false;
+        if (!m_opened) {
+            m_opened = true;
+            m_chunk.reserve(ChunkSize);
+            if (!m_file.open())
+                return failed();
+        }
+        if (m_chunk.size() + bytes.size() > ChunkSize && !flush())
+            return false;
+        if (bytes.size() >= ChunkSize)
+            return m_file.write(bytes) || failed();
+        m_chunk.append(bytes);
+        return true;
+    }
+    QString errorString() const override { return m_file.errorString(); }
+    // Whether the file refused bytes (as against a build that stopped).
+    bool hasFailed() const { return m_failed; }
+    // Every byte handed to the file, not yet flushed to disk.
+    bool flush()
+    {
+        if (m_failed || m_chunk.isEmpty())
+            return !m_failed;
+        const bool written = m_file.write(m_chunk);
+        m_chunk.truncate(0);
+        return written || failed();
+    }
+    bool commit() { return flush() && (m_file.commit() || failed()); }
+
+private:
+    static constexpr qsizetype ChunkSize = qsizetype(1) << 20;
+    bool failed()
+    {
+        m_failed = true;
+        return false;
+    }
+    SafeFile m_file;
+    QByteArray m_chunk;
+    bool m_opened = false;
+    bool m_failed = false;
+};
+
+// The boxes of a build done ahead on another thread, each with the number of
+// log lines before it, to be shown in their turn. The builder asks nothing.
+class HeldNotices final : public NoticeSink
+{
+public:
+    enum class Kind
+    {
+        Message,
+        Error,
+        ErrorDialog,
+    };
+    struct Held
+    {
+        Kind kind;
+        QString text;
+        qsizetype logLines;
+    };
+
+    explicit HeldNotices(const ProcessingLog &log) : m_log(log) {}
+    void message(const QString &text) override { hold(Kind::Message, text); }
+    void error(const QString &text) override { hold(Kind::Error, text); }
+    void errorDialog(const QString &text) override { hold(Kind::ErrorDialog, text); }
+    bool question(const QString &) override { return false; }
+
+    QList<Held> held;
+
+private:
+    void hold(Kind kind, const QString &text) { held.append({kind, text, m_log.lines().size()}); }
+    const ProcessingLog &m_log;
+};
 
 QString incassos(int count)
 {
@@ -58,6 +145,42 @@ QList<QStringList> SummaryGridRows(const TIncassobatches &batches)
     for (const TIncassobatch &b : batches)
         rows.append({b.SeqCode, b.SEPAFileName, QString::number(b.NoTransactions), RunAmountText(b.TotalAmount())});
     return rows;
+}
+
+// One code's file built on another thread while the run made the file before
+// it: taken in its turn when the counters it was built from came true.
+struct ProcessingRun::AheadBuild
+{
+    TCounters from;
+    std::unique_ptr<DocumentFile> file;
+    BuildResult built;
+    ProcessingLog log;
+    QList<HeldNotices::Held> notices;
+};
+
+std::unique_ptr<ProcessingRun::AheadBuild> ProcessingRun::buildAhead(const TIncassobatch &batch, const TInputData &data,
+                                                                     TCounters from, const TWorksheet &sheet,
+                                                                     const Clock &clock)
+{
+    auto ahead = std::make_unique<AheadBuild>();
+    ahead->from = from;
+    ahead->file = std::make_unique<DocumentFile>(fileFor(data, batch, from));
+    HeldNotices held(ahead->log);
+    struct Installed
+    {
+        NoticeSink *outer;
+        ~Installed() { setThreadNoticeSink(outer); }
+    } installed{setThreadNoticeSink(&held)};
+    ahead->built = BouwSEPAfile(batch, data, from, sheet, clock, ahead->log, *ahead->file);
+    ahead->notices = std::move(held.held);
+    return ahead;
+}
+
+QString ProcessingRun::fileFor(const TInputData &data, const TIncassobatch &batch, const TCounters &from)
+{
+    // The name the builder gives the file; at the top the build stops before a byte is written.
+    return JoinPath(data.TargetFolder, SEPAFileNameFor(ReverseDateText(data.IncassoDate), batch.SeqCode,
+                                                       std::min(from.BatchVolgnummer, MaxCounter - 1) + 1));
 }
 
 ProcessingRun::ProcessingRun(TInputData &data, const SettingsStore &settings, const Clock &clock,
@@ -133,7 +256,7 @@ void ProcessingRun::noteRegister(qint64 size, int highestBatch)
     m_registerHighest = highestBatch;
 }
 
-bool ProcessingRun::makeFile(TIncassobatch &batch)
+bool ProcessingRun::makeFile(TIncassobatch &batch, AheadBuild *ahead, const TWorksheet *sheet)
 {
     TCounters stored = m_settings.ReadCounters();
     // A settings file restored from a backup, or one of another computer, would repeat
@@ -146,8 +269,40 @@ bool ProcessingRun::makeFile(TIncassobatch &batch)
                      QString::number(m_registerHighest) + QLatin1Char('.'));
         stored.BatchVolgnummer = m_registerHighest;
     }
-    ByteBuffer document;
-    const BuildResult built = BouwSEPAfile(batch, m_data, stored, m_service, m_clock, m_log, document);
+    const QString path = fileFor(m_data, batch, stored);
+    std::unique_ptr<DocumentFile> own;
+    DocumentFile *file = nullptr;
+    BuildResult built;
+    if (ahead && ahead->from.BatchVolgnummer == stored.BatchVolgnummer &&
+        ahead->from.Incassovolgnummer == stored.Incassovolgnummer) {
+        // Its lines and boxes come out where the build's own would have.
+        qsizetype line = 0;
+        const QStringList &lines = ahead->log.lines();
+        for (const HeldNotices::Held &notice : std::as_const(ahead->notices)) {
+            for (; line < notice.logLines; ++line)
+                m_log.append(lines.at(line));
+            switch (notice.kind) {
+            case HeldNotices::Kind::Message:
+                ShowMelding(notice.text);
+                break;
+            case HeldNotices::Kind::Error:
+                ShowErrorMessage(notice.text);
+                break;
+            case HeldNotices::Kind::ErrorDialog:
+                ShowErrorDialog(notice.text);
+                break;
+            }
+        }
+        for (; line < lines.size(); ++line)
+            m_log.append(lines.at(line));
+        built = std::move(ahead->built);
+        file = ahead->file.get();
+    } else {
+        own = std::make_unique<DocumentFile>(path);
+        file = own.get();
+        built = sheet ? BouwSEPAfile(batch, m_data, stored, *sheet, m_clock, m_log, *file)
+                      : BouwSEPAfile(batch, m_data, stored, m_service, m_clock, m_log, *file);
+    }
     // A stopped build keeps its batch number in the record only; the next build reads the stored one again.
     m_data.BatchVolgnummer = built.counters.BatchVolgnummer;
     m_data.Incassovolgnummer = built.counters.Incassovolgnummer;
@@ -160,16 +315,21 @@ bool ProcessingRun::makeFile(TIncassobatch &batch)
         ShowErrorDialog(built.message);
         return false;
     case BuildResult::Kind::Failed:
+        if (file->hasFailed()) {
+            // Numbers that may have reached the disk are not used again.
+            m_settings.WriteCounters(
+                {built.counters.BatchVolgnummer, stored.Incassovolgnummer + std::max(batch.NoTransactions, 0)});
+            throw KwError(Pain008SaveError(path, file->errorString()));
+        }
         throw KwError(built.message);
     }
+    Q_ASSERT(path.endsWith(built.fileName));
 
     // The counters are stored before the file is saved, so a number is never used twice.
     m_settings.WriteCounters(built.counters);
     m_registerHighest = std::max(m_registerHighest, built.counters.BatchVolgnummer);
-    const QString path = JoinPath(m_data.TargetFolder, built.fileName);
-    SafeFile file(path);
-    if (!file.open() || !file.write(document.bytes()))
-        throw KwError(Pain008SaveError(path, file.errorString()));
+    if (!file->flush())
+        throw KwError(Pain008SaveError(path, file->errorString()));
     // The register's lines are on disk before the file takes its name: a file that exists is
     // always in the register (lines without their file only give a needless warning later).
     try {
@@ -178,8 +338,8 @@ bool ProcessingRun::makeFile(TIncassobatch &batch)
         throw KwError(e.message() + QLatin1Char('\r') + QStringLiteral("Het bestand ") + built.fileName +
                       QStringLiteral(" is niet gemaakt."));
     }
-    if (!file.commit())
-        throw KwError(Pain008SaveError(path, file.errorString()));
+    if (!file->commit())
+        throw KwError(Pain008SaveError(path, file->errorString()));
     // Named only once it exists, so no summary ever shows a file that was not made.
     batch.SEPAFileName = built.fileName;
     return true;
@@ -222,6 +382,32 @@ RunOutcome ProcessingRun::verwerken()
                                     "verwijderd."));
     }
 
+    // The files are independent once the rows are read: while one is made, a
+    // second thread builds the next from the counters this one will leave. The
+    // sheet is opened once for both; an error opening it is left to the builds.
+    std::optional<TWorksheet> sheet;
+    std::array<TCounters, 4> predicted;
+    const auto nextCode = [this](int k) {
+        while (++k < 4 && m_batches[k].NoTransactions <= 0) {
+        }
+        return k < 4 ? k : -1;
+    };
+    if (const int first = nextCode(-1); BuildFilesAhead && first >= 0 && nextCode(first) >= 0) {
+        try {
+            TCounters from = m_settings.ReadCounters();
+            from.BatchVolgnummer = std::max(from.BatchVolgnummer, m_registerHighest);
+            for (int k = first; k >= 0; k = nextCode(k)) {
+                predicted[k] = from;
+                from = {from.BatchVolgnummer + 1, from.Incassovolgnummer + m_batches[k].NoTransactions};
+            }
+            sheet.emplace(m_service, m_data.SelectedWorkbook, m_data.SelectedSheet, m_data.HasHeadings);
+        } catch (const KwError &) {
+            sheet.reset();
+        }
+    }
+    std::future<std::unique_ptr<AheadBuild>> pending;
+    int pendingFor = -1;
+
     int totalCount = 0;
     qint64 totalCents = 0;
     bool allMade = true;
@@ -239,9 +425,18 @@ RunOutcome ProcessingRun::verwerken()
             continue;
         }
 
+        std::unique_ptr<AheadBuild> ahead;
+        if (pendingFor == k) {
+            ahead = pending.get();
+            pendingFor = -1;
+        } else if (const int next = sheet ? nextCode(k) : -1; next >= 0) {
+            pending = std::async(std::launch::async, &ProcessingRun::buildAhead, m_batches[next], m_data,
+                                 predicted[next], std::cref(*sheet), std::cref(m_clock));
+            pendingFor = next;
+        }
         bool made = false;
         try {
-            made = makeFile(batch);
+            made = makeFile(batch, ahead.get(), sheet ? &*sheet : nullptr);
         } catch (const KwError &e) {
             m_log.append(QStringLiteral("== FOUT: ") + e.message());
             ShowErrorMessage(e.message());

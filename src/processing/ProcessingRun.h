@@ -7,8 +7,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class Clock;
 class SettingsStore;
+class TWorksheet;
 class WorkbookService;
 
 // How a step of the run ended.
@@ -61,7 +64,14 @@ public:
 private:
     // One code's file: counters read, document built, counters stored, file saved. False
     // (after the builder's box) when the build stopped; KwError when the run cannot go on.
-    bool makeFile(TIncassobatch &batch);
+    // ahead: the file built on another thread, used when it was built from the counters
+    // read now; sheet: the worksheet open for the whole run, if it is.
+    struct AheadBuild;
+    bool makeFile(TIncassobatch &batch, AheadBuild *ahead, const TWorksheet *sheet);
+    static std::unique_ptr<AheadBuild> buildAhead(const TIncassobatch &batch, const TInputData &data, TCounters from,
+                                                  const TWorksheet &sheet, const Clock &clock);
+    // Where the file of batch built from these counters goes.
+    static QString fileFor(const TInputData &data, const TIncassobatch &batch, const TCounters &from);
     // The register's size before it was read (-1: none) and its highest batch number.
     void noteRegister(qint64 size, int highestBatch);
 
@@ -77,6 +87,10 @@ private:
     qint64 m_registerSize = -1;
     int m_registerHighest = 0;
 };
+
+// Whether "Verwerken" builds the next file on a second thread while it makes one;
+// the files, the log and the boxes come out the same. Tests turn it off to compare.
+inline bool BuildFilesAhead = true;
 
 // The amount of a run as shown: general decimal form with the user's decimal
 // separator, then normalised to a decimal point and two decimals (37.50).

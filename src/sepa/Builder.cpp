@@ -12,6 +12,7 @@
 #include "workbook/Worksheet.h"
 
 #include <limits>
+#include <optional>
 
 namespace {
 using Kind = BuildResult::Kind;
@@ -33,8 +34,8 @@ QString collectionAtTop()
 
 // The build itself: a return before the end is a silent stop (result.kind
 // stays Stopped); errors of the workbook come out as KwError.
-void build(BuildResult &result, const TIncassobatch &batch, const TInputData &data, WorkbookService &service,
-           const Clock &clock, ProcessingLog &log, ByteOutput &out)
+void build(BuildResult &result, const TIncassobatch &batch, const TInputData &data, WorkbookService *service,
+           const TWorksheet *opened, const Clock &clock, ProcessingLog &log, ByteOutput &out)
 {
     const auto end = [&result](Kind kind, const QString &message) {
         result.kind = kind;
@@ -72,7 +73,10 @@ void build(BuildResult &result, const TIncassobatch &batch, const TInputData &da
     if (!out.write(Pain008Bytes(Pain008HeaderLines(header))))
         return end(Kind::Failed, out.errorString());
 
-    const TWorksheet ws(service, data.SelectedWorkbook, data.SelectedSheet, data.HasHeadings);
+    std::optional<TWorksheet> own;
+    if (!opened)
+        own.emplace(*service, data.SelectedWorkbook, data.SelectedSheet, data.HasHeadings);
+    const TWorksheet &ws = opened ? *opened : *own;
     const QLocale locale;
     const auto cell = [&](int row, int column) { return ws.cellText(row, column, locale); };
     const QList<int> &col = data.InputArray;
@@ -84,13 +88,13 @@ void build(BuildResult &result, const TIncassobatch &batch, const TInputData &da
     written.collections.reserve(batch.NoTransactions);
 
     const int firstRow = ws.KolomHeadings ? 2 : 1;
-    QStringList lines; // one collection's lines, the list kept from row to row
+    QByteArray bytes; // one collection's, kept from row to row
     for (int r = firstRow; r <= ws.TotalNoRows; ++r) {
         // The three tests have no side effects, so the cheapest goes first: most rows of
         // a four-code table belong to another file.
-        if (col[lfSeqCode] != 0 && TrimBlanks(cell(r, col[lfSeqCode])) != batch.SeqCode)
+        if (col[lfSeqCode] != 0 && !ws.cellTextIs(r, col[lfSeqCode], batch.SeqCode, locale))
             continue;
-        if (data.cbFilter && TrimBlanks(cell(r, data.intFilterCol)) != data.strFilterReq)
+        if (data.cbFilter && !ws.cellTextIs(r, data.intFilterCol, data.strFilterReq, locale))
             continue;
         QString nameText;
         if (!CellText(ws.readCell(r, col[lfNaam]), nameText, locale) || TrimBlanks(nameText).isEmpty())
@@ -129,9 +133,9 @@ void build(BuildResult &result, const TIncassobatch &batch, const TInputData &da
             return;
         ++collected;
         collectedCents += cents;
-        lines.clear();
-        AppendPain008TransactionLines(lines, regel);
-        if (!out.write(Pain008Bytes(lines)))
+        bytes.truncate(0);
+        AppendPain008TransactionBytes(bytes, regel);
+        if (!out.write(bytes))
             return end(Kind::Failed, out.errorString());
         written.collections.append({TrimBlanks(regel.MndtId), regel.DbtrIBAN, regel.InstdAmt});
         log.append(QStringLiteral("== ") + QString::number(r) + QStringLiteral("  ") + regel.DbtrNm +
@@ -186,8 +190,10 @@ QString SEPAFileNameFor(const QString &reqdColltnDt, const QString &seqCode, int
            QString::number(batchNumber) + QStringLiteral(".xml");
 }
 
-BuildResult BouwSEPAfile(const TIncassobatch &batch, const TInputData &data, const TCounters &counters,
-                         WorkbookService &service, const Clock &clock, ProcessingLog &log, ByteOutput &out)
+namespace {
+BuildResult buildFile(const TIncassobatch &batch, const TInputData &data, const TCounters &counters,
+                      WorkbookService *service, const TWorksheet *sheet, const Clock &clock, ProcessingLog &log,
+                      ByteOutput &out)
 {
     BuildResult result;
     if (counters.BatchVolgnummer >= MaxCounter) {
@@ -198,10 +204,23 @@ BuildResult BouwSEPAfile(const TIncassobatch &batch, const TInputData &data, con
     }
     result.counters = {counters.BatchVolgnummer + 1, counters.Incassovolgnummer};
     try {
-        build(result, batch, data, service, clock, log, out);
+        build(result, batch, data, service, sheet, clock, log, out);
     } catch (const KwError &e) {
         result.kind = Kind::Failed;
         result.message = e.message();
     }
     return result;
+}
+} // namespace
+
+BuildResult BouwSEPAfile(const TIncassobatch &batch, const TInputData &data, const TCounters &counters,
+                         WorkbookService &service, const Clock &clock, ProcessingLog &log, ByteOutput &out)
+{
+    return buildFile(batch, data, counters, &service, nullptr, clock, log, out);
+}
+
+BuildResult BouwSEPAfile(const TIncassobatch &batch, const TInputData &data, const TCounters &counters,
+                         const TWorksheet &sheet, const Clock &clock, ProcessingLog &log, ByteOutput &out)
+{
+    return buildFile(batch, data, counters, nullptr, &sheet, clock, log, out);
 }

@@ -9,6 +9,7 @@
 
 class ByteOutput;
 class Clock;
+class TWorksheet;
 class WorkbookService;
 
 // How a build of one file ended. The run turns it into what the user sees.
@@ -39,6 +40,11 @@ struct BuildResult
 // warning in the message box.
 BuildResult BouwSEPAfile(const TIncassobatch &batch, const TInputData &data, const TCounters &counters,
                          WorkbookService &service, const Clock &clock, ProcessingLog &log, ByteOutput &out);
+// Same, from a worksheet already open. It only reads the sheet, the data and the
+// clock, so that files of one run can be built on several threads at once
+// (each with its own log and notice sink, see setThreadNoticeSink).
+BuildResult BouwSEPAfile(const TIncassobatch &batch, const TInputData &data, const TCounters &counters,
+                         const TWorksheet &sheet, const Clock &clock, ProcessingLog &log, ByteOutput &out);
 
 // The text cut to maximum characters (measured without blanks at the ends),
 // with a warning in the message box when it is cut.

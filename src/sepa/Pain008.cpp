@@ -60,34 +60,139 @@ void addElement(QStringList &lines, int tabCount, QStringView tag, const QString
     lines.append(tabs(tabCount) % u'<' % tag % attributes % u'>' % xmlText(value) % u"</" % tag % u'>');
 }
 
+// Where the lines of a document go: as lines of text, or straight as their bytes.
+class LineSink
+{
+public:
+    explicit LineSink(QStringList &lines) : m_lines(lines) {}
+    void line(int tabCount, QStringView text) { addLine(m_lines, tabCount, text); }
+    void element(int tabCount, QStringView tag, const QString &value, QStringView attributes = {})
+    {
+        addElement(m_lines, tabCount, tag, value, attributes);
+    }
+
+private:
+    QStringList &m_lines;
+};
+
+// The same lines as UTF-8 with CR LF, without a QString per line: a file holds
+// some thirty lines for each of its collections. Writes into room made before.
+class ByteSink
+{
+public:
+    explicit ByteSink(char *out) : m_out(out) {}
+    void line(int tabCount, QStringView text)
+    {
+        tabs(tabCount);
+        ascii(text);
+        *m_out++ = '\r';
+        *m_out++ = '\n';
+    }
+    void element(int tabCount, QStringView tag, const QString &value, QStringView attributes = {})
+    {
+        tabs(tabCount);
+        *m_out++ = '<';
+        ascii(tag);
+        ascii(attributes);
+        *m_out++ = '>';
+        content(value);
+        *m_out++ = '<';
+        *m_out++ = '/';
+        ascii(tag);
+        *m_out++ = '>';
+        *m_out++ = '\r';
+        *m_out++ = '\n';
+    }
+    char *end() const { return m_out; }
+    // The room a value may take: "&" becomes five characters, a character three bytes.
+    static qsizetype room(const QString &value) { return 15 * value.size(); }
+
+private:
+    void tabs(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            *m_out++ = '\t';
+    }
+    // The markup of this file is ASCII.
+    void ascii(QStringView text)
+    {
+        for (const QChar c : text)
+            *m_out++ = char(c.unicode());
+    }
+    void content(const QString &value)
+    {
+        const bool plain =
+            std::all_of(value.cbegin(), value.cend(), [](QChar c) { return c.unicode() < 0x80 && !isMarkup(c); });
+        if (plain)
+            return ascii(value);
+        // As the lines are encoded: escaped, then UTF-8 with the same encoder.
+        QStringEncoder utf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+        m_out = utf8.appendToBuffer(m_out, xmlText(value));
+    }
+    char *m_out;
+};
+
 // An empty BICFI fails the BIC pattern; an agent without a BIC is identified as Othr/NOTPROVIDED.
-void addAgentIdentification(QStringList &lines, int tabCount, const QString &bic)
+template <typename Sink> void addAgentIdentification(Sink &out, int tabCount, const QString &bic)
 {
     if (bic.isEmpty() || bic == NotProvided) {
-        addLine(lines, tabCount, u"<Othr>");
-        addElement(lines, tabCount + 1, u"Id", NotProvided);
-        addLine(lines, tabCount, u"</Othr>");
+        out.line(tabCount, u"<Othr>");
+        out.element(tabCount + 1, u"Id", NotProvided);
+        out.line(tabCount, u"</Othr>");
     } else {
-        addElement(lines, tabCount, u"BICFI", bic);
+        out.element(tabCount, u"BICFI", bic);
     }
 }
 
 // Structured only: the banks refuse an address of <AdrLine> lines.
-void addPostalAddress(QStringList &lines, const TPostalAddress &address)
+template <typename Sink> void addPostalAddress(Sink &out, const TPostalAddress &address)
 {
     if (address.isEmpty())
         return;
-    addLine(lines, 3, u"<PstlAdr>");
-    const auto part = [&lines](QStringView tag, const QString &value) {
+    out.line(3, u"<PstlAdr>");
+    const auto part = [&out](QStringView tag, const QString &value) {
         if (!value.isEmpty())
-            addElement(lines, 4, tag, value);
+            out.element(4, tag, value);
     };
     part(u"StrtNm", address.StrtNm);
     part(u"BldgNb", address.BldgNb);
     part(u"PstCd", address.PstCd);
     part(u"TwnNm", address.TwnNm);
     part(u"Ctry", address.Ctry);
-    addLine(lines, 3, u"</PstlAdr>");
+    out.line(3, u"</PstlAdr>");
+}
+
+template <typename Sink> void addTransaction(Sink &out, const TIncassoRegel &regel)
+{
+    out.line(1, u"<DrctDbtTxInf>");
+    out.line(2, u"<PmtId>");
+    out.element(3, u"EndToEndId", regel.EndToEndId);
+    out.line(2, u"</PmtId>");
+    out.element(2, u"InstdAmt", regel.InstdAmt, u" Ccy=\"EUR\"");
+    out.line(2, u"<DrctDbtTx>");
+    out.line(3, u"<MndtRltdInf>");
+    out.element(4, u"MndtId", regel.MndtId);
+    out.element(4, u"DtOfSgntr", regel.DtOfSgntr);
+    out.line(3, u"</MndtRltdInf>");
+    out.line(2, u"</DrctDbtTx>");
+    out.line(2, u"<DbtrAgt>");
+    out.line(3, u"<FinInstnId>");
+    addAgentIdentification(out, 4, regel.DbtrAgtBIC);
+    out.line(3, u"</FinInstnId>");
+    out.line(2, u"</DbtrAgt>");
+    out.line(2, u"<Dbtr>");
+    out.element(3, u"Nm", regel.DbtrNm);
+    addPostalAddress(out, regel.DbtrAdr);
+    out.line(2, u"</Dbtr>");
+    out.line(2, u"<DbtrAcct>");
+    out.line(3, u"<Id>");
+    out.element(4, u"IBAN", regel.DbtrIBAN);
+    out.line(3, u"</Id>");
+    out.line(2, u"</DbtrAcct>");
+    out.line(2, u"<RmtInf>");
+    out.element(3, u"Ustrd", regel.Ustrd);
+    out.line(2, u"</RmtInf>");
+    out.line(1, u"</DrctDbtTxInf>");
 }
 
 // UTF-8 needs at most three bytes per UTF-16 unit (a surrogate pair takes four for two).
@@ -144,7 +249,8 @@ QStringList Pain008HeaderLines(const Pain008Header &header)
     addLine(lines, 1, u"</CdtrAcct>");
     addLine(lines, 1, u"<CdtrAgt>");
     addLine(lines, 2, u"<FinInstnId>");
-    addAgentIdentification(lines, 3, header.CdtrBIC);
+    LineSink sink(lines);
+    addAgentIdentification(sink, 3, header.CdtrBIC);
     addLine(lines, 2, u"</FinInstnId>");
     addLine(lines, 1, u"</CdtrAgt>");
     addLine(lines, 1, u"<ChrgBr>SLEV</ChrgBr>");
@@ -165,35 +271,24 @@ QStringList Pain008HeaderLines(const Pain008Header &header)
 
 void AppendPain008TransactionLines(QStringList &lines, const TIncassoRegel &regel)
 {
-    addLine(lines, 1, u"<DrctDbtTxInf>");
-    addLine(lines, 2, u"<PmtId>");
-    addElement(lines, 3, u"EndToEndId", regel.EndToEndId);
-    addLine(lines, 2, u"</PmtId>");
-    addElement(lines, 2, u"InstdAmt", regel.InstdAmt, u" Ccy=\"EUR\"");
-    addLine(lines, 2, u"<DrctDbtTx>");
-    addLine(lines, 3, u"<MndtRltdInf>");
-    addElement(lines, 4, u"MndtId", regel.MndtId);
-    addElement(lines, 4, u"DtOfSgntr", regel.DtOfSgntr);
-    addLine(lines, 3, u"</MndtRltdInf>");
-    addLine(lines, 2, u"</DrctDbtTx>");
-    addLine(lines, 2, u"<DbtrAgt>");
-    addLine(lines, 3, u"<FinInstnId>");
-    addAgentIdentification(lines, 4, regel.DbtrAgtBIC);
-    addLine(lines, 3, u"</FinInstnId>");
-    addLine(lines, 2, u"</DbtrAgt>");
-    addLine(lines, 2, u"<Dbtr>");
-    addElement(lines, 3, u"Nm", regel.DbtrNm);
-    addPostalAddress(lines, regel.DbtrAdr);
-    addLine(lines, 2, u"</Dbtr>");
-    addLine(lines, 2, u"<DbtrAcct>");
-    addLine(lines, 3, u"<Id>");
-    addElement(lines, 4, u"IBAN", regel.DbtrIBAN);
-    addLine(lines, 3, u"</Id>");
-    addLine(lines, 2, u"</DbtrAcct>");
-    addLine(lines, 2, u"<RmtInf>");
-    addElement(lines, 3, u"Ustrd", regel.Ustrd);
-    addLine(lines, 2, u"</RmtInf>");
-    addLine(lines, 1, u"</DrctDbtTxInf>");
+    LineSink sink(lines);
+    addTransaction(sink, regel);
+}
+
+void AppendPain008TransactionBytes(QByteArray &bytes, const TIncassoRegel &regel)
+{
+    // The markup of a collection takes under 2 KB.
+    const qsizetype room =
+        4096 + ByteSink::room(regel.EndToEndId) + ByteSink::room(regel.InstdAmt) + ByteSink::room(regel.MndtId) +
+        ByteSink::room(regel.DtOfSgntr) + ByteSink::room(regel.DbtrAgtBIC) + ByteSink::room(regel.DbtrNm) +
+        ByteSink::room(regel.DbtrAdr.StrtNm) + ByteSink::room(regel.DbtrAdr.BldgNb) +
+        ByteSink::room(regel.DbtrAdr.PstCd) + ByteSink::room(regel.DbtrAdr.TwnNm) + ByteSink::room(regel.DbtrAdr.Ctry) +
+        ByteSink::room(regel.DbtrIBAN) + ByteSink::room(regel.Ustrd);
+    const qsizetype start = bytes.size();
+    bytes.resize(start + room);
+    ByteSink sink(bytes.data() + start);
+    addTransaction(sink, regel);
+    bytes.truncate(sink.end() - bytes.constData());
 }
 
 QStringList Pain008TransactionLines(const TIncassoRegel &regel)
@@ -209,21 +304,28 @@ QStringList Pain008ClosingLines()
     return {QStringLiteral("</PmtInf>"), QStringLiteral("</CstmrDrctDbtInitn>"), QStringLiteral("</Document>")};
 }
 
-QByteArray Pain008Bytes(const QStringList &lines)
+void AppendPain008Bytes(QByteArray &bytes, const QStringList &lines)
 {
-    // One buffer sized for the worst case (exact for ASCII), cut to what was written.
+    // Room for the worst case (exact for ASCII), cut to what was written.
     qsizetype bound = 0;
     for (const QString &line : lines)
         bound += utf8Bound(line) + 2;
-    QByteArray bytes(bound, Qt::Uninitialized);
+    const qsizetype start = bytes.size();
+    bytes.resize(start + bound);
     QStringEncoder utf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
-    char *out = bytes.data();
+    char *out = bytes.data() + start;
     for (const QString &line : lines) {
         out = utf8.appendToBuffer(out, line);
         *out++ = '\r';
         *out++ = '\n';
     }
     bytes.truncate(out - bytes.constData());
+}
+
+QByteArray Pain008Bytes(const QStringList &lines)
+{
+    QByteArray bytes;
+    AppendPain008Bytes(bytes, lines);
     return bytes;
 }
 

@@ -49,10 +49,14 @@ QStringList Pain008HeaderLines(const Pain008Header &header);
 QStringList Pain008TransactionLines(const TIncassoRegel &regel);
 // Same, appended to lines: for large files, without a list per collection.
 void AppendPain008TransactionLines(QStringList &lines, const TIncassoRegel &regel);
+// Those lines' bytes as Pain008Bytes gives them, appended to bytes.
+void AppendPain008TransactionBytes(QByteArray &bytes, const TIncassoRegel &regel);
 // The closing lines.
 QStringList Pain008ClosingLines();
 // Every line followed by CR LF, UTF-8 without byte-order mark.
 QByteArray Pain008Bytes(const QStringList &lines);
+// Same, appended to bytes: a buffer kept from collection to collection keeps its room.
+void AppendPain008Bytes(QByteArray &bytes, const QStringList &lines);
 // The message of a document that could not be saved under path, with the reason on a line of its own.
 QString Pain008SaveError(const QString &path, const QString &reason);
 // Writes the whole document in one piece through a temporary file in the same

@@ -107,17 +107,69 @@ bool SheetCells::findShared(std::uint32_t index, std::uint32_t &row, std::uint32
     return false;
 }
 
+namespace {
+// Where the calling thread's last lookup ended: rows are mostly read in order,
+// and two threads reading one sheet each keep their own place.
+struct LookupHint
+{
+    const void *cells = nullptr;
+    std::size_t pos = 0;
+};
+thread_local LookupHint t_hint;
+} // namespace
+
 std::size_t SheetCells::lowerBound(std::uint64_t key) const
 {
     // Try where the last lookup ended and the place after it first.
     const std::size_t n = m_cells.size();
-    for (std::size_t pos = m_hint; pos <= m_hint + 1 && pos <= n; ++pos) {
-        if ((pos == 0 || m_cells[pos - 1].key() < key) && (pos == n || m_cells[pos].key() >= key))
-            return m_hint = pos;
+    const std::size_t hint = t_hint.cells == this ? t_hint.pos : 0;
+    for (std::size_t pos = hint; pos <= hint + 1 && pos <= n; ++pos) {
+        if ((pos == 0 || m_cells[pos - 1].key() < key) && (pos == n || m_cells[pos].key() >= key)) {
+            t_hint = {this, pos};
+            return pos;
+        }
     }
-    const auto it = std::lower_bound(m_cells.begin(), m_cells.end(), key,
+    // Then near it: the other cells of a row lie a few places away. Else the whole sheet.
+    constexpr std::size_t Near = 32;
+    std::size_t lo = 0;
+    std::size_t hi = n;
+    if (hint < n && m_cells[hint].key() < key) {
+        const std::size_t end = std::min(n, hint + Near);
+        if (end == n || m_cells[end - 1].key() >= key)
+            lo = hint + 1, hi = end;
+        else
+            lo = end;
+    } else {
+        const std::size_t top = std::min(hint, n);
+        const std::size_t begin = top > Near ? top - Near : 0;
+        if (begin == 0 || m_cells[begin - 1].key() < key)
+            lo = begin, hi = top;
+        else
+            hi = begin;
+    }
+    const auto it = std::lower_bound(m_cells.begin() + lo, m_cells.begin() + hi, key,
                                      [](const Cell &c, std::uint64_t k) { return c.key() < k; });
-    return m_hint = std::size_t(it - m_cells.begin());
+    const auto pos = std::size_t(it - m_cells.begin());
+    t_hint = {this, pos};
+    return pos;
+}
+
+bool SheetCells::textView(int row, int column, QStringView &text) const
+{
+    if (row < 1 || column < 1 || column > 0xFFFF)
+        return false;
+    const std::uint64_t key = (std::uint64_t(unsigned(row)) << 16) | unsigned(column);
+    const std::size_t pos = lowerBound(key);
+    if (pos == m_cells.size() || m_cells[pos].key() != key)
+        return false;
+    const Cell &cell = m_cells[pos];
+    if (cell.kind == Kind::SharedText)
+        text = m_shared->view(cell.index);
+    else if (cell.kind == Kind::Text)
+        text = m_strings.view(cell.index);
+    else
+        return false;
+    return true;
 }
 
 CellValue SheetCells::value(int row, int column) const

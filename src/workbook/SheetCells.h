@@ -101,6 +101,10 @@ public:
     std::uint32_t add(QStringView text);
     std::uint32_t addUtf8(std::string_view utf8);
     QString at(std::uint32_t index) const;
+    QStringView view(std::uint32_t index) const
+    {
+        return QStringView(m_chars.begin() + m_offsets[index], length(index));
+    }
     qsizetype length(std::uint32_t index) const { return qsizetype(m_offsets[index + 1] - m_offsets[index]); }
     std::uint32_t size() const { return static_cast<std::uint32_t>(m_offsets.size() - 1); }
     // The bytes its texts and their places take.
@@ -153,6 +157,8 @@ public:
     int lastRow() const { return m_cells.empty() ? 0 : static_cast<int>(m_cells.back().row); }
     std::size_t size() const { return m_cells.size(); }
     CellValue value(int row, int column) const;
+    // The text of a text cell, without a copy; false for any other cell.
+    bool textView(int row, int column, QStringView &text) const;
     // Every cell with a value, row by row.
     void forEach(const std::function<void(int row, int column, const CellValue &value)> &visit) const;
 
@@ -176,5 +182,4 @@ private:
     PlainBuffer<Cell> m_cells;
     StringPool m_strings;
     std::shared_ptr<const StringPool> m_shared;
-    mutable std::size_t m_hint = 0; // where the last lookup ended: rows are mostly read in order
 };

@@ -36,6 +36,9 @@ public:
     // The cell's text; no column (below 1) reads as an empty cell, an error
     // cell as its code, which no check lets through.
     QString cellText(int row, int column, const QLocale &locale) const;
+    // Whether the cell's text with the blanks at its ends cut equals text. Reads
+    // a text cell in place: the file builder asks it of every row, for each code.
+    bool cellTextIs(int row, int column, QStringView text, const QLocale &locale) const;
     // Every cell that holds a value, row by row.
     void forEachCell(const std::function<void(int row, int column, const CellValue &value)> &visit) const;
 

@@ -321,6 +321,67 @@ private Q_SLOTS:
         QCOMPARE(f.notices.errors.size(), 1); // the IBAN's own box
     }
 
+    // A table checked on two threads tells what one thread tells, boxes and lines
+    // in one order: faults on both sides of the split, a mandate met again past
+    // it, a stop at an unreadable cell in the second half.
+    void twoThreadsTellAsOne()
+    {
+        RunFixture f;
+        SheetRows rows{RunFixture::headings()};
+        for (int n = 1; n <= 101; ++n) {
+            QVariantList r = row(QStringLiteral("Lid %1").arg(n), 10 + n % 7, SeqCodes().at(n % 4));
+            r[G] = QStringLiteral("M-%1").arg(n);
+            if (n % 9 == 0)
+                r[E] = QStringLiteral("NL91ABNA0417164301"); // a box and a line
+            if (n % 13 == 0)
+                r[H] = QStringLiteral("geen datum");
+            if (n % 17 == 0)
+                r[A] = QString();
+            if (n % 11 == 0)
+                r[B] = QStringLiteral("Nergens");
+            if (n == 3 || n == 61)
+                r[I] = QStringLiteral("RCUR");
+            if (n == 60 || n == 61)
+                r[G] = QStringLiteral("M-3"); // once with another IBAN, once the same twice
+            if (n == 60)
+                r[E] = QStringLiteral("NL13TEST0123456789");
+            rows << r;
+        }
+        QVERIFY(f.writeSheet(rows));
+
+        const auto told = [&f](const QString &workbook, int threadRows) {
+            RowsForTwoThreads = threadRows;
+            f.notices.clear();
+            QStringList all;
+            ProcessingLog log;
+            log.setListener([&] {
+                for (const QString &box : std::as_const(f.notices.all))
+                    all << QStringLiteral("box ") + box;
+                f.notices.clear();
+                all << log.lines().constLast();
+            });
+            TIncassobatches batches;
+            const bool ok = CheckInputRows(workbook, f.data.SelectedSheet, f.data, f.service, f.clock, log, batches);
+            all << f.notices.all << QString::number(ok);
+            for (const TIncassobatch &b : batches)
+                all << QStringLiteral("%1 %2 %3").arg(b.SeqCode).arg(b.NoTransactions).arg(b.TotalCents);
+            RowsForTwoThreads = 2000;
+            return all;
+        };
+        const QStringList one = told(f.data.SelectedWorkbook, 1000000);
+        QCOMPARE(told(f.data.SelectedWorkbook, 2), one);
+        QVERIFY(one.contains(rowLine(60, QStringLiteral("mandaat M-3 staat ook in regel 3 met een ander IBAN"))));
+        QVERIFY(one.contains(QStringLiteral("== LET OP : 61 : mandaat M-3 staat ook in regel 3; de debiteur wordt "
+                                            "twee keer geïncasseerd")));
+        QVERIFY(one.filter(QStringLiteral("box Foutmelding: IBAN")).size() > 5);
+
+        f.data.InputArray = {1, 0, 0, 4, 5, 6, 7, 8, 9, 10};
+        const QString unreadable = testData(QStringLiteral("run/unreadable_cell/leden.xlsx"));
+        const QStringList stopped = told(unreadable, 1000000);
+        QCOMPARE(told(unreadable, 2), stopped);
+        QVERIFY(stopped.contains(rowLine(3, QStringLiteral("onleesbare inhoud in kolom D\rVerwerking afgebroken"))));
+    }
+
     // With a code column an empty code cell is a fault, whatever default an
     // earlier verification left: the file builder takes no such row.
     void emptyCodeCell_data()

@@ -5,6 +5,7 @@
 
 #include <QLockFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSysInfo>
 #include <QTest>
 
@@ -123,6 +124,54 @@ private Q_SLOTS:
         QCOMPARE(QDir(f.data.TargetFolder).count(), 6 + 2u);
         QCOMPARE(f.settings.ReadCounters().BatchVolgnummer, 6);
         KW_CHECK_PAIN008_FILES(f.data.TargetFolder);
+    }
+
+    // Files built ahead on a second thread: the same files, and the boxes of the
+    // cut texts between the same log lines, as when each is built in its turn.
+    void filesBuiltAheadTellAsInTurn()
+    {
+        QStringList problems; // of the schema
+        const auto run = [&problems](bool ahead) {
+            BuildFilesAhead = ahead;
+            RunFixture f;
+            SheetRows rows{RunFixture::headings()};
+            for (int n = 1; n <= 24; ++n) {
+                QVariantList r =
+                    member(QStringLiteral("Lid %1").arg(n), n, SeqCodes().at(n % 4), QStringLiteral("M-%1").arg(n));
+                // A town longer than the file takes: the control lets it through, the builder cuts it.
+                r[1] = QStringLiteral("Dorpsstraat %1").arg(n);
+                r[2] = n % 5 == 0 ? QStringLiteral("1234 AB Sint-Michielsgestel-aan-de-Dommel-%1-oost").arg(n)
+                                  : QStringLiteral("1234 AB Boxtel");
+                rows << r;
+            }
+            QStringList told;
+            if (!f.writeSheet(rows))
+                return told;
+            ProcessingRun run(f.data, f.settings, f.clock, f.service);
+            run.log().setListener([&] {
+                for (const QString &box : std::as_const(f.notices.all))
+                    told << QStringLiteral("box ") + box;
+                f.notices.clear();
+                if (!run.log().lines().isEmpty())
+                    told << run.log().lines().constLast();
+            });
+            if (run.show() == RunOutcome::Passed)
+                told << QString::number(int(run.verwerken()));
+            told << f.notices.all;
+            for (const QString &name : QDir(f.data.TargetFolder).entryList(QDir::Files | QDir::Hidden))
+                told << name << QString::fromUtf8(f.readTarget(name));
+            if (const QString problem = checkPain008Files(f.data.TargetFolder); !problem.isEmpty())
+                problems << problem;
+            for (QString &line : told)
+                line.replace(f.dir.path(), QStringLiteral("MAP"));
+            BuildFilesAhead = true;
+            return told;
+        };
+        const QStringList inTurn = run(false);
+        QCOMPARE(run(true), inTurn);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
+        QCOMPARE(inTurn.filter(QStringLiteral("box Melding: De input : ")).size(), 4);
+        QCOMPARE(inTurn.filter(QRegularExpression(QStringLiteral("^Incasso_dd_.*\\.xml$"))).size(), 4);
     }
 
     // A build that fails is reported as such, the other codes are still

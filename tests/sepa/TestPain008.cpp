@@ -229,6 +229,38 @@ private Q_SLOTS:
         QCOMPARE(lines.mid(headerSize), separate);
     }
 
+    // A collection's bytes written straight are those of its lines, whatever its values hold.
+    void transactionBytesMatchLines_data()
+    {
+        QTest::addColumn<TIncassoRegel>("regel");
+        QTest::newRow("plain") << regel();
+        QTest::newRow("markup and quotes") << with(regel(), [](auto &r) {
+            r.DbtrNm = u"Jansen & <Zn> \"de\" 'Oude'"_s;
+            r.Ustrd = u"a>b&c<d"_s;
+        });
+        QTest::newRow("accents, euro sign, a character beyond 16 bits")
+            << with(regel(), [](auto &r) { r.DbtrNm = u"Ren\u00e9e M\u00fcller \u20ac \U0001F600 & co"_s; });
+        QTest::newRow("half a surrogate pair") << with(regel(), [](auto &r) {
+            r.Ustrd = u"voor"_s + QChar(0xD83D) + u"na"_s;
+            r.DbtrNm = QString(QChar(0xDE00));
+        });
+        QTest::newRow("BIC and structured address") << with(regel(), [](auto &r) {
+            r.DbtrAgtBIC = u"ABNANL2A"_s;
+            r.DbtrAdr = {u"Stra\u00dfe"_s, u"12 & 14"_s, u"1234 AB"_s, u"Den Haag"_s, u"NL"_s};
+        });
+        QTest::newRow("empty BIC and values") << with(regel(), [](auto &r) {
+            r.DbtrAgtBIC.clear();
+            r.Ustrd.clear();
+        });
+    }
+    void transactionBytesMatchLines()
+    {
+        QFETCH(TIncassoRegel, regel);
+        QByteArray bytes("kept");
+        AppendPain008TransactionBytes(bytes, regel);
+        QCOMPARE(bytes, "kept" + Pain008Bytes(Pain008TransactionLines(regel)));
+    }
+
     // Every document written validates against the official schema, and the file holds the bytes.
     void savedDocumentValidates_data() { documentBytes_data(); }
     void savedDocumentValidates()

@@ -4,6 +4,7 @@
 #include "util/WorkbookFiles.h"
 #include "util/XlsBuilders.h"
 #include "workbook/ReadLimits.h"
+#include "workbook/SheetCells.h"
 #include "workbook/Workbook.h"
 #include "workbook/WorkbookService.h"
 #include "workbook/Worksheet.h"
@@ -17,6 +18,7 @@
 #include <QTest>
 
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <xlsxwriter.h>
@@ -112,6 +114,45 @@ class TestWorkbook : public QObject
     }
 
 private Q_SLOTS:
+    // Cells found wherever the last lookup ended, on two threads at once: rows in
+    // order, a row's columns out of order, jumps back and far ahead, missing cells.
+    void cellLookups()
+    {
+        SheetCells cells;
+        for (std::uint32_t row = 1; row <= 3000; ++row) {
+            for (std::uint16_t column = 1; column <= 12; ++column) {
+                if ((row * 7 + column) % 5 != 0)
+                    cells.addNumber(row, column, SheetCells::Kind::Number, row * 100.0 + column);
+            }
+        }
+        cells.finish();
+        const auto expected = [](int row, int column) {
+            return row >= 1 && row <= 3000 && column >= 1 && column <= 12 && (row * 7 + column) % 5 != 0
+                       ? CellValue::fromNumber(row * 100.0 + column)
+                       : CellValue();
+        };
+        // Places a row of 14 columns each (0 and 13 hold nothing): a lookup, then one up to 40 away.
+        const auto lookups = [&](std::uint32_t first) {
+            int wrong = 0;
+            std::uint32_t x = first;
+            const auto look = [&](int place) {
+                const int row = place / 14;
+                const int column = place % 14;
+                wrong += cells.value(row, column) == expected(row, column) ? 0 : 1;
+            };
+            for (int i = 0; i < 40000; ++i) {
+                x = x * 1664525u + 1013904223u;
+                const int place = i % 2 == 0 ? int(x >> 8) % (3100 * 14) : i / 2 + 14;
+                look(place);
+                look(std::max(0, place + int(x >> 24) % 81 - 40));
+            }
+            return wrong;
+        };
+        auto other = std::async(std::launch::async, lookups, 7u);
+        QCOMPARE(lookups(1u), 0);
+        QCOMPARE(other.get(), 0);
+    }
+
     void initTestCase() { QVERIFY(m_dir.isValid()); }
 
     // --- Number formats -------------------------------------------------
@@ -406,6 +447,7 @@ private Q_SLOTS:
         worksheet_write_boolean(first, 1, 6, 0, nullptr);
         worksheet_write_formula_num(first, 1, 7, "=B2*2", nullptr, 2469);
         worksheet_write_formula_str(first, 1, 8, "=A2&\"!\"", nullptr, "Jansen \xe2\x82\xac!");
+        worksheet_write_string(first, 1, 9, " \tRCUR  ", nullptr);
         worksheet_write_string(first, 9, 0, "NL91ABNA0417164300", nullptr);
         worksheet_write_blank(first, 20, 0, amount);
         worksheet_hide(hidden);
@@ -431,6 +473,14 @@ private Q_SLOTS:
         QCOMPARE(ws.readCell(2, 3).kind, CellValue::Kind::Date);
         QCOMPARE(ws.readCell(2, 5).kind, CellValue::Kind::Number);
         QCOMPARE(cellText(ws.readCell(10, 1)), QStringLiteral("NL91ABNA0417164300"));
+        // Read in place or through its text, a cell compares as its trimmed text.
+        for (int c = 1; c <= expected.size(); ++c) {
+            QVERIFY2(ws.cellTextIs(2, c, expected[c - 1], Dutch), qPrintable(expected[c - 1]));
+            QVERIFY(!ws.cellTextIs(2, c, expected[c - 1].chopped(1), Dutch));
+        }
+        QVERIFY(ws.cellTextIs(2, 10, u"RCUR", Dutch));
+        QVERIFY(!ws.cellTextIs(2, 10, u" \tRCUR  ", Dutch));
+        QVERIFY(ws.cellTextIs(3, 1, u"", Dutch) && ws.cellTextIs(2, 0, u"", Dutch));
     }
 
     // --- Package details no everyday writer produces ---------------------
