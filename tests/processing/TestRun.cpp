@@ -131,7 +131,7 @@ private Q_SLOTS:
     void filesBuiltAheadTellAsInTurn()
     {
         QStringList problems; // of the schema
-        const auto run = [&problems](bool ahead) {
+        const auto runWith = [&problems](bool ahead) {
             BuildFilesAhead = ahead;
             RunFixture f;
             SheetRows rows{RunFixture::headings()};
@@ -167,8 +167,8 @@ private Q_SLOTS:
             BuildFilesAhead = true;
             return told;
         };
-        const QStringList inTurn = run(false);
-        QCOMPARE(run(true), inTurn);
+        const QStringList inTurn = runWith(false);
+        QCOMPARE(runWith(true), inTurn);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
         QCOMPARE(inTurn.filter(QStringLiteral("box Melding: De input : ")).size(), 4);
         QCOMPARE(inTurn.filter(QRegularExpression(QStringLiteral("^Incasso_dd_.*\\.xml$"))).size(), 4);
