@@ -72,12 +72,11 @@ struct Told
     enum class Kind : quint8
     {
         Line,
-        Message,
-        Error,
-        ErrorDialog,
+        Box,
     };
     Kind kind;
     QString text;
+    HeldBox::Kind box = HeldBox::Kind::Message;
 };
 
 // What the check of one row found. The parts that depend on the rows before it
@@ -109,14 +108,13 @@ struct RowOutcome
 
 // Boxes of the checks go to the row's list while it is checked, so that rows can
 // be checked on two threads and still be told in their order.
-class RowNotices final : public NoticeSink
+class RowNotices final : public HoldingNotices
 {
 public:
     QList<Told> *to = nullptr;
-    void message(const QString &text) override { to->append({Told::Kind::Message, text}); }
-    void error(const QString &text) override { to->append({Told::Kind::Error, text}); }
-    void errorDialog(const QString &text) override { to->append({Told::Kind::ErrorDialog, text}); }
-    bool question(const QString &) override { return false; } // no check asks
+
+private:
+    void hold(HeldBox box) override { to->append({Told::Kind::Box, std::move(box.text), box.kind}); }
 };
 
 struct RowContext
@@ -285,20 +283,10 @@ void checkRow(const RowContext &c, int r, int n, RowOutcome &o)
 void tell(const QList<Told> &told, ProcessingLog &log)
 {
     for (const Told &t : told) {
-        switch (t.kind) {
-        case Told::Kind::Line:
+        if (t.kind == Told::Kind::Line)
             log.append(t.text);
-            break;
-        case Told::Kind::Message:
-            ShowMelding(t.text);
-            break;
-        case Told::Kind::Error:
-            ShowErrorMessage(t.text);
-            break;
-        case Told::Kind::ErrorDialog:
-            ShowErrorDialog(t.text);
-            break;
-        }
+        else
+            HeldBox{t.box, t.text}.show();
     }
 }
 

@@ -45,3 +45,18 @@ QString ShownValue(const QString &value)
         --cut;
     return value.left(cut) + QStringLiteral("\u2026 (") + QString::number(value.size()) + QStringLiteral(" tekens)");
 }
+
+void HeldBox::show() const
+{
+    switch (kind) {
+    case Kind::Message:
+        ShowMelding(text);
+        break;
+    case Kind::Error:
+        ShowErrorMessage(text);
+        break;
+    case Kind::ErrorDialog:
+        ShowErrorDialog(text);
+        break;
+    }
+}

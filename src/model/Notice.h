@@ -19,6 +19,34 @@ public:
     virtual bool question(const QString &text) = 0;
 };
 
+// A box told on a thread that works ahead, kept to be shown in its turn.
+struct HeldBox
+{
+    enum class Kind : quint8
+    {
+        Message,
+        Error,
+        ErrorDialog,
+    };
+    Kind kind;
+    QString text;
+    void show() const;
+};
+
+// A sink that keeps the boxes it is told instead of showing them; it asks nothing,
+// since a thread that works ahead cannot wait for an answer.
+class HoldingNotices : public NoticeSink
+{
+public:
+    void message(const QString &text) final { hold({HeldBox::Kind::Message, text}); }
+    void error(const QString &text) final { hold({HeldBox::Kind::Error, text}); }
+    void errorDialog(const QString &text) final { hold({HeldBox::Kind::ErrorDialog, text}); }
+    bool question(const QString &) final { return false; }
+
+protected:
+    virtual void hold(HeldBox box) = 0;
+};
+
 // A value as messages and log lines echo it: a text from a cell or a settings
 // file can be megabytes long, so beyond ShownValueLimit characters it is cut
 // and followed by "… (" + its length + " tekens)".

@@ -85,33 +85,22 @@ private:
 };
 
 // The boxes of a build done ahead on another thread, each with the number of
-// log lines before it, to be shown in their turn. The builder asks nothing.
-class HeldNotices final : public NoticeSink
+// log lines before it, to be shown in their turn.
+class HeldNotices final : public HoldingNotices
 {
 public:
-    enum class Kind
-    {
-        Message,
-        Error,
-        ErrorDialog,
-    };
     struct Held
     {
-        Kind kind;
-        QString text;
+        HeldBox box;
         qsizetype logLines;
     };
 
     explicit HeldNotices(const ProcessingLog &log) : m_log(log) {}
-    void message(const QString &text) override { hold(Kind::Message, text); }
-    void error(const QString &text) override { hold(Kind::Error, text); }
-    void errorDialog(const QString &text) override { hold(Kind::ErrorDialog, text); }
-    bool question(const QString &) override { return false; }
 
     QList<Held> held;
 
 private:
-    void hold(Kind kind, const QString &text) { held.append({kind, text, m_log.lines().size()}); }
+    void hold(HeldBox box) override { held.append({std::move(box), m_log.lines().size()}); }
     const ProcessingLog &m_log;
 };
 
@@ -281,17 +270,7 @@ bool ProcessingRun::makeFile(TIncassobatch &batch, AheadBuild *ahead, const TWor
         for (const HeldNotices::Held &notice : std::as_const(ahead->notices)) {
             for (; line < notice.logLines; ++line)
                 m_log.append(lines.at(line));
-            switch (notice.kind) {
-            case HeldNotices::Kind::Message:
-                ShowMelding(notice.text);
-                break;
-            case HeldNotices::Kind::Error:
-                ShowErrorMessage(notice.text);
-                break;
-            case HeldNotices::Kind::ErrorDialog:
-                ShowErrorDialog(notice.text);
-                break;
-            }
+            notice.box.show();
         }
         for (; line < lines.size(); ++line)
             m_log.append(lines.at(line));
