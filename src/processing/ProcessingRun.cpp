@@ -212,7 +212,8 @@ RunOutcome ProcessingRun::show()
         const qint64 size = registerSize(m_settings.RegisterPath());
         const RegisterIndex history =
             CollectionRegister(m_settings.RegisterPath()).index(DateOfText(m_data.IncassoDate));
-        noteRegister(size, history.highestBatchNumber());
+        m_registerSize = size;
+        m_registerHighest = history.highestBatchNumber();
         passed = CheckInputRows(m_data.SelectedWorkbook, m_data.SelectedSheet, m_data, m_service, m_clock, m_log,
                                 m_batches, history, alreadyCollected);
     } catch (const KwError &e) {
@@ -237,12 +238,6 @@ RunOutcome ProcessingRun::show()
     }
     m_log.append(QString());
     return passed ? RunOutcome::Passed : RunOutcome::Failed;
-}
-
-void ProcessingRun::noteRegister(qint64 size, int highestBatch)
-{
-    m_registerSize = size;
-    m_registerHighest = highestBatch;
 }
 
 bool ProcessingRun::makeFile(TIncassobatch &batch, AheadBuild *ahead, const TWorksheet *sheet)
@@ -306,7 +301,6 @@ bool ProcessingRun::makeFile(TIncassobatch &batch, AheadBuild *ahead, const TWor
 
     // The counters are stored before the file is saved, so a number is never used twice.
     m_settings.WriteCounters(built.counters);
-    m_registerHighest = std::max(m_registerHighest, built.counters.BatchVolgnummer);
     if (!file->flush())
         throw KwError(Pain008SaveError(path, file->errorString()));
     // The register's lines are on disk before the file takes its name: a file that exists is
@@ -345,7 +339,8 @@ RunOutcome ProcessingRun::verwerken()
     const QString registerPath = m_settings.RegisterPath();
     if (const qint64 size = registerSize(registerPath); size != m_registerSize) {
         try {
-            noteRegister(size, CollectionRegister(registerPath).index(QDate()).highestBatchNumber());
+            m_registerHighest = CollectionRegister(registerPath).index(QDate()).highestBatchNumber();
+            m_registerSize = size;
         } catch (const KwError &e) {
             m_log.append(QStringLiteral("== FOUT: ") + e.message());
             ShowErrorMessage(e.message());

@@ -72,9 +72,6 @@ private:
                                                   const TWorksheet &sheet, const Clock &clock);
     // Where the file of batch built from these counters goes.
     static QString fileFor(const TInputData &data, const TIncassobatch &batch, const TCounters &from);
-    // The register's size before it was read (-1: none) and its highest batch number.
-    void noteRegister(qint64 size, int highestBatch);
-
     TInputData &m_data;
     const SettingsStore &m_settings;
     const Clock &m_clock;
@@ -84,6 +81,8 @@ private:
     QString m_logFileStamp;
     bool m_verwerkenOffered = false;
     bool m_processed = false;
+    // The register's size before the control read it (-1: none), to see whether another
+    // run added to it since, and the highest batch number it holds.
     qint64 m_registerSize = -1;
     int m_registerHighest = 0;
 };
