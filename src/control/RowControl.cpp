@@ -149,30 +149,32 @@ void checkRow(const RowContext &c, int r, int n, RowOutcome &o)
         o.failed = true;
     };
 
-    QString nameText;
-    if (!CellText(ws.readCell(r, c.nameColumn), nameText, c.locale))
-        nameText.clear();
+    // The texts are read in place where the cells hold text: no copy per cell.
+    std::array<QString, LayoutFieldCount> held;
+    std::array<QStringView, LayoutFieldCount> values;
+    QString nameHeld;
+    QStringView nameText;
+    if (!ws.cellText(r, c.nameColumn, c.locale, nameHeld, nameText))
+        nameText = {};
 
-    std::array<QString, LayoutFieldCount> values;
     CellValue mandateDate;
     if (!nameText.isEmpty()) {
         for (int f = 0; f < LayoutFieldCount; ++f) {
             const int column = data.column(static_cast<TLayoutField>(f));
             if (column == 0)
                 continue;
-            const CellValue cell = ws.readCell(r, column);
-            QString text;
-            if (!CellText(cell, text, c.locale)) {
+            QStringView text;
+            if (!ws.cellText(r, column, c.locale, held[f], text)) {
                 line(rowLine(n, QStringLiteral("onleesbare inhoud in kolom ") + ColumnLetters(column) +
                                     QLatin1Char('\r') + QStringLiteral("Verwerking afgebroken")));
                 o.kind = RowOutcome::Kind::Unreadable;
                 return;
             }
-            values[f] = TrimBlanks(text);
+            values[f] = TrimmedBlanks(text);
             if (f == lfMandaatDatum)
-                mandateDate = cell;
+                mandateDate = ws.readCell(r, column);
             if (!CheckSEPAChars(values[f]))
-                fault(QStringLiteral("ongeoorloofd teken in ") + ShownValue(values[f]));
+                fault(QStringLiteral("ongeoorloofd teken in ") + ShownValue(values[f].toString()));
         }
     }
 
@@ -191,7 +193,10 @@ void checkRow(const RowContext &c, int r, int n, RowOutcome &o)
     }
     o.kind = RowOutcome::Kind::Checked;
 
-    values[lfOmschrijving] = data.ssAlgOmschr + QLatin1Char(' ') + values[lfOmschrijving];
+    QString description;
+    description.reserve(data.ssAlgOmschr.size() + 1 + values[lfOmschrijving].size());
+    description.append(data.ssAlgOmschr).append(QLatin1Char(' ')).append(values[lfOmschrijving]);
+    values[lfOmschrijving] = description;
 
     for (int f = 0; f < LayoutFieldCount; ++f) {
         QString message;
@@ -202,24 +207,24 @@ void checkRow(const RowContext &c, int r, int n, RowOutcome &o)
         fault(QStringLiteral("Mandaat code ontbreekt"));
 
     if (!CheckIBAN(values[lfIBAN]))
-        fault(QStringLiteral("IBAN rekening nummer is onjuist : ") + ShownValue(values[lfIBAN]));
+        fault(QStringLiteral("IBAN rekening nummer is onjuist : ") + ShownValue(values[lfIBAN].toString()));
     if (c.hasBicColumn && !values[lfBIC].isEmpty() && !IsBIC(values[lfBIC]))
-        fault(QStringLiteral("BIC code is onjuist : ") + ShownValue(values[lfBIC]));
+        fault(QStringLiteral("BIC code is onjuist : ") + ShownValue(values[lfBIC].toString()));
 
     // An empty code cell is an invalid code: the file builder takes no such row, so counting
     // it under a default would make NbOfTxs and CtrlSum disagree with the file.
-    const QString code = c.hasCodeColumn ? values[lfSeqCode] : data.defaultSeqCode;
+    const QStringView code = c.hasCodeColumn ? values[lfSeqCode] : QStringView(data.defaultSeqCode);
     o.code = codes.indexOf(code);
     if (o.code < 0)
-        fault(QStringLiteral("Ongeldige sequentiecode (FRST, RCUR, FNAL of OOFF) : ") + ShownValue(code));
+        fault(QStringLiteral("Ongeldige sequentiecode (FRST, RCUR, FNAL of OOFF) : ") + ShownValue(code.toString()));
 
     double date = 0;
     if (!CheckDateValue(mandateDate, date, c.clock)) {
-        fault(QStringLiteral("Datum van de machtiging : ") + ShownValue(values[lfMandaatDatum]) +
+        fault(QStringLiteral("Datum van de machtiging : ") + ShownValue(values[lfMandaatDatum].toString()) +
               QStringLiteral(" is geen geldige datum"));
     } else if (c.collectionDate.isValid() && DateFromSerial(date) > c.collectionDate) {
         // A mandate must be signed before it is used.
-        fault(QStringLiteral("Datum van de machtiging : ") + ShownValue(values[lfMandaatDatum]) +
+        fault(QStringLiteral("Datum van de machtiging : ") + ShownValue(values[lfMandaatDatum].toString()) +
               QStringLiteral(" ligt na de incassodatum"));
     }
 
@@ -233,14 +238,14 @@ void checkRow(const RowContext &c, int r, int n, RowOutcome &o)
         if (o.readable && o.cents == 0)
             fault(QStringLiteral("Bedrag ontbreekt of is 0"));
         if (!o.readable || o.cents > MaxAmountCents)
-            fault(QStringLiteral("Bedrag is te hoog : ") + ShownValue(values[lfBedrag]));
+            fault(QStringLiteral("Bedrag is te hoog : ") + ShownValue(values[lfBedrag].toString()));
     }
     if (o.code >= 0 && !o.readable)
         o.cellCents = CellAmountCents(ws.readCell(r, data.column(lfBedrag)), o.cents);
 
     // What was collected before.
     notices.to = &o.history;
-    const QString &mandate = values[lfMandaatId];
+    const QString mandate = values[lfMandaatId].toString();
     if (!mandate.isEmpty()) {
         TMandateHistory before;
         if (c.history.find(mandate, before)) {
@@ -272,8 +277,8 @@ void checkRow(const RowContext &c, int r, int n, RowOutcome &o)
         }
     }
     o.mandate = mandate;
-    o.iban = values[lfIBAN];
-    o.codeText = code;
+    o.iban = values[lfIBAN].toString();
+    o.codeText = code.toString();
 
     // The file builder leaves out an address it cannot send structured; the user should know.
     o.addressWarning = (!values[lfAdres1].isEmpty() || !values[lfAdres2].isEmpty()) &&

@@ -102,6 +102,17 @@ bool SafeFile::write(QByteArrayView bytes)
             return fail(n < 0 ? errno : ENOSPC);
         done += n;
     }
+    m_written += bytes.size();
+#ifdef __linux__
+    // A large file starts to go to the disk while it is written, so that the
+    // flush before its rename waits for its last piece only. Only a hint: the
+    // flush in commit() is what makes it safe.
+    constexpr qint64 WriteBackStep = qint64(4) << 20;
+    if (m_written - m_writeBackFrom >= WriteBackStep) {
+        ::sync_file_range(m_fd, m_writeBackFrom, m_written - m_writeBackFrom, SYNC_FILE_RANGE_WRITE);
+        m_writeBackFrom = m_written;
+    }
+#endif
     return true;
 }
 

@@ -65,6 +65,8 @@ private:
     int m_fd = -1;
     QString m_error;
     int m_errno = 0;
+    qint64 m_written = 0;
+    qint64 m_writeBackFrom = 0; // what the disk has been asked to take so far
 };
 
 // The bytes written through a SafeFile in one go. False with the message in

@@ -2,6 +2,8 @@
 
 #include "model/Notice.h"
 
+#include <QVarLengthArray>
+
 namespace {
 
 constexpr int Modulus = 97;
@@ -19,31 +21,32 @@ int alphabetValue(QChar c)
 
 // The decimal values of the characters one after the other (N gives 23);
 // false at the first character outside the alphabet.
-bool digitString(const QString &text, QString &digits)
+// Checked for every debtor of a run: the digits go into a buffer on the stack.
+using Digits = QVarLengthArray<char16_t, 64>;
+bool digitString(QStringView text, Digits &digits)
 {
-    // Checked for every debtor of a run: no allocation per character.
     digits.clear();
-    digits.reserve(text.size() * 2);
     for (const QChar c : text) {
         const int value = alphabetValue(c);
         if (value < 0)
             return false;
         if (value >= 10)
-            digits += QChar(char16_t(u'0' + value / 10));
-        digits += QChar(char16_t(u'0' + value % 10));
+            digits.append(char16_t(u'0' + value / 10));
+        digits.append(char16_t(u'0' + value % 10));
     }
     return true;
 }
 
 // Mod 97 over four pieces of p digits, each prefixed by the previous
 // remainder; digits beyond 4p take no part.
-int piecewiseRemainder(const QString &digits, int p)
+int piecewiseRemainder(const Digits &digits, int p)
 {
     // A remainder of 0 in front of the first piece reads as the piece alone.
+    const QStringView all(digits.constData(), digits.size());
     qint64 remainder = 0;
     for (int k = 0; k < 4; ++k) {
         qint64 number = remainder;
-        for (const QChar c : QStringView(digits).mid(static_cast<qsizetype>(k) * p, p))
+        for (const QChar c : all.mid(static_cast<qsizetype>(k) * p, p))
             number = number * 10 + (c.unicode() - u'0');
         remainder = number % Modulus;
     }
@@ -60,21 +63,23 @@ const QString AllowedText =
 
 } // namespace
 
-bool CheckIBAN(const QString &iban)
+bool CheckIBAN(QStringView iban)
 {
     if (iban.size() != 18) {
-        ShowErrorMessage(QStringLiteral("IBAN : ") + ShownValue(iban) +
+        ShowErrorMessage(QStringLiteral("IBAN : ") + ShownValue(iban.toString()) +
                          QStringLiteral(" is fout. IBAN moet 18 tekens lang zijn"));
         return false;
     }
-    QString digits;
-    if (!digitString(iban.mid(4) + iban.left(4), digits)) {
-        ShowErrorMessage(QStringLiteral("IBAN nummer : ") + ShownValue(iban) + AllowedText);
+    Digits digits;
+    Digits front;
+    if (!digitString(iban.mid(4), digits) || !digitString(iban.left(4), front)) {
+        ShowErrorMessage(QStringLiteral("IBAN nummer : ") + ShownValue(iban.toString()) + AllowedText);
         return false;
     }
+    digits.append(front.constData(), front.size());
     if (piecewiseRemainder(digits, 6) == 1)
         return true;
-    ShowErrorMessage(QStringLiteral("IBAN nummer : ") + ShownValue(iban) +
+    ShowErrorMessage(QStringLiteral("IBAN nummer : ") + ShownValue(iban.toString()) +
                      QStringLiteral(" is niet correct\rHet controlegetal klopt niet."));
     return false;
 }
@@ -90,8 +95,8 @@ bool CheckZZZCode(const QString &code)
         ShowErrorMessage(QStringLiteral("FOUT: Ook de ZZZ-code dient met NL te beginnen"));
         return false;
     }
-    QString digits;
-    if (!digitString(code.mid(7) + QLatin1String("NL00"), digits)) {
+    Digits digits;
+    if (!digitString(QString(code.mid(7) + QLatin1String("NL00")), digits)) {
         ShowErrorMessage(QStringLiteral("ZZZ-code : ") + ShownValue(code) + AllowedText);
         return false;
     }

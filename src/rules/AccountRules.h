@@ -4,7 +4,7 @@
 #include <QStringView>
 
 // An 18-character IBAN with correct check digits; else the error box says why.
-bool CheckIBAN(const QString &iban);
+bool CheckIBAN(QStringView iban);
 // A creditor identifier NLkkZZZ...; warns when characters 5 to 7 are not "ZZZ".
 bool CheckZZZCode(const QString &code);
 // A BIC as the banks take it: four letters or digits, two letters, two letters

@@ -42,8 +42,17 @@ QString padded(int value, int width)
 
 QString isoDate(const QDate &date)
 {
-    return padded(date.year(), 4) + QLatin1Char('-') + padded(date.month(), 2) + QLatin1Char('-') +
-           padded(date.day(), 2);
+    // Every collection of a file has one: written digit by digit.
+    const int year = date.year();
+    if (year < 0 || year > 9999)
+        return padded(year, 4) + QLatin1Char('-') + padded(date.month(), 2) + QLatin1Char('-') + padded(date.day(), 2);
+    const auto digit = [](int v) { return QChar(char16_t(u'0' + v)); };
+    const int month = date.month();
+    const int day = date.day();
+    const QChar text[10] = {digit(year / 1000), digit(year / 100 % 10), digit(year / 10 % 10), digit(year % 10),
+                            QLatin1Char('-'),   digit(month / 10),      digit(month % 10),     QLatin1Char('-'),
+                            digit(day / 10),    digit(day % 10)};
+    return QString(text, 10);
 }
 
 // Calendar validity with the proleptic Gregorian leap rule, years 1 to 9999.
@@ -225,7 +234,7 @@ bool CheckDateText(const QString &text)
     return false;
 }
 
-bool CheckAmount(const QString &text, QString &out)
+bool CheckAmount(QStringView text, QString &out)
 {
     int separators = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -238,17 +247,17 @@ bool CheckAmount(const QString &text, QString &out)
             continue;
         // Both halves of a surrogate pair, so the message names a whole character.
         const qsizetype length = c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate() ? 2 : 1;
-        out = QStringLiteral("FOUT: het teken - ") + text.mid(i, length) + QStringLiteral(" - in ") + ShownValue(text) +
-              QStringLiteral(" is niet toegestaan");
+        out = QStringLiteral("FOUT: het teken - ") + text.mid(i, length) + QStringLiteral(" - in ") +
+              ShownValue(text.toString()) + QStringLiteral(" is niet toegestaan");
         return false;
     }
     if (separators > 1) {
-        out = QStringLiteral("FOUT: het bedrag - ") + ShownValue(text) +
+        out = QStringLiteral("FOUT: het bedrag - ") + ShownValue(text.toString()) +
               QStringLiteral(" - heeft meer dan 1 decimaalteken");
         return false;
     }
 
-    QString amount = text;
+    QString amount = text.toString();
     amount.replace(QLatin1Char(','), QLatin1Char('.'));
     const qsizetype point = amount.indexOf(QLatin1Char('.'));
     if (point < 0) {
@@ -257,8 +266,8 @@ bool CheckAmount(const QString &text, QString &out)
     }
     const qsizetype decimals = amount.size() - point - 1;
     if (decimals > 2) {
-        out =
-            QStringLiteral("FOUT: het bedrag - ") + ShownValue(text) + QStringLiteral(" - heeft meer dan 2 decimalen");
+        out = QStringLiteral("FOUT: het bedrag - ") + ShownValue(text.toString()) +
+              QStringLiteral(" - heeft meer dan 2 decimalen");
         return false;
     }
     out = amount + QString(2 - decimals, QLatin1Char('0'));

@@ -34,6 +34,6 @@ QDate BankWorkingDayAfter(const QDate &date, int n = 1);
 constexpr qint64 MaxAmountCents = 99999999999;
 // True when the text is an acceptable amount: out is then the normalised amount
 // (decimal point, at least two decimals); else out is the message.
-bool CheckAmount(const QString &text, QString &out);
+bool CheckAmount(QStringView text, QString &out);
 // The cents of an amount that CheckAmount normalised ("12.50" -> 1250, ".00" -> 0).
 bool AmountTextToCents(const QString &normalised, qint64 &cents);

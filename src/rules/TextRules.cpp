@@ -6,30 +6,34 @@
 #include <array>
 #include <limits>
 
-const QString SEPAChars = QStringLiteral("'abcdefghijklmnopqrstuvwxyz"
-                                         "ABCDEFGHIJKLMNOPQRSTUVWXYZ"
-                                         "0123456789/-?:().,+ ");
-
 namespace {
+
+constexpr char SEPACharList[] = "'abcdefghijklmnopqrstuvwxyz"
+                                "ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                "0123456789/-?:().,+ ";
+
+// The set is ASCII only, so a table over the first 128 codes decides; every
+// character of every row passes here.
+constexpr std::array<bool, 128> SEPATable = [] {
+    std::array<bool, 128> t{};
+    for (const char s : SEPACharList) {
+        if (s != '\0')
+            t[std::size_t(s)] = true;
+    }
+    return t;
+}();
 
 bool isSEPAChar(QChar c)
 {
-    // The set is ASCII only, so a table over the first 128 codes decides.
-    static const auto table = [] {
-        std::array<bool, 128> t{};
-        for (const QChar s : SEPAChars)
-            t[s.unicode()] = true;
-        return t;
-    }();
-    return c.unicode() < table.size() && table[c.unicode()];
+    return c.unicode() < SEPATable.size() && SEPATable[c.unicode()];
 }
 
 // The character at i as the user sees it: both halves of a surrogate pair.
-QString characterAt(const QString &text, qsizetype i)
+QString characterAt(QStringView text, qsizetype i)
 {
     if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-        return text.mid(i, 2);
-    return text.mid(i, 1);
+        return text.mid(i, 2).toString();
+    return text.mid(i, 1).toString();
 }
 
 // 1 for A up to 26 for Z, lower case alike; 0 for anything else.
@@ -45,6 +49,8 @@ int letterValue(QChar c)
 
 } // namespace
 
+const QString SEPAChars = QString::fromLatin1(SEPACharList);
+
 QString TrimBlanks(const QString &text)
 {
     qsizetype first = 0;
@@ -56,12 +62,21 @@ QString TrimBlanks(const QString &text)
     return text.mid(first, last - first);
 }
 
-bool CheckSEPAChars(const QString &text)
+QStringView TrimmedBlanks(QStringView text)
+{
+    while (!text.isEmpty() && text.front().unicode() <= 32)
+        text = text.sliced(1);
+    while (!text.isEmpty() && text.back().unicode() <= 32)
+        text.chop(1);
+    return text;
+}
+
+bool CheckSEPAChars(QStringView text)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (isSEPAChar(text.at(i)))
             continue;
-        ShowErrorMessage(QStringLiteral("FOUT in : ") + ShownValue(text) + QStringLiteral(" .Het teken - ") +
+        ShowErrorMessage(QStringLiteral("FOUT in : ") + ShownValue(text.toString()) + QStringLiteral(" .Het teken - ") +
                          characterAt(text, i) +
                          QStringLiteral(" - is niet toegestaan\r"
                                         "Toegestaan zijn : \r"
@@ -73,12 +88,12 @@ bool CheckSEPAChars(const QString &text)
     return true;
 }
 
-bool CheckLength(const QString &text, int maximum, QString &message)
+bool CheckLength(QStringView text, int maximum, QString &message)
 {
     message.clear();
-    if (TrimBlanks(text).size() <= maximum)
+    if (TrimmedBlanks(text).size() <= maximum)
         return true;
-    message = QStringLiteral("De input : ") + ShownValue(text) + QStringLiteral(" is te lang. \rMaximaal ") +
+    message = QStringLiteral("De input : ") + ShownValue(text.toString()) + QStringLiteral(" is te lang. \rMaximaal ") +
               QString::number(maximum) + QStringLiteral(" characters.");
     return false;
 }

@@ -1,17 +1,20 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 // The 73 characters of the SEPA basic Latin set, in this order.
 extern const QString SEPAChars;
 
 // Removes leading and trailing characters of code 32 (space) or lower.
 QString TrimBlanks(const QString &text);
+// The same, without a copy.
+QStringView TrimmedBlanks(QStringView text);
 
 // True when every character is in the SEPA set; else the error box names the first offender.
-bool CheckSEPAChars(const QString &text);
+bool CheckSEPAChars(QStringView text);
 // True when the trimmed text is not longer than maximum; else message holds why.
-bool CheckLength(const QString &text, int maximum, QString &message);
+bool CheckLength(QStringView text, int maximum, QString &message);
 // The last column of a worksheet, XFD.
 constexpr int MaxSheetColumn = 16384;
 

@@ -180,8 +180,17 @@ TPostalAddress DebtorAddress(const QString &line1, const QString &line2)
 
 QString AppendCounter(const QString &text, int number)
 {
-    const QString padded = QStringLiteral("00000") + QString::number(number);
-    return text + padded.right(4);
+    if (number < 0) {
+        const QString padded = QStringLiteral("00000") + QString::number(number);
+        return text + padded.right(4);
+    }
+    // The last four digits, as "00000" + the number cut to four would give them.
+    QString out;
+    out.reserve(text.size() + 4);
+    out.append(text);
+    for (int divisor = 1000; divisor > 0; divisor /= 10)
+        out.append(QChar(char16_t(u'0' + number / divisor % 10)));
+    return out;
 }
 
 QString SEPAFileNameFor(const QString &reqdColltnDt, const QString &seqCode, int batchNumber)

@@ -53,9 +53,23 @@ QString TWorksheet::cellText(int row, int column, const QLocale &locale) const
 {
     if (column < 1)
         return QString();
+    QStringView view;
+    if (m_sheet.cells->textView(row, column, view))
+        return view.toString();
     QString text;
     CellText(readCell(row, column), text, locale);
     return text;
+}
+
+bool TWorksheet::cellText(int row, int column, const QLocale &locale, QString &held, QStringView &text) const
+{
+    if (column >= 1 && row >= 1 && m_sheet.cells->textView(row, column, text))
+        return true;
+    const bool readable = column < 1 || CellText(readCell(row, column), held, locale);
+    if (column < 1)
+        held.clear();
+    text = held;
+    return readable;
 }
 
 namespace {

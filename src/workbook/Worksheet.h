@@ -36,6 +36,9 @@ public:
     // The cell's text; no column (below 1) reads as an empty cell, an error
     // cell as its code, which no check lets through.
     QString cellText(int row, int column, const QLocale &locale) const;
+    // The same text without a copy where it can: a text cell's in place, any
+    // other's made in held. False where CellText is (an error cell).
+    bool cellText(int row, int column, const QLocale &locale, QString &held, QStringView &text) const;
     // Whether the cell's text with the blanks at its ends cut equals text. Reads
     // a text cell in place: the file builder asks it of every row, for each code.
     bool cellTextIs(int row, int column, QStringView text, const QLocale &locale) const;
