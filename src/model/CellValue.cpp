@@ -15,6 +15,32 @@ QString GeneralNumberText(double value, QChar decimalPoint)
     if (value == 0.0 || !std::isfinite(value))
         return value == 0.0 ? QStringLiteral("0") : QString::number(value);
 
+    // Most numbers are amounts: a whole number of cents of at most 15 digits is what
+    // fifteen significant digits give back, so it is written without the digit search.
+    if (std::fabs(value) < 1e13) {
+        const double cents = std::nearbyint(value * 100.0);
+        if (cents / 100.0 == value) {
+            auto whole = static_cast<long long>(std::fabs(cents));
+            const int fraction = int(whole % 100);
+            whole /= 100;
+            char16_t out[24];
+            int n = int(sizeof out / sizeof *out);
+            if (fraction != 0) {
+                if (fraction % 10 != 0)
+                    out[--n] = char16_t(u'0' + fraction % 10);
+                out[--n] = char16_t(u'0' + fraction / 10);
+                out[--n] = decimalPoint.unicode();
+            }
+            do {
+                out[--n] = char16_t(u'0' + whole % 10);
+                whole /= 10;
+            } while (whole > 0);
+            if (value < 0)
+                out[--n] = u'-';
+            return QString(reinterpret_cast<const QChar *>(out + n), qsizetype(sizeof out / sizeof *out) - n);
+        }
+    }
+
     // Fifteen significant digits, then lay them out by hand so the switch to
     // exponent notation follows the spreadsheet's general form, not printf's.
     // to_chars gives the same digits as "%.14e", many times faster; every amount passes here.

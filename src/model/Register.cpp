@@ -370,6 +370,28 @@ QByteArray csvField(const QString &text)
     return bytes;
 }
 
+void appendCsvField(QByteArray &out, const QString &text)
+{
+    // A mandate id, IBAN or amount is plain ASCII: those go in as they are.
+    bool plain = true;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80 || u == u';' || u == u'"' || u == u'\n' || u == u'\r') {
+            plain = false;
+            break;
+        }
+    }
+    if (!plain) {
+        out += csvField(text);
+        return;
+    }
+    const qsizetype at = out.size();
+    out.resize(at + text.size());
+    char *to = out.data() + at;
+    for (const QChar c : text)
+        *to++ = char(c.unicode());
+}
+
 QDate dateOfNumber(int yyyymmdd)
 {
     return QDate(yyyymmdd / 10000, yyyymmdd / 100 % 100, yyyymmdd % 100);
@@ -469,11 +491,11 @@ void CollectionRegister::append(const TRegisterFile &file) const
     lines.reserve(file.collections.size() * (prefix.size() + 48));
     for (const TRegisterCollection &c : file.collections) {
         lines += prefix;
-        lines += csvField(c.mandate);
+        appendCsvField(lines, c.mandate);
         lines += ';';
-        lines += csvField(c.iban);
+        appendCsvField(lines, c.iban);
         lines += ';';
-        lines += csvField(c.amount);
+        appendCsvField(lines, c.amount);
         lines += '\n';
     }
 

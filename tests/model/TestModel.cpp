@@ -55,6 +55,19 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QCOMPARE(GeneralNumberText(value, QLatin1Char(',')), text);
     }
+    // Whole cents take a shorter way; fifteen significant digits ("%.15g") must still be what comes out.
+    void generalNumberTextOfCents()
+    {
+        quint64 state = 88172645463325252ULL;
+        for (int i = 0; i < 20000; ++i) {
+            state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+            const qint64 cents = qint64(state % 100000000000000ULL) / qint64(1 + state % 1000000000ULL);
+            const double value = (i % 2 ? -1.0 : 1.0) * double(cents) / 100.0;
+            if (value == 0.0)
+                continue;
+            QCOMPARE(GeneralNumberText(value, QLatin1Char('.')), QString::number(value, 'g', 15));
+        }
+    }
 
     void cellText_data()
     {
