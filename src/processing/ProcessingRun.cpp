@@ -403,10 +403,18 @@ RunOutcome ProcessingRun::verwerken()
         if (pendingFor == k) {
             ahead = pending.get();
             pendingFor = -1;
-        } else if (const int next = sheet ? nextCode(k) : -1; next >= 0) {
-            pending = std::async(std::launch::async, &ProcessingRun::buildAhead, m_batches[next], m_data,
-                                 predicted[next], std::cref(*sheet), std::cref(m_clock));
-            pendingFor = next;
+        }
+        // The second thread takes every other file: the next one while this one is built
+        // here, or, when it built this one, the one after the next, which it can start
+        // while this one is stored and the next is built here.
+        if (int next = sheet && pendingFor < 0 ? nextCode(k) : -1; next >= 0) {
+            if (ahead)
+                next = nextCode(next);
+            if (next >= 0) {
+                pending = std::async(std::launch::async, &ProcessingRun::buildAhead, m_batches[next], m_data,
+                                     predicted[next], std::cref(*sheet), std::cref(m_clock));
+                pendingFor = next;
+            }
         }
         bool made = false;
         try {
