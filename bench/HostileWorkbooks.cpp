@@ -203,6 +203,12 @@ int main(int argc, char **argv)
     ok = ok && writePackage(QStringLiteral("deep.xlsx"), {}, sheet({{nested, 100}}));
     ok = ok && writePackage(QStringLiteral("attribute.xlsx"), {},
                             sheet({{"<row r=\"2\" x=\"", 1}, {piece, 500}, {"\"/>", 1}}));
+    // A '>' in every kilobyte of it, which a count of the bytes since the last '>' misses.
+    QByteArray commentPiece;
+    for (qsizetype i = 0; i < MiB; i += 1024)
+        commentPiece += piece.mid(i, 1023) + '>';
+    ok = ok && writePackage(QStringLiteral("comment.xlsx"), {},
+                            sheet({{"<row r=\"2\"/><!--", 1}, {commentPiece, 600}, {"-->", 1}}));
     BigZipPart sheets{"xl/workbook.xml",
                       {{"<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheets>", 1},
                        {QByteArray(MiB / 8, 'x').replace("x", "<sheet/>"), 60},

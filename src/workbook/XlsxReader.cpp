@@ -409,8 +409,15 @@ void ZipArchive::parse(const std::string &name, const QString &what, std::uint64
         } else {
             sinceClose += size;
         }
-        if (XML_Parse(parser.get(), data, int(n), n == 0) == XML_STATUS_OK)
+        if (XML_Parse(parser.get(), data, int(n), n == 0) == XML_STATUS_OK) {
+            // A comment, CDATA section or processing instruction is one token whatever
+            // '>' it holds: expat keeps all of it and reads it again with every chunk.
+            const XML_Index at = XML_GetCurrentByteIndex(parser.get());
+            if (at >= 0 && inflated > std::uint64_t(at) && inflated - std::uint64_t(at) > MaxToken)
+                throwDamaged(m_path, what,
+                             QStringLiteral("bevat een XML-element van meer dan %1 MB").arg(MaxToken / MiB));
             return;
+        }
         if (handler.tooMuchLimit() > 0)
             throw KwError(QStringLiteral("Het werkboek %1 wordt niet gelezen: %2 zou meer dan %3 MB geheugen vragen. "
                                          "Het bestand is beschadigd of opzettelijk misvormd.")

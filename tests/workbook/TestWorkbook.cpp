@@ -901,6 +901,14 @@ private Q_SLOTS:
             << attribute << "Blad1"
             << damaged(attribute, QStringLiteral("het werkblad \"Blad1\" (xl/worksheets/sheet1.xml) bevat een "
                                                  "XML-element van meer dan 4 MB"));
+        // A '>' every kilobyte: one token all the same, which expat would keep whole and rescan.
+        const QString comment =
+            oneSheet(QStringLiteral("commentaar.xlsx"),
+                     "<row r=\"1\"/><!--" + QByteArray(LetterText(1023, 64) + '>').repeated(5 * 1024) + "-->");
+        QTest::newRow("comment of 5 MB with '>' in it")
+            << comment << "Blad1"
+            << damaged(comment, QStringLiteral("het werkblad \"Blad1\" (xl/worksheets/sheet1.xml) bevat een "
+                                               "XML-element van meer dan 4 MB"));
         const QString deep =
             oneSheet(QStringLiteral("diep.xlsx"), QByteArray("<x>").repeated(300) + QByteArray("</x>").repeated(300));
         QTest::newRow("elements nested 300 deep")
