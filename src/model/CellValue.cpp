@@ -98,6 +98,15 @@ QString GeneralNumberText(double value, QChar decimalPoint)
     return QString(reinterpret_cast<const QChar *>(out), n);
 }
 
+QStringView TrimmedBlanks(QStringView text)
+{
+    while (!text.isEmpty() && text.front().unicode() <= 32)
+        text = text.sliced(1);
+    while (!text.isEmpty() && text.back().unicode() <= 32)
+        text.chop(1);
+    return text;
+}
+
 QChar DecimalPoint(const QLocale &locale)
 {
     const QString dp = locale.decimalPoint();

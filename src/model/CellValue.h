@@ -48,6 +48,8 @@ QChar DecimalPoint(const QLocale &locale = QLocale());
 // as "WAAR"/"ONWAAR", empty as the empty text. An error cell cannot be
 // delivered as text: false, with its code (or empty) in out.
 bool CellText(const CellValue &value, QString &out, const QLocale &locale = QLocale());
+// Without the blanks and control characters at its ends, as the checks cut a cell's text.
+QStringView TrimmedBlanks(QStringView text);
 
 // Automation date serial <-> calendar date (time of day dropped).
 class QDate;

@@ -62,15 +62,6 @@ QString TrimBlanks(const QString &text)
     return text.mid(first, last - first);
 }
 
-QStringView TrimmedBlanks(QStringView text)
-{
-    while (!text.isEmpty() && text.front().unicode() <= 32)
-        text = text.sliced(1);
-    while (!text.isEmpty() && text.back().unicode() <= 32)
-        text.chop(1);
-    return text;
-}
-
 bool CheckSEPAChars(QStringView text)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/CellValue.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -8,8 +10,7 @@ extern const QString SEPAChars;
 
 // Removes leading and trailing characters of code 32 (space) or lower.
 QString TrimBlanks(const QString &text);
-// The same, without a copy.
-QStringView TrimmedBlanks(QStringView text);
+// The same without a copy: TrimmedBlanks, beside the cell values.
 
 // True when every character is in the SEPA set; else the error box names the first offender.
 bool CheckSEPAChars(QStringView text);

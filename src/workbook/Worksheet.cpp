@@ -72,25 +72,13 @@ bool TWorksheet::cellText(int row, int column, const QLocale &locale, QString &h
     return readable;
 }
 
-namespace {
-// Without the blanks and control characters at its ends, as the checks cut them.
-QStringView trimmedBlanks(QStringView text)
-{
-    while (!text.isEmpty() && text.front().unicode() <= 32)
-        text = text.sliced(1);
-    while (!text.isEmpty() && text.back().unicode() <= 32)
-        text.chop(1);
-    return text;
-}
-} // namespace
-
 bool TWorksheet::cellTextIs(int row, int column, QStringView text, const QLocale &locale) const
 {
     QStringView cell;
     if (column >= 1 && m_sheet.cells->textView(row, column, cell))
-        return trimmedBlanks(cell) == text;
+        return TrimmedBlanks(cell) == text;
     const QString shown = cellText(row, column, locale);
-    return trimmedBlanks(shown) == text;
+    return TrimmedBlanks(shown) == text;
 }
 
 void TWorksheet::forEachCell(const std::function<void(int, int, const CellValue &)> &visit) const
