@@ -11,10 +11,6 @@
 #include <QFileInfo>
 #include <QTextStream>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 namespace {
 
 constexpr int ExitOk = 0;
@@ -30,14 +26,6 @@ int usageError(const QString &message)
 
 int main(int argc, char *argv[])
 {
-#ifdef __GLIBC__
-    // A run holds a sheet and builds files of many megabytes in buffers that come
-    // and go: kept by the process instead of given back and faulted in again.
-    // Larger buffers are still mapped on their own, so growing them does not copy.
-    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
-    mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
-    mallopt(M_TOP_PAD, 16 * 1024 * 1024);
-#endif
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kwintor2-batch"));
 
