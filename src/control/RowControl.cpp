@@ -1,5 +1,6 @@
 #include "control/RowControl.h"
 
+#include "model/CellValue.h"
 #include "model/Notice.h"
 #include "model/Register.h"
 #include "rules/AccountRules.h"

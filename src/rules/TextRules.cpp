@@ -1,5 +1,6 @@
 #include "rules/TextRules.h"
 
+#include "model/CellValue.h"
 #include "model/Notice.h"
 
 #include <algorithm>
@@ -53,13 +54,11 @@ const QString SEPAChars = QString::fromLatin1(SEPACharList);
 
 QString TrimBlanks(const QString &text)
 {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first).unicode() <= 32)
-        ++first;
-    while (last > first && text.at(last - 1).unicode() <= 32)
-        --last;
-    return text.mid(first, last - first);
+    const QStringView kept = TrimmedBlanks(text);
+    // A text without blanks at its ends stays shared, not copied.
+    if (kept.size() == text.size())
+        return text;
+    return text.mid(kept.data() - text.constData(), kept.size());
 }
 
 bool CheckSEPAChars(QStringView text)

@@ -1,16 +1,14 @@
 #pragma once
 
-#include "model/CellValue.h"
-
 #include <QString>
 #include <QStringView>
 
 // The 73 characters of the SEPA basic Latin set, in this order.
 extern const QString SEPAChars;
 
-// Removes leading and trailing characters of code 32 (space) or lower.
+// Removes leading and trailing characters of code 32 (space) or lower; TrimmedBlanks
+// (with the cell values) does the same to a view.
 QString TrimBlanks(const QString &text);
-// The same without a copy: TrimmedBlanks, beside the cell values.
 
 // True when every character is in the SEPA set; else the error box names the first offender.
 bool CheckSEPAChars(QStringView text);

@@ -63,11 +63,14 @@ QString TWorksheet::cellText(int row, int column, const QLocale &locale) const
 
 bool TWorksheet::cellText(int row, int column, const QLocale &locale, QString &held, QStringView &text) const
 {
-    if (column >= 1 && row >= 1 && m_sheet.cells->textView(row, column, text))
-        return true;
-    const bool readable = column < 1 || CellText(readCell(row, column), held, locale);
-    if (column < 1)
+    if (column < 1) {
         held.clear();
+        text = held;
+        return true;
+    }
+    if (row >= 1 && m_sheet.cells->textView(row, column, text))
+        return true;
+    const bool readable = CellText(readCell(row, column), held, locale);
     text = held;
     return readable;
 }

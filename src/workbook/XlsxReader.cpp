@@ -395,12 +395,15 @@ void ZipArchive::parse(const std::string &name, const QString &what, std::uint64
     };
     ExpatParser parser(handler);
     std::uint64_t sinceClose = 0; // bytes since the last '>'
+    const auto tokenTooLong = [&] {
+        throwDamaged(m_path, what, QStringLiteral("bevat een XML-element van meer dan %1 MB").arg(MaxToken / MiB));
+    };
     const auto feed = [&](const char *data, zip_int64_t n) {
         const auto size = std::size_t(n);
         const void *first = size ? std::memchr(data, '>', size) : nullptr;
         const std::uint64_t before = first ? std::uint64_t(static_cast<const char *>(first) - data) : size;
         if (sinceClose + before > MaxToken)
-            throwDamaged(m_path, what, QStringLiteral("bevat een XML-element van meer dan %1 MB").arg(MaxToken / MiB));
+            tokenTooLong();
         if (first) {
             const char *last = data + size - 1;
             while (*last != '>')
@@ -414,8 +417,7 @@ void ZipArchive::parse(const std::string &name, const QString &what, std::uint64
             // '>' it holds: expat keeps all of it and reads it again with every chunk.
             const XML_Index at = XML_GetCurrentByteIndex(parser.get());
             if (at >= 0 && inflated > std::uint64_t(at) && inflated - std::uint64_t(at) > MaxToken)
-                throwDamaged(m_path, what,
-                             QStringLiteral("bevat een XML-element van meer dan %1 MB").arg(MaxToken / MiB));
+                tokenTooLong();
             return;
         }
         if (handler.tooMuchLimit() > 0)
